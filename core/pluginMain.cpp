@@ -1,0 +1,1 @@
+// Plug-in entry points: written with the registration table.

@@ -1,0 +1,7 @@
+#include "hostInit.h"
+
+namespace zt::host {
+
+void registerViewportNodeTypes() {}
+
+}  // namespace zt::host

@@ -1,0 +1,2 @@
+// Placeholder until the batch program is written.
+int main() { return 0; }
