@@ -1,0 +1,43 @@
+#include "viewport/pngFile.h"
+
+// The implementation stays private to this file so that no other part of the
+// program can collide with its symbols.
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#pragma GCC diagnostic ignored "-Wshadow"
+#pragma GCC diagnostic ignored "-Wpedantic"
+#endif
+#include <stb_image_write.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+#include <vector>
+
+namespace zt::host {
+
+bool writePng(const std::string& path, const Image& image, std::string& error) {
+    if (image.width <= 0 || image.height <= 0 ||
+        image.rgba.size() != size_t(image.width) * size_t(image.height) * 4) {
+        error = "cannot write an empty or inconsistent image to " + path;
+        return false;
+    }
+    // The viewport has no use for transparency, so the alpha channel is dropped.
+    std::vector<unsigned char> rgb(size_t(image.width) * size_t(image.height) * 3);
+    for (size_t i = 0, n = size_t(image.width) * size_t(image.height); i < n; ++i) {
+        rgb[i * 3 + 0] = image.rgba[i * 4 + 0];
+        rgb[i * 3 + 1] = image.rgba[i * 4 + 1];
+        rgb[i * 3 + 2] = image.rgba[i * 4 + 2];
+    }
+    if (!stbi_write_png(path.c_str(), image.width, image.height, 3, rgb.data(), image.width * 3)) {
+        error = "cannot write the image file " + path;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zt::host

@@ -1,0 +1,14 @@
+#pragma once
+// PNG output of rendered images.
+
+#include <string>
+
+#include "viewport/offscreenContext.h"
+
+namespace zt::host {
+
+// Writes an RGBA image as an opaque 8-bit RGB PNG file. Returns false, with
+// the reason in `error`, when the image is empty or the file cannot be written.
+bool writePng(const std::string& path, const Image& image, std::string& error);
+
+}  // namespace zt::host
