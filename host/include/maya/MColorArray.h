@@ -40,7 +40,6 @@ public:
     MStatus copy(const MColorArray& source);
     MStatus clear();
     void setSizeIncrement(unsigned int newIncrement);
-    unsigned int sizeIncrement() const;
     MStatus set(unsigned int index, float r, float g, float b, float a = 1);
     MStatus append(float r, float g, float b, float a = 1);
     MStatus get(float dest[][4]) const;

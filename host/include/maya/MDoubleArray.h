@@ -39,7 +39,6 @@ public:
     MStatus copy(const MDoubleArray& source);
     MStatus clear();
     void setSizeIncrement(unsigned int newIncrement);
-    unsigned int sizeIncrement() const;
     MDoubleArray(const float src[], unsigned int count);
     MStatus set(float element, unsigned int index);
     MStatus get(double[]) const;

@@ -39,7 +39,6 @@ public:
     MStatus copy(const MFloatArray& source);
     MStatus clear();
     void setSizeIncrement(unsigned int newIncrement);
-    unsigned int sizeIncrement() const;
     MFloatArray(const double src[], unsigned int count);
     MStatus set(double element, unsigned int index);
     MStatus get(float[]) const;

@@ -41,7 +41,6 @@ public:
     MStatus copy(const MFloatPointArray& source);
     MStatus clear();
     void setSizeIncrement(unsigned int newIncrement);
-    unsigned int sizeIncrement() const;
     MStatus set(unsigned int index, float x, float y, float z = 0, float w = 1);
     MStatus append(float x, float y, float z = 0, float w = 1);
     MStatus get(float[][4]) const;

@@ -41,7 +41,6 @@ public:
     MStatus copy(const MFloatVectorArray& source);
     MStatus clear();
     void setSizeIncrement(unsigned int newIncrement);
-    unsigned int sizeIncrement() const;
     MStatus get(float[][3]) const;
 
     // Writes "[a, b, c]".

@@ -39,7 +39,6 @@ public:
     MStatus copy(const MIntArray& source);
     MStatus clear();
     void setSizeIncrement(unsigned int newIncrement);
-    unsigned int sizeIncrement() const;
     MStatus get(int[]) const;
 
     // Writes "[a, b, c]".

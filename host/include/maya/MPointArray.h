@@ -40,7 +40,6 @@ public:
     MStatus copy(const MPointArray& source);
     MStatus clear();
     void setSizeIncrement(unsigned int newIncrement);
-    unsigned int sizeIncrement() const;
     MPointArray(const double src[][4], unsigned int count);
     MPointArray(const float src[][4], unsigned int count);
     MStatus set(unsigned int index, double x, double y, double z = 0, double w = 1);

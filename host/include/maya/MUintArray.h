@@ -39,7 +39,6 @@ public:
     MStatus copy(const MUintArray& source);
     MStatus clear();
     void setSizeIncrement(unsigned int newIncrement);
-    unsigned int sizeIncrement() const;
     MStatus get(unsigned int[]) const;
 
     // Writes "[a, b, c]".

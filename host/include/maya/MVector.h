@@ -93,7 +93,8 @@ public:
     MVector rotateBy(MVector::Axis axis, const double angle) const;
     MStatus get(double[3]) const;
     double length() const;
-    // Unit vector in the same direction; the zero vector stays zero.
+    // Unit vector in the same direction. A zero vector has no direction and
+    // stays zero, here and in normalize().
     MVector normal() const;
     MStatus normalize();
     // Angle in radians between the two vectors, 0 when either is zero.

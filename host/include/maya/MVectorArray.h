@@ -40,7 +40,6 @@ public:
     MStatus copy(const MVectorArray& source);
     MStatus clear();
     void setSizeIncrement(unsigned int newIncrement);
-    unsigned int sizeIncrement() const;
     MVectorArray(const double vectors[][3], unsigned int count);
     MVectorArray(const float vectors[][3], unsigned int count);
     MStatus set(double element[3], unsigned int index);
