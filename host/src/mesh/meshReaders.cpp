@@ -1,0 +1,75 @@
+#include "mesh/meshReaders.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "mesh/readerSupport.h"
+
+namespace zt::host {
+
+namespace readers {
+
+void fail(const std::string& path, const std::string& what) {
+    throw MeshError(path + ": " + what);
+}
+
+std::string loadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) fail(path, "cannot open the file");
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) fail(path, "error while reading the file");
+    if (bytes.empty()) fail(path, "the file is empty");
+    return bytes;
+}
+
+MeshGeometry buildMesh(const std::string& path, RawMesh raw) {
+    if (raw.faceCounts.empty()) fail(path, "the file has no faces (not a polygon mesh)");
+    try {
+        MeshGeometry mesh(std::move(raw.points), std::move(raw.faceCounts),
+                          std::move(raw.faceVertices));
+        if (raw.hasUVs) {
+            mesh.setUVs(MeshGeometry::kDefaultUVSetName, std::move(raw.u), std::move(raw.v),
+                        std::move(raw.cornerUVs));
+        }
+        if (raw.hasColors) {
+            ColorSet& set = mesh.createColorSet(kImportedColorSetName);
+            for (int vtx = 0; vtx < mesh.numVertices(); ++vtx) {
+                const std::size_t i = static_cast<std::size_t>(vtx);
+                if (raw.colorIsSet[i]) {
+                    set.colors[i] = raw.colors[i];
+                    set.isSet[i] = 1;
+                }
+            }
+            mesh.setCurrentColorSet(kImportedColorSetName);
+        }
+        validateMesh(mesh);
+        return mesh;
+    } catch (const MeshError& e) {
+        fail(path, e.what());
+    }
+}
+
+}  // namespace readers
+
+MeshGeometry readMeshFile(const std::string& path, const std::string& type) {
+    std::string kind = type;
+    if (kind.empty()) {
+        const std::size_t dot = path.find_last_of('.');
+        const std::size_t slash = path.find_last_of("/\\");
+        if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
+            kind = path.substr(dot + 1);
+        }
+    }
+    std::transform(kind.begin(), kind.end(), kind.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (kind == "obj") return readObjFile(path);
+    if (kind == "ply") return readPlyFile(path);
+    if (kind == "off") return readOffFile(path);
+    readers::fail(path, "unsupported mesh file type \"" + (kind.empty() ? type : kind) +
+                            "\" (expected OBJ, PLY or OFF)");
+}
+
+}  // namespace zt::host
