@@ -1,5 +1,5 @@
 #pragma once
-// Array of MColor with value semantics: copies are deep, moves hand the storage over.
+// Array of MColor with value semantics: copies and assignments are deep.
 
 #include <maya/MColor.h>
 #include <maya/MStatus.h>

@@ -1,5 +1,5 @@
 #pragma once
-// Array of MFloatPoint with value semantics: copies are deep, moves hand the storage over.
+// Array of MFloatPoint with value semantics: copies and assignments are deep.
 
 #include <maya/MFloatPoint.h>
 #include <maya/MStatus.h>

@@ -1,5 +1,5 @@
 #pragma once
-// Array of MFloatVector with value semantics: copies are deep, moves hand the storage over.
+// Array of MFloatVector with value semantics: copies and assignments are deep.
 
 #include <maya/MFloatVector.h>
 #include <maya/MStatus.h>

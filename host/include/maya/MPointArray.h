@@ -1,5 +1,5 @@
 #pragma once
-// Array of MPoint with value semantics: copies are deep, moves hand the storage over.
+// Array of MPoint with value semantics: copies and assignments are deep.
 
 #include <maya/MPoint.h>
 #include <maya/MStatus.h>

@@ -1,5 +1,5 @@
 #pragma once
-// Array of MVector with value semantics: copies are deep, moves hand the storage over.
+// Array of MVector with value semantics: copies and assignments are deep.
 
 #include <maya/MStatus.h>
 #include <maya/MTypes.h>

@@ -20,8 +20,7 @@ MStringArray& MStringArray::operator=(const MStringArray& other) {
     return *this;
 }
 MStringArray& MStringArray::operator=(MStringArray&& other) noexcept {
-    data_ = std::move(other.data_);
-    other.data_.reset();
+    arrays::moveAssign(data_, other.data_);
     return *this;
 }
 

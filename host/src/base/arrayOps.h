@@ -70,6 +70,23 @@ MStatus assign(Storage<T>& target, const Storage<T>& source) {
     return grow([&] { ensure(target) = *source; });
 }
 
+// Assignment from a temporary behaves as a copy wherever that can be seen:
+// an alias target keeps writing through to its owner, and an alias source
+// does not turn the target into an alias. Only when neither vector is shared
+// is the storage simply handed over.
+template <class T>
+void moveAssign(Storage<T>& target, Storage<T>& source) noexcept {
+    if (&target == &source) return;
+    const bool targetShared = target && target.use_count() > 1;
+    const bool sourceShared = source && source.use_count() > 1;
+    if (targetShared || sourceShared) {
+        assign(target, source);
+        return;
+    }
+    target = std::move(source);
+    source.reset();
+}
+
 template <class T>
 MStatus setLength(Storage<T>& storage, unsigned int length) {
     if (!storage && length == 0) return MS::kSuccess;

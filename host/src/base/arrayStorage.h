@@ -6,6 +6,11 @@
 // vector held elsewhere (a data object's channel): appending to, resizing or
 // copy()-ing into that array changes the data object, as plug-ins expect of
 // the arrays that data function sets return.
+//
+// An alias survives being returned by value and move construction, so
+// `MVectorArray a = fn.vectorArray("position");` aliases. Assignment, copy or
+// move, only ever replaces contents: `a = other;` writes through an alias and
+// never turns `a` into one.
 
 #include <memory>
 #include <utility>

@@ -43,8 +43,7 @@ MVectorArray& MVectorArray::operator=(const MVectorArray& other) {
     return *this;
 }
 MVectorArray& MVectorArray::operator=(MVectorArray&& other) noexcept {
-    data_ = std::move(other.data_);
-    other.data_.reset();
+    arrays::moveAssign(data_, other.data_);
     return *this;
 }
 MStatus MVectorArray::setLength(unsigned int length) {
@@ -112,8 +111,7 @@ MPointArray& MPointArray::operator=(const MPointArray& other) {
     return *this;
 }
 MPointArray& MPointArray::operator=(MPointArray&& other) noexcept {
-    data_ = std::move(other.data_);
-    other.data_.reset();
+    arrays::moveAssign(data_, other.data_);
     return *this;
 }
 MStatus MPointArray::setLength(unsigned int length) {
@@ -181,8 +179,7 @@ MFloatPointArray& MFloatPointArray::operator=(const MFloatPointArray& other) {
     return *this;
 }
 MFloatPointArray& MFloatPointArray::operator=(MFloatPointArray&& other) noexcept {
-    data_ = std::move(other.data_);
-    other.data_.reset();
+    arrays::moveAssign(data_, other.data_);
     return *this;
 }
 MStatus MFloatPointArray::setLength(unsigned int length) {
@@ -244,8 +241,7 @@ MColorArray& MColorArray::operator=(const MColorArray& other) {
     return *this;
 }
 MColorArray& MColorArray::operator=(MColorArray&& other) noexcept {
-    data_ = std::move(other.data_);
-    other.data_.reset();
+    arrays::moveAssign(data_, other.data_);
     return *this;
 }
 MStatus MColorArray::setLength(unsigned int length) {
@@ -305,8 +301,7 @@ MFloatVectorArray& MFloatVectorArray::operator=(const MFloatVectorArray& other) 
     return *this;
 }
 MFloatVectorArray& MFloatVectorArray::operator=(MFloatVectorArray&& other) noexcept {
-    data_ = std::move(other.data_);
-    other.data_.reset();
+    arrays::moveAssign(data_, other.data_);
     return *this;
 }
 MStatus MFloatVectorArray::setLength(unsigned int length) {

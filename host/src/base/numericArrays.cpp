@@ -23,8 +23,7 @@ MIntArray& MIntArray::operator=(const MIntArray& other) {
     return *this;
 }
 MIntArray& MIntArray::operator=(MIntArray&& other) noexcept {
-    data_ = std::move(other.data_);
-    other.data_.reset();
+    arrays::moveAssign(data_, other.data_);
     return *this;
 }
 MStatus MIntArray::setLength(unsigned int length) {
@@ -75,8 +74,7 @@ MUintArray& MUintArray::operator=(const MUintArray& other) {
     return *this;
 }
 MUintArray& MUintArray::operator=(MUintArray&& other) noexcept {
-    data_ = std::move(other.data_);
-    other.data_.reset();
+    arrays::moveAssign(data_, other.data_);
     return *this;
 }
 MStatus MUintArray::setLength(unsigned int length) {
@@ -127,8 +125,7 @@ MDoubleArray& MDoubleArray::operator=(const MDoubleArray& other) {
     return *this;
 }
 MDoubleArray& MDoubleArray::operator=(MDoubleArray&& other) noexcept {
-    data_ = std::move(other.data_);
-    other.data_.reset();
+    arrays::moveAssign(data_, other.data_);
     return *this;
 }
 MStatus MDoubleArray::setLength(unsigned int length) {
@@ -187,8 +184,7 @@ MFloatArray& MFloatArray::operator=(const MFloatArray& other) {
     return *this;
 }
 MFloatArray& MFloatArray::operator=(MFloatArray&& other) noexcept {
-    data_ = std::move(other.data_);
-    other.data_.reset();
+    arrays::moveAssign(data_, other.data_);
     return *this;
 }
 MStatus MFloatArray::setLength(unsigned int length) {

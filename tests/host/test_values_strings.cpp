@@ -1,0 +1,310 @@
+// MString text handling and number formatting, MStatus reporting, MTypeId.
+
+#include <gtest/gtest.h>
+#include <maya/MStatus.h>
+#include <maya/MString.h>
+#include <maya/MStringArray.h>
+#include <maya/MTypeId.h>
+
+#include <climits>
+#include <cmath>
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string text(const MString& s) {
+    return std::string(s.asChar(), s.length());
+}
+
+std::string formatted(double value) {
+    MString s;
+    s += value;
+    return text(s);
+}
+
+std::string formatted(float value) {
+    MString s;
+    s += value;
+    return text(s);
+}
+
+std::vector<std::string> pieces(const MStringArray& array) {
+    std::vector<std::string> out;
+    for (unsigned int i = 0; i < array.length(); ++i) out.push_back(text(array[i]));
+    return out;
+}
+
+// Everything written to std::cerr while alive.
+class CaptureCerr {
+public:
+    CaptureCerr() : previous_(std::cerr.rdbuf(buffer_.rdbuf())) {}
+    ~CaptureCerr() { std::cerr.rdbuf(previous_); }
+    std::string str() const { return buffer_.str(); }
+
+private:
+    std::ostringstream buffer_;
+    std::streambuf* previous_;
+};
+
+}  // namespace
+
+TEST(MStringNumbers, WholeValuesHaveNoDecimals) {
+    EXPECT_EQ(formatted(12.0), "12");
+    EXPECT_EQ(formatted(-3.0), "-3");
+    EXPECT_EQ(formatted(0.0), "0");
+    EXPECT_EQ(formatted(-0.0), "0");
+    EXPECT_EQ(formatted(123456789012.0), "123456789012");
+    EXPECT_EQ(formatted(1e20), "1e+20");
+}
+
+TEST(MStringNumbers, FractionsUseShortestForm) {
+    EXPECT_EQ(formatted(0.25), "0.25");
+    EXPECT_EQ(formatted(0.1), "0.1");
+    EXPECT_EQ(formatted(-2.5), "-2.5");
+    EXPECT_EQ(formatted(1234.5678), "1234.5678");
+    EXPECT_EQ(formatted(0.0001), "0.0001");
+    EXPECT_EQ(formatted(1e-5), "1e-05");
+    EXPECT_EQ(formatted(1e-7), "1e-07");
+    EXPECT_EQ(formatted(-1.5e-12), "-1.5e-12");
+    EXPECT_EQ(formatted(1.0 / 3.0), "0.3333333333333333");
+    // A float prints as the float it is, not as its widened double.
+    EXPECT_EQ(formatted(0.1f), "0.1");
+    EXPECT_EQ(formatted(1.0f / 3.0f), "0.33333334");
+}
+
+TEST(MStringNumbers, NonFiniteValuesAreNamed) {
+    EXPECT_EQ(formatted(std::nan("")), "nan");
+    EXPECT_EQ(formatted(HUGE_VAL), "inf");
+    EXPECT_EQ(formatted(-HUGE_VAL), "-inf");
+}
+
+TEST(MStringNumbers, FormattedValuesReadBackExactly) {
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+    std::uniform_int_distribution<int> exponent(-30, 30);
+    for (int i = 0; i < 2000; ++i) {
+        const double value = mantissa(random) * std::pow(10.0, exponent(random));
+        MString s;
+        s.set(value);
+        ASSERT_TRUE(s.isDouble()) << s.asChar();
+        ASSERT_EQ(s.asDouble(), value) << s.asChar();
+    }
+}
+
+TEST(MStringNumbers, AppendAndConcatenate) {
+    MString s("frame ");
+    s += 12;
+    s += " of ";
+    s += 100u;
+    EXPECT_EQ(text(s), "frame 12 of 100");
+    EXPECT_EQ(text(MString("x=") + 2.5), "x=2.5");
+    EXPECT_EQ(text("a" + MString("b") + "c"), "abc");
+    MString t;
+    t = 0.75;
+    EXPECT_EQ(text(t), "0.75");
+    t.set(3.14159, 2);
+    EXPECT_EQ(text(t), "3.14");
+    t.set(2.0, 0);
+    EXPECT_EQ(text(t), "2");
+}
+
+TEST(MStringText, SubstringHasInclusiveEndAndClamps) {
+    const MString s("abcdef");
+    EXPECT_EQ(text(s.substring(1, 3)), "bcd");
+    EXPECT_EQ(text(s.substring(0, 0)), "a");
+    EXPECT_EQ(text(s.substring(4, 100)), "ef");
+    EXPECT_EQ(text(s.substring(-5, 1)), "ab");
+    EXPECT_EQ(text(s.substring(3, 2)), "");
+    EXPECT_EQ(text(MString().substring(0, 3)), "");
+}
+
+TEST(MStringText, IndexFindsFirstAndLast) {
+    const MString s("a.b.c");
+    EXPECT_EQ(s.index('.'), 1);
+    EXPECT_EQ(s.rindex('.'), 3);
+    EXPECT_EQ(s.index('x'), -1);
+    EXPECT_EQ(s.rindex('x'), -1);
+    EXPECT_EQ(MString().index('a'), -1);
+}
+
+TEST(MStringText, SplitSkipsEmptyPieces) {
+    MStringArray out;
+    out.append("stale");
+    EXPECT_EQ(MString("a,,b,").split(',', out), MS::kSuccess);
+    EXPECT_EQ(pieces(out), (std::vector<std::string>{"a", "b"}));
+    MString(",a b,c d").split(' ', out);
+    EXPECT_EQ(pieces(out), (std::vector<std::string>{",a", "b,c", "d"}));
+    MString(",,,").split(',', out);
+    EXPECT_EQ(out.length(), 0u);
+    MString("").split(',', out);
+    EXPECT_EQ(out.length(), 0u);
+}
+
+TEST(MStringText, SubstituteReplacesEveryOccurrence) {
+    MString s("a-b-c");
+    EXPECT_EQ(s.substitute("-", "+"), MS::kSuccess);
+    EXPECT_EQ(text(s), "a+b+c");
+    MString t("aaa");
+    t.substitute("aa", "b");
+    EXPECT_EQ(text(t), "ba");
+    MString u("path/to/file");
+    u.substitute("/", "//");
+    EXPECT_EQ(text(u), "path//to//file");
+    EXPECT_EQ(u.substitute("", "x"), MS::kInvalidParameter);
+}
+
+TEST(MStringText, Utf8LengthsAndWideInput) {
+    const MString wide(L"caf\u00e9 \u20ac");
+    EXPECT_EQ(text(wide), "caf\xc3\xa9 \xe2\x82\xac");
+    EXPECT_EQ(wide.length(), 9u);
+    EXPECT_EQ(wide.numChars(), 6u);
+    EXPECT_EQ(text(MString(L"abc", 2)), "ab");
+    int length = 0;
+    const MString partial("hello", 3);
+    EXPECT_STREQ(partial.asChar(length), "hel");
+    EXPECT_EQ(length, 3);
+    const char* none = nullptr;
+    EXPECT_EQ(MString(none).length(), 0u);
+    EXPECT_TRUE(MString(none) == "");
+}
+
+TEST(MStringParse, StrictChecks) {
+    EXPECT_TRUE(MString("12").isInt());
+    EXPECT_TRUE(MString("-3").isInt());
+    EXPECT_TRUE(MString("+4").isInt());
+    for (const char* bad : {"", "12a", " 12", "3.5", "-", "99999999999", "1e3"}) {
+        EXPECT_FALSE(MString(bad).isInt()) << bad;
+    }
+    EXPECT_TRUE(MString("32767").isShort());
+    EXPECT_FALSE(MString("40000").isShort());
+
+    for (const char* good : {"1.5", "-2e3", ".5", "5.", "+0.25E-2", "7"}) {
+        EXPECT_TRUE(MString(good).isDouble()) << good;
+    }
+    for (const char* bad : {"", "1e", "abc", "1.5x", ".", "inf", "nan", "1e999", "0x10"}) {
+        EXPECT_FALSE(MString(bad).isDouble()) << bad;
+    }
+    EXPECT_TRUE(MString("1e39").isDouble());
+    EXPECT_FALSE(MString("1e39").isFloat());
+    EXPECT_TRUE(MString("3.4e38").isFloat());
+}
+
+TEST(MStringParse, LeadingNumbers) {
+    EXPECT_EQ(MString("12abc").asInt(), 12);
+    EXPECT_EQ(MString("  -7 apples").asInt(), -7);
+    EXPECT_EQ(MString("3.9").asInt(), 3);
+    EXPECT_EQ(MString("abc").asInt(), 0);
+    EXPECT_EQ(MString("99999999999").asInt(), INT_MAX);
+    EXPECT_EQ(MString("-99999999999").asInt(), INT_MIN);
+    EXPECT_EQ(MString("70000").asShort(), SHRT_MAX);
+    EXPECT_DOUBLE_EQ(MString("2.5abc").asDouble(), 2.5);
+    EXPECT_DOUBLE_EQ(MString("1e").asDouble(), 1.0);
+    EXPECT_DOUBLE_EQ(MString(" -1.25e2x").asDouble(), -125.0);
+    EXPECT_EQ(MString("abc").asDouble(), 0.0);
+    EXPECT_EQ(MString("1e999").asDouble(), HUGE_VAL);
+    EXPECT_EQ(MString("-1e-999").asDouble(), 0.0);
+    EXPECT_FLOAT_EQ(MString("0.1").asFloat(), 0.1f);
+}
+
+TEST(MStringArrayTest, EditsAndPrinting) {
+    const char* names[] = {"b", "c"};
+    MStringArray array(names, 2);
+    array.insert("a", 0);
+    array.append("d");
+    EXPECT_EQ(array.remove(4), MS::kFailure);
+    EXPECT_EQ(array.set("x", 9), MS::kFailure);
+    array.set("C", 2);
+    std::ostringstream os;
+    os << array;
+    EXPECT_EQ(os.str(), "[a, b, C, d]");
+    MStringArray copy(array);
+    copy[0] = "changed";
+    EXPECT_EQ(text(array[0]), "a");
+    EXPECT_EQ(MStringArray(3, "z").length(), 3u);
+}
+
+TEST(MStatusTest, CodesAndComparisons) {
+    MStatus status;
+    EXPECT_TRUE(status);
+    EXPECT_FALSE(status.error());
+    status = MS::kNotFound;
+    EXPECT_FALSE(status);
+    EXPECT_TRUE(status.error());
+    EXPECT_TRUE(status == MS::kNotFound);
+    EXPECT_TRUE(MS::kNotFound == status);
+    EXPECT_TRUE(MS::kSuccess != status);
+    EXPECT_TRUE(MFAIL(status));
+    EXPECT_EQ(status.statusCode(), MStatus::kNotFound);
+    status.clear();
+    EXPECT_EQ(status, MStatus(MS::kSuccess));
+
+    status.set(false, MStatus::kInvalidParameter, 4);
+    EXPECT_EQ(status.statusCode(), MStatus::kInvalidParameter);
+    status.set(false, MStatus::kSuccess, 0);  // a failure whatever the code says
+    EXPECT_TRUE(status.error());
+    status.set(false, 200, 0);
+    EXPECT_EQ(status.statusCode(), MStatus::kFailure);
+    status.set(true, MStatus::kFailure, 0);
+    EXPECT_FALSE(status.error());
+}
+
+TEST(MStatusTest, ErrorStringsAndPerror) {
+    EXPECT_EQ(text(MStatus(MS::kFailure).errorString()), "(kFailure): Unexpected Internal Failure");
+    EXPECT_EQ(text(MStatus(MS::kInvalidParameter).errorString()),
+              "(kInvalidParameter): Invalid parameter passed");
+    EXPECT_EQ(text(MStatus(MS::kNotFound).errorString()), "(kNotFound): Object not found");
+    CaptureCerr capture;
+    MStatus(MS::kNotFound).perror("lookup");
+    MStatus(MS::kFailure).perror("");
+    MStatus(MS::kEndOfFile).perror(MString("reading"));
+    EXPECT_EQ(capture.str(),
+              "lookup: (kNotFound): Object not found\n"
+              "(kFailure): Unexpected Internal Failure\n"
+              "reading: (kEndOfFile): End of file\n");
+}
+
+namespace {
+
+int checkedReturn(MStatus status, int& reached) {
+    CHECK_MSTATUS_AND_RETURN(status, -1);
+    reached = 1;
+    return 0;
+}
+
+MStatus checkedReturnIt(MStatus status) {
+    CHECK_MSTATUS_AND_RETURN_IT(status);
+    return MS::kSuccess;
+}
+
+}  // namespace
+
+TEST(MStatusTest, CheckMacrosReportAndReturn) {
+    CaptureCerr capture;
+    const int line = __LINE__ + 1;
+    CHECK_MSTATUS(MStatus(MS::kInvalidParameter));
+    CHECK_MSTATUS(MStatus(MS::kSuccess));
+    EXPECT_EQ(capture.str(), "\nAPI error detected in " + std::string(__FILE__) + " at line " +
+                                 std::to_string(line) +
+                                 "\n(kInvalidParameter): Invalid parameter passed\n");
+
+    int reached = 0;
+    EXPECT_EQ(checkedReturn(MS::kFailure, reached), -1);
+    EXPECT_EQ(reached, 0);
+    EXPECT_EQ(checkedReturn(MS::kSuccess, reached), 0);
+    EXPECT_EQ(reached, 1);
+    EXPECT_EQ(checkedReturnIt(MS::kNotFound), MS::kNotFound);
+    EXPECT_EQ(checkedReturnIt(MS::kSuccess), MS::kSuccess);
+}
+
+TEST(MTypeIdTest, PrefixAndIdCombine) {
+    MStatus status(MS::kFailure);
+    EXPECT_EQ(MTypeId(0x12345, 0x67).id(&status), 0x1234567u);
+    EXPECT_EQ(status, MS::kSuccess);
+    EXPECT_EQ(MTypeId(0x12345, 0x167).id(), 0x1234567u);  // id keeps 8 bits
+    EXPECT_TRUE(MTypeId(0xB4) == MTypeId(0xB4));
+    EXPECT_TRUE(MTypeId(0xB4) != MTypeId(0xB9));
+    EXPECT_EQ(MTypeId().id(), 0u);
+}
