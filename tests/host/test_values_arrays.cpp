@@ -220,3 +220,12 @@ TEST(ArrayPrinting, ElementsInBrackets) {
     EXPECT_EQ(printed(MVectorArray(vectors, 2)), "[[1, 2, 3], [0, 0.5, 0]]");
     EXPECT_EQ(printed(MPointArray(1)), "[[0, 0, 0, 1]]");
 }
+
+#ifndef NDEBUG
+TEST(ArrayEditsDeathTest, DebugBuildsCatchIndexesPastTheEnd) {
+    MIntArray values(2, 7);
+    EXPECT_DEATH(values[2] = 1, "index");
+    const MPointArray empty;
+    EXPECT_DEATH(static_cast<void>(empty[0]), "data_");
+}
+#endif
