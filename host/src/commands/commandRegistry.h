@@ -71,6 +71,10 @@ public:
     double flagDouble(const std::string& name, std::size_t index = 0, double fallback = 0.0) const;
     bool flagBool(const std::string& name, std::size_t index = 0, bool fallback = false) const;
 
+    // True when the call carried -q/-query (CommandSpec::queryable). In query
+    // mode flags take no arguments: "workspace -q -rd" asks for -rd's value.
+    bool isQuery() const { return query_; }
+
     const std::vector<Value>& positional() const { return positional_; }
     std::size_t positionalCount() const { return positional_.size(); }
     std::string positionalString(std::size_t index) const;
@@ -89,6 +93,7 @@ private:
     };
     const FlagUse* findUse(const std::string& name, std::size_t use) const;
     std::string command_;
+    bool query_ = false;
     std::vector<FlagUse> flags_;
     std::vector<Value> positional_;
 };
@@ -100,6 +105,7 @@ struct CommandSpec {
     std::vector<FlagSpec> flags;
     std::size_t minPositional = 0;
     std::size_t maxPositional = static_cast<std::size_t>(-1);  // unlimited by default
+    bool queryable = false;  // accepts -q/-query (added by the registry)
     CommandHandler handler;
 };
 

@@ -3,6 +3,7 @@
 // argument to a command is and what a command returns. MEL has no other
 // types the host needs (no vectors or matrices at script level).
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,8 @@ public:
     bool isString() const { return type_ == Type::kString; }
 
     // Conversions follow MEL: a string converts to the number it starts with
-    // (0 when none), an array converts to its first element, a number to its
-    // shortest decimal text ("1", "0.5", "1e+20").
+    // (0 when none), an array converts to its first element (0 or "" when
+    // empty), a number to its text as formatDouble writes it.
     int asInt() const;
     double asDouble() const;
     std::string asString() const;
@@ -49,8 +50,8 @@ public:
     bool operator==(const Value& other) const;
     bool operator!=(const Value& other) const { return !(*this == other); }
 
-    // Text of a double as the host prints numbers (at most 6 significant
-    // digits after trimming; integral values without a decimal point).
+    // Text of a double as the host prints numbers: up to 10 significant
+    // digits, no trailing zeros, integral values without a decimal point.
     static std::string formatDouble(double v);
 
 private:
@@ -62,6 +63,9 @@ private:
     std::vector<double> doubles_;
     std::vector<std::string> strings_;
 };
+
+// Writes the type and the display text, e.g. int 3, string "a", float[] 1 2.
+std::ostream& operator<<(std::ostream& os, const Value& v);
 
 // What a command hands back to the script: the same value type.
 using CommandResult = Value;

@@ -1,0 +1,15 @@
+#pragma once
+// Recursive-descent parser of the command language (a subset of MEL).
+
+#include <string>
+
+#include "mel/ast.h"
+#include "mel/lexer.h"
+
+namespace zt::mel {
+
+// Parses a whole text. Throws ParseError (with the line) on the first
+// syntax error; nothing of a text with a syntax error runs.
+Program parseProgram(const std::string& text, const std::string& file);
+
+}  // namespace zt::mel

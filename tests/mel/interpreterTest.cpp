@@ -1,0 +1,371 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "commands/commandRegistry.h"
+#include "melTestUtil.h"
+
+using zt::commands::ArgType;
+using zt::commands::CommandError;
+using zt::commands::CommandResult;
+using zt::commands::CommandSpec;
+using zt::commands::ParsedArgs;
+using zt::commands::Value;
+using zt::mel::test::RunResult;
+using zt::mel::test::Session;
+
+namespace {
+
+// Commands the scripts below call. "melTestJoin" returns its positional
+// arguments and flags as one string so a test sees exactly what arrived.
+void registerTestCommands() {
+    if (zt::commands::commandExists("melTestJoin")) return;
+    CommandSpec join;
+    join.name = "melTestJoin";
+    join.flags = {{"p", "prefix", {ArgType::kString}}, {"n", "count", {ArgType::kInt}}};
+    join.handler = [](const ParsedArgs& args, CommandResult& result) {
+        std::string s = args.flagString("prefix");
+        if (args.isFlagSet("count")) s += "#" + std::to_string(args.flagInt("count"));
+        for (const auto& v : args.positional())
+            s += "[" + v.asString() + (v.isString() ? "s" : v.isNumber() ? "n" : "?") + "]";
+        result = Value(s);
+    };
+    ASSERT_TRUE(zt::commands::registerCommand(join));
+
+    CommandSpec list;
+    list.name = "melTestList";
+    list.maxPositional = 1;
+    list.handler = [](const ParsedArgs& args, CommandResult& result) {
+        int n = args.positionalCount() ? args.positionalInt(0) : 3;
+        std::vector<std::string> names;
+        for (int i = 0; i < n; ++i) names.push_back("item" + std::to_string(i));
+        result = Value(names);
+    };
+    ASSERT_TRUE(zt::commands::registerCommand(list));
+
+    CommandSpec failing;
+    failing.name = "melTestFail";
+    failing.handler = [](const ParsedArgs&, CommandResult&) {
+        throw CommandError("melTestFail: it failed on purpose");
+    };
+    ASSERT_TRUE(zt::commands::registerCommand(failing));
+}
+
+class Interp : public ::testing::Test {
+protected:
+    void SetUp() override { registerTestCommands(); }
+    // A fresh variable each time: the first assignment fixes a variable's type.
+    Value eval(const std::string& expression) {
+        std::string name = "result" + std::to_string(++evaluations_);
+        RunResult r = s.run("$" + name + " = " + expression + ";");
+        EXPECT_TRUE(r.ok) << expression << "\n" << r.err;
+        return s.var(name);
+    }
+    Session s;
+
+private:
+    int evaluations_ = 0;
+};
+
+}  // namespace
+
+TEST_F(Interp, ArithmeticFollowsMelTypingAndPrecedence) {
+    EXPECT_EQ(eval("1 + 2 * 3"), Value(7));
+    EXPECT_EQ(eval("(1 + 2) * 3"), Value(9));
+    EXPECT_EQ(eval("7 / 2"), Value(3));  // int division truncates
+    EXPECT_EQ(eval("-7 / 2"), Value(-3));
+    EXPECT_EQ(eval("7 % 3"), Value(1));
+    EXPECT_EQ(eval("7.0 / 2"), Value(3.5));
+    EXPECT_EQ(eval("10 - 2 - 3"), Value(5));  // left associative
+    EXPECT_EQ(eval("-2 * -3"), Value(6));
+    EXPECT_EQ(eval("2147483647 + 1"), Value(-2147483647 - 1));  // wraps, no UB
+    EXPECT_EQ(eval("5.5 % 2"), Value(1.5));
+    EXPECT_EQ(eval("1e3"), Value(1000.0));
+    EXPECT_EQ(eval("0x10"), Value(16));
+}
+
+TEST_F(Interp, ComparisonsAndLogicShortCircuit) {
+    EXPECT_EQ(eval("3 > 2 && 2 >= 2"), Value(1));
+    EXPECT_EQ(eval("1 == 1.0"), Value(1));
+    EXPECT_EQ(eval("\"abc\" < \"abd\""), Value(1));
+    EXPECT_EQ(eval("\"a\" != \"a\""), Value(0));
+    EXPECT_EQ(eval("!0 || 0"), Value(1));
+    EXPECT_EQ(eval("1 < 2 ? \"yes\" : \"no\""), Value("yes"));
+    EXPECT_EQ(eval("true + on + yes - false"), Value(3));
+    // The right side must not run: it would fail with an unknown command.
+    EXPECT_EQ(eval("0 && `noSuchCommandAtAll`"), Value(0));
+    EXPECT_EQ(eval("1 || `noSuchCommandAtAll`"), Value(1));
+}
+
+TEST_F(Interp, StringsConcatenateWithNumbers) {
+    EXPECT_EQ(eval("\"n=\" + 3"), Value("n=3"));
+    EXPECT_EQ(eval("1.5 + \"x\""), Value("1.5x"));
+    EXPECT_EQ(eval("\"tab\\there\\n\""), Value("tab\there\n"));
+    EXPECT_EQ(eval("\"q\\\"q\""), Value("q\"q"));
+    RunResult r = s.run("$x = \"a\" - 1;");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.err.find("cannot be applied to a string"), std::string::npos) << r.err;
+}
+
+TEST_F(Interp, DeclaredVariablesKeepTheirType) {
+    RunResult r = s.run(
+        "int $i = 3.9; float $f = 2; string $s = 12; int $a[] = {1, 2.5}; "
+        "string $names[] = {\"x\", \"y\"}; $names[3] = \"w\"; $i += 1.6; $f /= 4;");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("i"), Value(4));  // 3 + 1.6 truncated back to int
+    EXPECT_EQ(s.var("f"), Value(0.5));
+    EXPECT_EQ(s.var("s"), Value("12"));
+    EXPECT_EQ(s.var("a"), Value(std::vector<int>{1, 2}));
+    EXPECT_EQ(s.var("names"), Value(std::vector<std::string>{"x", "y", "", "w"}));
+
+    r = s.run("$u = 2.5; $u = 4;");  // implicit declaration as float
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("u"), Value(4.0));
+
+    r = s.run("int $k[3]; $n = size($k); $past = $k[10];");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("n"), Value(3));
+    EXPECT_EQ(s.var("past"), Value(0));
+
+    r = s.run("int $i; string $i;");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.err.find("redeclaration"), std::string::npos) << r.err;
+
+    r = s.run("int $scalar = {1, 2};");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.err.find("Cannot convert data of type int[] to type int"), std::string::npos);
+}
+
+TEST_F(Interp, IncrementAndDecrement) {
+    RunResult r = s.run("int $i = 5; $a = $i++; $b = ++$i; $c = $i--; float $f = 0.5; $f++;");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("a"), Value(5));
+    EXPECT_EQ(s.var("b"), Value(7));
+    EXPECT_EQ(s.var("c"), Value(7));
+    EXPECT_EQ(s.var("i"), Value(6));
+    EXPECT_EQ(s.var("f"), Value(1.5));
+}
+
+TEST_F(Interp, ControlFlow) {
+    RunResult r = s.run(R"(
+        int $sum = 0;
+        for ($i = 0; $i < 10; $i++) {
+            if ($i == 2) continue;
+            if ($i == 6) break;
+            $sum += $i;
+        }
+        int $w = 0;
+        while ($w < 100) { $w += 7; }
+        int $d = 0;
+        do { $d++; } while ($d < 0);
+        string $joined = "";
+        for ($item in {"a", "b", "c"}) $joined += $item;
+        string $kind;
+        if ($sum > 100) $kind = "big"; else if ($sum > 10) $kind = "mid"; else $kind = "small";
+    )");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("sum"), Value(0 + 1 + 3 + 4 + 5));
+    EXPECT_EQ(s.var("w"), Value(105));
+    EXPECT_EQ(s.var("d"), Value(1));  // do-while body runs once
+    EXPECT_EQ(s.var("joined"), Value("abc"));
+    EXPECT_EQ(s.var("kind"), Value("mid"));
+}
+
+TEST_F(Interp, BlocksScopeTheirDeclarations) {
+    RunResult r =
+        s.run("int $outer = 1; { int $inner = 2; $outer = $inner + 1; } $after = $outer;");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("after"), Value(3));
+    EXPECT_TRUE(s.var("inner").isNone());
+    r = s.run("print $inner;");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.err.find("\"$inner\" is an undeclared variable."), std::string::npos) << r.err;
+}
+
+TEST_F(Interp, ProceduresRecurseReturnAndCheckArguments) {
+    RunResult r = s.run(R"(
+        proc int fact(int $n) { if ($n <= 1) return 1; return $n * fact($n - 1); }
+        proc string[] pair(string $a, string $b) { return {$a, $b}; }
+        proc float half(float $x) { return $x / 2; }
+        proc noValue() { }
+        $f = fact(10);
+        $p = pair("l", "r");
+        $h = half(3);
+        $viaCommandForm = `fact 4`;
+        global int $counter = 0;
+        proc bump() { global int $counter; $counter++; }
+        bump(); bump;
+    )");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("f"), Value(3628800));
+    EXPECT_EQ(s.var("p"), Value(std::vector<std::string>{"l", "r"}));
+    EXPECT_EQ(s.var("h"), Value(1.5));
+    EXPECT_EQ(s.var("viaCommandForm"), Value(24));
+    EXPECT_EQ(s.var("counter"), Value(2));
+
+    r = s.run("fact(1, 2);");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.err.find("Wrong number of arguments on call to fact."), std::string::npos);
+
+    // A procedure sees only its own variables and declared globals.
+    r = s.run("int $topOnly = 1; proc peek() { print $topOnly; } peek();");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.err.find("undeclared variable"), std::string::npos) << r.err;
+
+    r = s.run("proc forever(int $n) { forever($n + 1); } forever(0);");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.err.find("call depth"), std::string::npos) << r.err;
+}
+
+TEST_F(Interp, CommandFormPassesWordsNumbersAndFlags) {
+    RunResult r = s.run(R"($r1 = `melTestJoin -p "pre" -n 4 node.attr[2] 1.5 -3 "quoted"`;)");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("r1"), Value("pre#4[node.attr[2]s][1.5n][-3n][quoteds]"));
+
+    // Function form: strings that look like flags are flags.
+    r = s.run(R"($r2 = melTestJoin("-prefix", "x", "/tmp/a b.ply", 2);)");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("r2"), Value("x[/tmp/a b.plys][2n]"));
+
+    // Variables, expressions and arrays as command words.
+    r = s.run(R"(string $n[] = {"a", "b"}; int $k = 2;
+                 $r3 = `melTestJoin -n ($k * 3) $n $k`;)");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("r3"), Value("#6[as][bs][2n]"));
+}
+
+TEST_F(Interp, BackquotesSubstituteCommandResults) {
+    RunResult r =
+        s.run("string $items[] = `melTestList 4`; $count = size($items); $last = $items[3];");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("count"), Value(4));
+    EXPECT_EQ(s.var("last"), Value("item3"));
+    r = s.run("$nested = `melTestJoin `melTestJoin -p z``;");
+    // Backquotes do not nest in MEL either: this is a syntax error, not a crash.
+    EXPECT_FALSE(r.ok);
+}
+
+TEST_F(Interp, EchoPrintsTopLevelCommandResults) {
+    RunResult r = s.run("melTestList 2; $quiet = `melTestList 1`; print \"done\\n\";", "", true);
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(r.out, "// Result: item0 item1 //\ndone\n");
+}
+
+TEST_F(Interp, PrintWritesScalarsAsIsAndArraysOnePerLine) {
+    RunResult r =
+        s.run("print 3; print \" \"; print (1.0 / 4); print \"\\n\"; print {\"a\", \"b\"};");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(r.out, "3 0.25\na\nb\n");
+}
+
+TEST_F(Interp, ErrorsNameTheLineAndStopTheScript) {
+    RunResult r = s.run("print \"one\";\n\nnoSuchThing -x 1;\nprint \"two\";");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.out, "one");
+    EXPECT_EQ(r.err, "// Error: line 3: Cannot find procedure \"noSuchThing\".\n");
+
+    r = s.run("melTestJoin\n  -bogus 1;", "scene.mel");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.err.find("file: scene.mel line 1: Invalid flag '-bogus'"), std::string::npos)
+        << r.err;
+
+    r = s.run("print \"a\";\nmelTestFail;\nprint \"b\";");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.out, "a");
+    EXPECT_NE(r.err.find("line 2: melTestFail: it failed on purpose"), std::string::npos);
+
+    r = s.run("print \"a\";\nint $x = (1 + ;\n");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.out, "");  // nothing of a text with a syntax error runs
+    EXPECT_NE(r.err.find("line 2: Syntax error"), std::string::npos) << r.err;
+
+    r = s.run("$z = 1 / 0;");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.err.find("Division by zero"), std::string::npos);
+
+    r = s.run("error \"custom \" 42;");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.err, "// Error: line 1: custom 42\n");
+}
+
+TEST_F(Interp, CatchReportsFailureWithoutStopping) {
+    RunResult r =
+        s.run("$bad = catchQuiet(`melTestFail`); $good = catch(`melTestList`); print \"on\";");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("bad"), Value(1));
+    EXPECT_EQ(s.var("good"), Value(0));
+    EXPECT_EQ(r.out, "on");
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(Interp, SourceAndEvalRunTextAtTopLevel) {
+    char dir[] = "/tmp/melSourceXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string base = dir;
+    std::ofstream(base + "/lib.mel") << "proc int triple(int $x) { return 3 * $x; }\n"
+                                        "$fromLib = triple(5);\n";
+    std::ofstream(base + "/main.mel") << "source \"lib.mel\";\n$fromMain = triple(2);\n";
+    std::ofstream(base + "/broken.mel") << "\n\n$x = );\n";
+
+    RunResult r = s.run("source \"" + base + "/main.mel\";");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("fromLib"), Value(15));
+    EXPECT_EQ(s.var("fromMain"), Value(6));
+
+    r = s.run("source \"" + base + "/broken.mel\";");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.err.find("file: " + base + "/broken.mel line 3: Syntax error"), std::string::npos)
+        << r.err;
+
+    r = s.run("source \"" + base + "/missing.mel\";");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.err.find("Cannot find file"), std::string::npos);
+
+    r = s.run("$e = eval(\"melTestList 2\"); eval \"$fromEval = 1 + 1\";");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("e"), Value(std::vector<std::string>{"item0", "item1"}));
+    EXPECT_EQ(s.var("fromEval"), Value(2));
+
+    for (const char* f : {"lib.mel", "main.mel", "broken.mel"})
+        std::remove((base + "/" + f).c_str());
+    rmdir(dir);
+}
+
+TEST_F(Interp, BuiltinFunctions) {
+    EXPECT_EQ(eval("size(\"hello\")"), Value(5));
+    EXPECT_EQ(eval("abs(-3)"), Value(3));
+    EXPECT_EQ(eval("abs(-2.5)"), Value(2.5));
+    EXPECT_EQ(eval("floor(-1.5)"), Value(-2.0));
+    EXPECT_EQ(eval("ceil(1.2)"), Value(2.0));
+    EXPECT_EQ(eval("pow(2, 10)"), Value(1024.0));
+    EXPECT_EQ(eval("min(3, 2)"), Value(2));
+    EXPECT_EQ(eval("max(3, 2.5)"), Value(3.0));
+    EXPECT_EQ(eval("strcmp(\"a\", \"b\")"), Value(-1));
+    EXPECT_EQ(eval("substring(\"pPlane1\", 2, 6)"), Value("Plane"));
+    EXPECT_EQ(eval("substring(\"abc\", 2, 99)"), Value("bc"));
+    EXPECT_EQ(eval("toupper(\"ab1\")"), Value("AB1"));
+    EXPECT_EQ(eval("exists(\"melTestList\") + exists(\"print\") + exists(\"nope\")"), Value(2));
+    RunResult r = s.run("sqrt(-1);");
+    EXPECT_FALSE(r.ok);
+}
+
+TEST_F(Interp, StepLimitStopsEndlessLoops) {
+    s.interp.setStepLimit(1000);
+    RunResult r = s.run("while (1) { $x = 1; }");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.err.find("step limit"), std::string::npos);
+    // Endless loops cannot be caught away.
+    r = s.run("catch(eval(\"while (1) {}\"));");
+    EXPECT_FALSE(r.ok);
+}
+
+TEST_F(Interp, InterruptStopsBetweenStatements) {
+    int calls = 0;
+    s.interp.setInterruptCheck([&] { return ++calls > 3; });
+    RunResult r = s.run("print 1; print 2; print 3; print 4; print 5;");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.out, "123");
+    EXPECT_NE(r.err.find("Interrupted"), std::string::npos);
+}
