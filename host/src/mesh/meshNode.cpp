@@ -12,6 +12,7 @@
 
 #include <cctype>
 
+#include "graph/dag.h"
 #include "graph/scene.h"
 #include "mesh/meshData.h"
 
@@ -128,7 +129,8 @@ MStatus MeshNode::initialize() {
             if (!status) return status;
         }
     }
-    return MS::kSuccess;
+    // The world mesh follows the transforms above the shape.
+    return attributeAffects(dagAttributes().parentMatrix, worldMesh);
 }
 
 bool MeshNode::isBoundingBoxAttribute(const MObject& a) const {
