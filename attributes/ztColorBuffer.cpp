@@ -1,0 +1,3 @@
+#include "attributes/ztColorBuffer.h"
+
+const MTypeId ztColorBuffer::id(0xB5);

@@ -1,0 +1,3 @@
+#include "attributes/ztPointsObjectId.h"
+
+const MTypeId ztPointsObjectId::id(0xB8);

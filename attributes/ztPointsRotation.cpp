@@ -1,0 +1,3 @@
+#include "attributes/ztPointsRotation.h"
+
+const MTypeId ztPointsRotation::id(0xB3);

@@ -1,0 +1,15 @@
+#pragma once
+// ztPointsRotation: orientation channels for instancing.
+// Registered so scenes that use it load; its attributes and compute are not
+// built yet (see the status table in README.md).
+
+#include <maya/MPxNode.h>
+#include <maya/MTypeId.h>
+
+class ztPointsRotation : public MPxNode {
+public:
+    static void* creator() { return new ztPointsRotation(); }
+    static MStatus initialize() { return MS::kSuccess; }
+
+    static const MTypeId id;
+};

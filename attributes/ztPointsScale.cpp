@@ -1,0 +1,3 @@
+#include "attributes/ztPointsScale.h"
+
+const MTypeId ztPointsScale::id(0xB7);

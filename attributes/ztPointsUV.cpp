@@ -1,0 +1,3 @@
+#include "attributes/ztPointsUV.h"
+
+const MTypeId ztPointsUV::id(0xB6);

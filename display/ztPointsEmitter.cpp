@@ -1,0 +1,3 @@
+#include "display/ztPointsEmitter.h"
+
+const MTypeId ztPointsEmitter::id(0xC3);

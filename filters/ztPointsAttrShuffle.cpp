@@ -1,0 +1,3 @@
+#include "filters/ztPointsAttrShuffle.h"
+
+const MTypeId ztPointsAttrShuffle::id(0xC4);

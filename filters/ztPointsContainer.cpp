@@ -1,0 +1,3 @@
+#include "filters/ztPointsContainer.h"
+
+const MTypeId ztPointsContainer::id(0xC0);

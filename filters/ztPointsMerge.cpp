@@ -1,0 +1,3 @@
+#include "filters/ztPointsMerge.h"
+
+const MTypeId ztPointsMerge::id(0xC2);

@@ -1,0 +1,3 @@
+#include "filters/ztPointsSelection.h"
+
+const MTypeId ztPointsSelection::id(0xC6);

@@ -1,0 +1,3 @@
+#include "filters/ztPointsTransform.h"
+
+const MTypeId ztPointsTransform::id(0xC8);

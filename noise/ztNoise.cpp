@@ -1,0 +1,3 @@
+#include "noise/ztNoise.h"
+
+const MTypeId ztNoise::id(0xD0);

@@ -1,0 +1,3 @@
+#include "noise/ztNoiseLocator.h"
+
+const MTypeId ztNoiseLocator::id(0xC9);

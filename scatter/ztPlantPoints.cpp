@@ -1,0 +1,3 @@
+#include "scatter/ztPlantPoints.h"
+
+const MTypeId ztPlantPoints::id(0xC5);

@@ -1,0 +1,3 @@
+#include "scatter/ztPointsNormal.h"
+
+const MTypeId ztPointsNormal::id(0xC1);

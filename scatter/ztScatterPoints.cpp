@@ -1,0 +1,451 @@
+#include "scatter/ztScatterPoints.h"
+
+#include <maya/MDataBlock.h>
+#include <maya/MDataHandle.h>
+#include <maya/MFloatPointArray.h>
+#include <maya/MFnArrayAttrsData.h>
+#include <maya/MFnCompoundAttribute.h>
+#include <maya/MFnMesh.h>
+#include <maya/MFnNumericAttribute.h>
+#include <maya/MFnStringData.h>
+#include <maya/MFnTypedAttribute.h>
+#include <maya/MGlobal.h>
+#include <maya/MIOStream.h>
+#include <maya/MIntArray.h>
+#include <maya/MPlug.h>
+#include <maya/MVectorArray.h>
+
+#include <cmath>
+#include <vector>
+
+#include "core/channels.h"
+#include "core/pointSet.h"
+#include "kernels/scatter.h"
+
+const MTypeId ztScatterPoints::id(0xB2);
+
+MObject ztScatterPoints::outPoints;
+MObject ztScatterPoints::inMesh;
+MObject ztScatterPoints::boundingBox;
+MObject ztScatterPoints::boundingBoxMin;
+MObject ztScatterPoints::boundingBoxMinX;
+MObject ztScatterPoints::boundingBoxMinY;
+MObject ztScatterPoints::boundingBoxMinZ;
+MObject ztScatterPoints::boundingBoxMax;
+MObject ztScatterPoints::boundingBoxMaxX;
+MObject ztScatterPoints::boundingBoxMaxY;
+MObject ztScatterPoints::boundingBoxMaxZ;
+MObject ztScatterPoints::boundingBoxSize;
+MObject ztScatterPoints::boundingBoxSizeX;
+MObject ztScatterPoints::boundingBoxSizeY;
+MObject ztScatterPoints::boundingBoxSizeZ;
+MObject ztScatterPoints::radius;
+MObject ztScatterPoints::seed;
+MObject ztScatterPoints::computeNormal;
+MObject ztScatterPoints::randomsMultipler;
+MObject ztScatterPoints::trials;
+MObject ztScatterPoints::mode;
+MObject ztScatterPoints::addAll;
+MObject ztScatterPoints::partial;
+MObject ztScatterPoints::faces;
+MObject ztScatterPoints::scatterOnVertices;
+MObject ztScatterPoints::scatterOnBorderEdges;
+MObject ztScatterPoints::scatterOnSurface;
+
+namespace {
+
+constexpr unsigned short kPhaseOrder[27] = {0,  15, 24, 11, 25, 9, 23, 19, 22, 5, 16, 3, 26, 18,
+                                            21, 1,  10, 20, 13, 7, 17, 14, 8,  6, 2,  4, 12};
+
+// Writes a diagnostic line and the status's text to the error stream.
+void reportError(const char* line, const MStatus& status) {
+    cerr << line << endl << status.errorString() << endl;
+}
+
+// A keyable, storable numeric attribute with the flags every scatter setting has.
+MObject createSetting(const char* longName, const char* shortName, MFnNumericData::Type type,
+                      double defaultValue, MStatus& status) {
+    MFnNumericAttribute numeric;
+    MObject attribute = numeric.create(longName, shortName, type, defaultValue, &status);
+    if (!status) return attribute;
+    CHECK_MSTATUS(numeric.setKeyable(true));
+    CHECK_MSTATUS(numeric.setStorable(true));
+    CHECK_MSTATUS(numeric.setReadable(true));
+    CHECK_MSTATUS(numeric.setWritable(true));
+    return attribute;
+}
+
+// One of the bounding box's float children: hidden, default 0.
+MObject createBoxValue(const char* longName, const char* shortName) {
+    MStatus status;
+    MObject attribute = createSetting(longName, shortName, MFnNumericData::kFloat, 0.0, status);
+    CHECK_MSTATUS(status);
+    MFnNumericAttribute numeric(attribute);
+    CHECK_MSTATUS(numeric.setHidden(true));
+    return attribute;
+}
+
+MObject createBoxCorner(const char* longName, const char* shortName, const MObject& x,
+                        const MObject& y, const MObject& z) {
+    MFnCompoundAttribute compound;
+    MStatus status;
+    MObject attribute = compound.create(longName, shortName, &status);
+    CHECK_MSTATUS(status);
+    CHECK_MSTATUS(compound.addChild(x));
+    CHECK_MSTATUS(compound.addChild(y));
+    CHECK_MSTATUS(compound.addChild(z));
+    CHECK_MSTATUS(compound.setReadable(true));
+    CHECK_MSTATUS(compound.setWritable(true));
+    CHECK_MSTATUS(compound.setHidden(true));
+    return attribute;
+}
+
+bool allFinite(const std::vector<float>& values) {
+    for (const float v : values) {
+        if (!std::isfinite(v)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+ztScatterPoints::ztScatterPoints() : phaseMap(new unsigned short[27]) {
+    for (unsigned int i = 0; i < 27; ++i) phaseMap[i] = kPhaseOrder[i];
+}
+
+ztScatterPoints::~ztScatterPoints() {
+    delete[] phaseMap;
+}
+
+void* ztScatterPoints::creator() {
+    return new ztScatterPoints();
+}
+
+MStatus ztScatterPoints::initialize() {
+    MStatus status;
+
+    MFnTypedAttribute typedAttr;
+    outPoints = typedAttr.create("outPoints", "op", MFnData::kDynArrayAttrs, &status);
+    if (!status) {
+        reportError("ERROR in MFnData::kDynArrayAttrs.\n", status);
+        return status;
+    }
+    CHECK_MSTATUS(typedAttr.setStorable(false));
+    CHECK_MSTATUS(typedAttr.setWritable(false));
+    CHECK_MSTATUS(typedAttr.setKeyable(false));
+    CHECK_MSTATUS(addAttribute(outPoints));
+
+    inMesh = typedAttr.create("inMesh", "im", MFnData::kMesh, MObject::kNullObj, &status);
+    CHECK_MSTATUS(status);
+    CHECK_MSTATUS(typedAttr.setKeyable(true));
+    CHECK_MSTATUS(typedAttr.setStorable(true));
+    CHECK_MSTATUS(typedAttr.setReadable(true));
+    CHECK_MSTATUS(typedAttr.setWritable(true));
+    CHECK_MSTATUS(addAttribute(inMesh));
+
+    boundingBoxMinX = createBoxValue("boundingBoxMinX", "bmix");
+    boundingBoxMinY = createBoxValue("boundingBoxMinY", "bmiy");
+    boundingBoxMinZ = createBoxValue("boundingBoxMinZ", "bmiz");
+    boundingBoxMaxX = createBoxValue("boundingBoxMaxX", "bmax");
+    boundingBoxMaxY = createBoxValue("boundingBoxMaxY", "bmay");
+    boundingBoxMaxZ = createBoxValue("boundingBoxMaxZ", "bmaz");
+    boundingBoxSizeX = createBoxValue("boundingBoxSizeX", "bmsx");
+    boundingBoxSizeY = createBoxValue("boundingBoxSizeY", "bmsy");
+    boundingBoxSizeZ = createBoxValue("boundingBoxSizeZ", "bmsz");
+    boundingBoxMin =
+        createBoxCorner("boundingBoxMin", "bmi", boundingBoxMinX, boundingBoxMinY, boundingBoxMinZ);
+    boundingBoxMax =
+        createBoxCorner("boundingBoxMax", "bma", boundingBoxMaxX, boundingBoxMaxY, boundingBoxMaxZ);
+    boundingBoxSize = createBoxCorner("boundingBoxSize", "bms", boundingBoxSizeX, boundingBoxSizeY,
+                                      boundingBoxSizeZ);
+    MFnCompoundAttribute compound;
+    boundingBox = compound.create("boundingBox", "bb", &status);
+    CHECK_MSTATUS(status);
+    CHECK_MSTATUS(compound.addChild(boundingBoxMin));
+    CHECK_MSTATUS(compound.addChild(boundingBoxMax));
+    CHECK_MSTATUS(compound.addChild(boundingBoxSize));
+    CHECK_MSTATUS(compound.setReadable(true));
+    CHECK_MSTATUS(compound.setWritable(true));
+    CHECK_MSTATUS(addAttribute(boundingBox));
+
+    MFnNumericAttribute numeric;
+    radius = createSetting("radius", "r", MFnNumericData::kFloat, 1.0, status);
+    CHECK_MSTATUS(status);
+    numeric.setObject(radius);
+    CHECK_MSTATUS(numeric.setMin(0.001));
+    CHECK_MSTATUS(addAttribute(radius));
+
+    seed = createSetting("seed", "s", MFnNumericData::kLong, 1234, status);
+    CHECK_MSTATUS(status);
+    numeric.setObject(seed);
+    CHECK_MSTATUS(numeric.setMin(0));
+    CHECK_MSTATUS(addAttribute(seed));
+
+    computeNormal = createSetting("computeNormal", "cn", MFnNumericData::kBoolean, 1, status);
+    if (!status) {
+        cerr << endl << status.errorString() << endl;
+        return status;
+    }
+    CHECK_MSTATUS(addAttribute(computeNormal));
+
+    randomsMultipler = createSetting("randomsMultipler", "rm", MFnNumericData::kLong, 50, status);
+    CHECK_MSTATUS(status);
+    numeric.setObject(randomsMultipler);
+    CHECK_MSTATUS(numeric.setMin(1));
+    CHECK_MSTATUS(addAttribute(randomsMultipler));
+
+    trials = createSetting("trials", "t", MFnNumericData::kLong, 5, status);
+    CHECK_MSTATUS(status);
+    numeric.setObject(trials);
+    CHECK_MSTATUS(numeric.setMin(1));
+    CHECK_MSTATUS(numeric.setMax(20));
+    CHECK_MSTATUS(addAttribute(trials));
+
+    mode = createSetting("mode", "mod", MFnNumericData::kShort, 0, status);
+    CHECK_MSTATUS(status);
+    numeric.setObject(mode);
+    CHECK_MSTATUS(numeric.setMin(0));
+    CHECK_MSTATUS(numeric.setMax(1));
+    CHECK_MSTATUS(addAttribute(mode));
+
+    addAll = createSetting("addAll", "aa", MFnNumericData::kBoolean, 0, status);
+    if (!status) {
+        cerr << endl << status.errorString() << endl;
+        return status;
+    }
+    CHECK_MSTATUS(addAttribute(addAll));
+
+    partial = createSetting("partial", "p", MFnNumericData::kBoolean, 0, status);
+    if (!status) {
+        reportError("ERROR in partial.\n", status);
+        return status;
+    }
+    CHECK_MSTATUS(addAttribute(partial));
+
+    MFnStringData stringData;
+    faces = typedAttr.create("faces", "f", MFnData::kString, stringData.create(""), &status);
+    if (!status) {
+        reportError("ERROR in faces.\n", status);
+        return status;
+    }
+    CHECK_MSTATUS(typedAttr.setStorable(true));
+    CHECK_MSTATUS(typedAttr.setReadable(true));
+    CHECK_MSTATUS(typedAttr.setWritable(true));
+    CHECK_MSTATUS(typedAttr.setKeyable(false));
+    CHECK_MSTATUS(addAttribute(faces));
+
+    scatterOnVertices =
+        createSetting("scatterOnVertices", "sov", MFnNumericData::kBoolean, 0, status);
+    CHECK_MSTATUS(status);
+    CHECK_MSTATUS(addAttribute(scatterOnVertices));
+    scatterOnBorderEdges =
+        createSetting("scatterOnBorderEdges", "sobe", MFnNumericData::kBoolean, 0, status);
+    CHECK_MSTATUS(status);
+    CHECK_MSTATUS(addAttribute(scatterOnBorderEdges));
+    scatterOnSurface =
+        createSetting("scatterOnSurface", "sos", MFnNumericData::kBoolean, 1, status);
+    CHECK_MSTATUS(status);
+    CHECK_MSTATUS(addAttribute(scatterOnSurface));
+
+    const MObject inputs[] = {inMesh,
+                              boundingBox,
+                              radius,
+                              seed,
+                              computeNormal,
+                              addAll,
+                              partial,
+                              faces,
+                              scatterOnVertices,
+                              scatterOnBorderEdges,
+                              scatterOnSurface,
+                              randomsMultipler,
+                              trials,
+                              mode};
+    for (const MObject& input : inputs) CHECK_MSTATUS(attributeAffects(input, outPoints));
+    return MS::kSuccess;
+}
+
+MStatus ztScatterPoints::compute(const MPlug& plug, MDataBlock& data) {
+    if (plug != outPoints) return MS::kUnknownParameter;
+    MStatus status;
+
+    MDataHandle meshHandle = data.inputValue(inMesh, &status);
+    if (!status) {
+        reportError("ERROR getting inMesh", status);
+        return status;
+    }
+    const float r = data.inputValue(radius).asFloat();
+    data.inputValue(addAll).asBool();
+    data.inputValue(mode).asShort();
+    MFnMesh meshFn(meshHandle.asMesh(), &status);
+    if (!status) {
+        MGlobal::displayError(MPlug(thisMObject(), inMesh).name() + ": please supply inMesh");
+        return status;
+    }
+
+    zt::ScatterSettings settings;
+    settings.radius = r;
+    settings.bboxMinX = data.inputValue(boundingBoxMinX).asFloat();
+    settings.bboxMinY = data.inputValue(boundingBoxMinY).asFloat();
+    settings.bboxMinZ = data.inputValue(boundingBoxMinZ).asFloat();
+    settings.bboxMaxX = data.inputValue(boundingBoxMaxX).asFloat();
+    settings.bboxMaxZ = data.inputValue(boundingBoxMaxZ).asFloat();
+    settings.computeNormals = data.inputValue(computeNormal).asBool();
+    settings.vertices = data.inputValue(scatterOnVertices).asBool();
+    settings.borderEdges = data.inputValue(scatterOnBorderEdges).asBool();
+    settings.surface = data.inputValue(scatterOnSurface).asBool();
+
+    MDataHandle outHandle = data.outputValue(outPoints, &status);
+    if (!status) {
+        reportError("ERROR in hOutArray = block.outputArrayValue.\n", status);
+        return status;
+    }
+    MFnArrayAttrsData output;
+    MObject outputData = output.create(&status);
+    if (!status) {
+        reportError("ERROR in fnOutput.create.\n", status);
+        return status;
+    }
+
+    if (!settings.vertices && !settings.borderEdges && !settings.surface) {
+        status = outHandle.set(outputData);
+        if (!status) {
+            reportError("ERROR\n", status);
+            return status;
+        }
+        data.setClean(plug);
+        return MS::kSuccess;
+    }
+
+    if (settings.bboxMinX == 0.0f && settings.bboxMinY == 0.0f && settings.bboxMinZ == 0.0f &&
+        settings.bboxMaxX == 0.0f && settings.bboxMaxZ == 0.0f) {
+        const MString boxName = MPlug(thisMObject(), boundingBox).name();
+        MGlobal::displayError(boxName + ": plug-in bouinding box attribute or type: dgdirty " +
+                              boxName + " in command line if bbox already connected");
+        return MS::kFailure;
+    }
+    const float box[] = {settings.bboxMinX, settings.bboxMinY, settings.bboxMinZ, settings.bboxMaxX,
+                         settings.bboxMaxZ};
+    for (const float value : box) {
+        if (!std::isfinite(value)) {
+            MGlobal::displayError(MPlug(thisMObject(), boundingBox).name() +
+                                  ": the bounding box holds a value that is not a finite number");
+            return MS::kFailure;
+        }
+    }
+    if (!std::isfinite(r) || r <= 0.0f) {
+        MGlobal::displayError(MPlug(thisMObject(), radius).name() +
+                              ": the radius must be a positive finite number");
+        return MS::kFailure;
+    }
+
+    const int seedValue = data.inputValue(seed).asInt();
+    const int multiplier = data.inputValue(randomsMultipler).asInt();
+    const int trialValue = data.inputValue(trials).asInt();
+    settings.seed = static_cast<unsigned int>(seedValue);
+    settings.randomsMultiplier = static_cast<unsigned int>(multiplier < 1 ? 1 : multiplier);
+    settings.trials = trialValue <= 0 ? 1u : static_cast<unsigned int>(trialValue);
+
+    MVectorArray positions = output.vectorArray(zt::channels::kPosition, &status);
+    if (!status) {
+        reportError("ERROR in fnArrayAttrsData.vectorArray(position).\n", status);
+        return status;
+    }
+    MIntArray triangleIds = output.intArray(zt::channels::kTriangleId, &status);
+    if (!status) {
+        reportError("ERROR in fnArrayAttrsData.intArray(triID).\n", status);
+        return status;
+    }
+    MVectorArray uvs = output.vectorArray(zt::channels::kUv, &status);
+    if (!status) {
+        reportError("ERROR in fnArrayAttrsData.vectorArray(uv).\n", status);
+        return status;
+    }
+    MIntArray pointIds = output.intArray(zt::channels::kPointId, &status);
+    if (!status) {
+        cerr << endl << status.errorString() << endl;
+        return status;
+    }
+    if (settings.computeNormals) {
+        output.vectorArray(zt::channels::kNormal, &status);
+        if (!status) {
+            reportError("ERROR in fnArrayAttrsData.vectorArray(normal)\n", status);
+            return status;
+        }
+    }
+
+    // Mesh: vertex positions as floats, triangles in getTriangles order.
+    MFloatPointArray meshPoints;
+    status = meshFn.getPoints(meshPoints, MSpace::kObject);
+    if (!status) {
+        reportError("ERROR meshFn.getPoints", status);
+        return status;
+    }
+    std::vector<float> points(3u * static_cast<std::size_t>(meshPoints.length()));
+    for (unsigned int i = 0; i < meshPoints.length(); ++i) {
+        points[3u * i] = meshPoints[i].x;
+        points[3u * i + 1] = meshPoints[i].y;
+        points[3u * i + 2] = meshPoints[i].z;
+    }
+    if (!allFinite(points)) {
+        MGlobal::displayError(MPlug(thisMObject(), inMesh).name() +
+                              ": the mesh has vertex positions that are not finite numbers");
+        return MS::kFailure;
+    }
+    MIntArray triangleCounts, triangleVertices;
+    CHECK_MSTATUS(meshFn.getTriangles(triangleCounts, triangleVertices));
+    const std::vector<unsigned int> triangles = zt::toUnsigned(triangleVertices);
+    data.inputValue(partial).asBool();
+
+    zt::ScatterMesh mesh;
+    mesh.points = points.data();
+    mesh.pointCount = meshPoints.length();
+    mesh.triangles = triangles.data();
+    mesh.triangleCount = triangles.size() / 3;
+
+    zt::ScatterResult result;
+    const zt::KernelStatus kernelStatus =
+        zt::scatterPoints(mesh, settings, result, zt::CpuSelection::kStreaming, nullptr);
+    if (result.reachedCandidateCap) {
+        MGlobal::displayWarning("Reached maximum randoms number, undersampling can occur");
+    }
+    if (kernelStatus == zt::KernelStatus::NotEnoughMemory) {
+        MGlobal::displayError("Not enough memory on GPU");
+        return MS::kFailure;
+    }
+    if (!zt::succeeded(kernelStatus)) return MS::kFailure;
+    if (result.meshHasNoArea) {
+        // Not an error: the output keeps what it held.
+        data.setClean(plug);
+        return MS::kSuccess;
+    }
+
+    const unsigned int count = static_cast<unsigned int>(result.triangleIds.size());
+    positions.setLength(count);
+    uvs.setLength(count);
+    triangleIds.setLength(count);
+    pointIds.setLength(count);
+    for (unsigned int i = 0; i < count; ++i) {
+        positions[i] = MVector(result.positions[3u * i], result.positions[3u * i + 1],
+                               result.positions[3u * i + 2]);
+        uvs[i] = MVector(result.uvs[2u * i], result.uvs[2u * i + 1], 0.0);
+        triangleIds[i] = static_cast<int>(result.triangleIds[i]);
+        pointIds[i] = static_cast<int>(i);
+    }
+    if (settings.computeNormals) {
+        MVectorArray normals = output.vectorArray(zt::channels::kNormal);
+        normals.setLength(count);
+        for (unsigned int i = 0; i < count; ++i) {
+            normals[i] = MVector(result.normals[3u * i], result.normals[3u * i + 1],
+                                 result.normals[3u * i + 2]);
+        }
+    }
+
+    status = outHandle.set(outputData);
+    if (!status) {
+        reportError("ERROR\n", status);
+        return status;
+    }
+    data.setClean(plug);
+    return MS::kSuccess;
+}
