@@ -145,52 +145,32 @@ std::string backendDescription() {
 
 namespace {
 
-// Sixteen neighbouring streams fill one 64-byte line of every row together,
-// so each thread writes whole cache lines in order instead of one float per
-// line 4096 floats apart.
-constexpr std::size_t kStreamGroup = 16;
-
-void generateStreamGroup(std::size_t firstStream, const std::vector<XorwowState>& starts,
-                         std::size_t n, float* out) {
-    const std::size_t width = std::min(kStreamGroup, starts.size() - firstStream);
-    std::uint32_t v0[kStreamGroup] = {}, v1[kStreamGroup] = {}, v2[kStreamGroup] = {},
-                  v3[kStreamGroup] = {}, v4[kStreamGroup] = {};
-    for (std::size_t j = 0; j < width; ++j) {
-        const XorwowState& s = starts[firstStream + j];
-        v0[j] = s.v[0];
-        v1[j] = s.v[1];
-        v2[j] = s.v[2];
-        v3[j] = s.v[3];
-        v4[j] = s.v[4];
-    }
+// The CPU walks the buffer row by row (a row is one output of each of the
+// 4096 streams), each thread over its own contiguous run of streams, so its
+// writes are sequential within a row. Stream states are kept as five planes of
+// 32-bit words; instead of shifting the register of every stream each step,
+// the plane that held v[0] receives the new v[4] and the planes' roles
+// rotate, so one step touches two words per stream.
+void generateStreamRange(std::size_t begin, std::size_t end, std::size_t streams,
+                         std::uint32_t* planes, std::uint32_t weyl, std::size_t n, float* out) {
     const std::size_t fullRows = n / kRandomStreams;
-    std::uint32_t d = starts[0].d;
-    auto advance = [&](std::size_t j) {
-        const std::uint32_t t = v0[j] ^ (v0[j] >> 2);
-        v0[j] = v1[j];
-        v1[j] = v2[j];
-        v2[j] = v3[j];
-        v3[j] = v4[j];
-        v4[j] = (v4[j] ^ (v4[j] << 4)) ^ (t ^ (t << 1));
-        return uniformFromBits(v4[j] + d);
-    };
-    for (std::size_t row = 0; row < fullRows; ++row) {
-        d += kXorwowWeylStep;
-        float* line = out + row * kRandomStreams + firstStream;
-#pragma omp simd
-        for (std::size_t j = 0; j < kStreamGroup; ++j) {
-            line[j] = advance(j);
-        }
-    }
-    // The last, partial row belongs to the first n % 4096 streams.
     const std::size_t tail = n % kRandomStreams;
-    if (firstStream < tail) {
-        d += kXorwowWeylStep;
-        float* line = out + fullRows * kRandomStreams + firstStream;
-        const std::size_t count = std::min(kStreamGroup, tail - firstStream);
-        for (std::size_t j = 0; j < count; ++j) {
-            line[j] = advance(j);
+    std::size_t oldest = 0;  // plane holding v[0]; v[4] is the one before it
+    for (std::size_t row = 0; row <= fullRows; ++row) {
+        const std::size_t stop = row < fullRows ? end : std::min(end, tail);
+        if (stop <= begin) break;
+        weyl += kXorwowWeylStep;
+        std::uint32_t* first = planes + oldest * streams;
+        const std::uint32_t* last = planes + ((oldest + 4) % 5) * streams;
+        float* line = out + row * kRandomStreams;
+#pragma omp simd
+        for (std::size_t j = begin; j < stop; ++j) {
+            const std::uint32_t t = first[j] ^ (first[j] >> 2);
+            const std::uint32_t v4 = (last[j] ^ (last[j] << 4)) ^ (t ^ (t << 1));
+            first[j] = v4;
+            line[j] = uniformFromBits(v4 + weyl);
         }
+        oldest = (oldest + 1) % 5;
     }
 }
 
@@ -199,14 +179,24 @@ void generateStreamGroup(std::size_t firstStream, const std::vector<XorwowState>
 KernelStatus generateUniform(float* deviceOut, std::size_t n, unsigned long long seed) {
     if (n == 0) return KernelStatus::Success;
     try {
-        const std::vector<XorwowState> starts =
-            xorwowStreamStarts(seed, std::min(n, kRandomStreams));
-        const auto groups =
-            static_cast<std::int64_t>((starts.size() + kStreamGroup - 1) / kStreamGroup);
-        const bool parallel = !serialExecution();
-#pragma omp parallel for schedule(static) if (parallel)
-        for (std::int64_t g = 0; g < groups; ++g) {
-            generateStreamGroup(static_cast<std::size_t>(g) * kStreamGroup, starts, n, deviceOut);
+        const std::size_t streams = std::min(n, kRandomStreams);
+        const std::vector<XorwowState> starts = xorwowStreamStarts(seed, streams);
+        std::vector<std::uint32_t> planes(5 * streams);
+        for (std::size_t i = 0; i < streams; ++i) {
+            for (std::size_t k = 0; k < 5; ++k) planes[k * streams + i] = starts[i].v[k];
+        }
+        const std::uint32_t weyl = starts[0].d;
+        // Small buffers are not worth waking the thread team for.
+        const bool parallel = !serialExecution() && n >= 65536;
+#pragma omp parallel if (parallel)
+        {
+            // Runs of whole cache lines, so no two threads share one.
+            const std::size_t lines = (streams + 15) / 16;
+            const auto team = static_cast<std::size_t>(omp_get_num_threads());
+            const auto member = static_cast<std::size_t>(omp_get_thread_num());
+            const std::size_t begin = std::min(streams, lines * member / team * 16);
+            const std::size_t end = std::min(streams, lines * (member + 1) / team * 16);
+            generateStreamRange(begin, end, streams, planes.data(), weyl, n, deviceOut);
         }
         return KernelStatus::Success;
     } catch (...) {
