@@ -42,7 +42,8 @@ public:
 
 private:
     struct Arg {
-        enum class Kind { kInt, kDouble, kBool, kString } kind;
+        enum class Kind { kInt, kDouble, kBool, kString };
+        Kind kind = Kind::kInt;
         int i = 0;
         double d = 0.0;
         bool b = false;

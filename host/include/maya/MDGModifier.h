@@ -35,11 +35,13 @@ public:
     MStatus doIt();
     MStatus undoIt();
 
-protected:
     // A queued edit: runs when doIt reaches it and, on success, records how
     // to revert itself.
     using Undo = std::function<void()>;
     using Operation = std::function<MStatus(std::vector<Undo>& undo)>;
+
+protected:
+    void queue(std::function<MStatus()> run);
     std::vector<Operation> operations_;
     std::vector<Undo> undo_;
     // Nodes are created at once (createNode hands out a usable MObject);

@@ -107,7 +107,11 @@ public:
 
 private:
     friend struct zt::host::DataHandleAccess;
+    // The cell holding the value (for a child of a numeric compound: the
+    // compound's cell), the attribute, whether writes are allowed, and
+    // whether the handle is the whole of an array attribute.
     zt::host::Cell* cell_;
     const zt::host::AttributeImpl* attr_;
     bool writable_;
+    bool wholeArray_;
 };

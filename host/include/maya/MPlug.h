@@ -65,8 +65,6 @@ public:
     bool isSource(MStatus* ReturnStatus = NULL) const;
     bool isNull(MStatus* ReturnStatus = NULL) const;
     bool isKeyable(MStatus* ReturnStatus = NULL) const;
-    bool isLocked(MStatus* ReturnStatus = NULL) const;
-    MStatus setLocked(bool locked);
 
     MStatus getValue(MObject& val, MDGContext& ctx = MDGContext::fsNormal) const;
     MStatus getValue(double&, MDGContext& ctx = MDGContext::fsNormal) const;

@@ -1,0 +1,36 @@
+// Start-up of the stand-in host and new scenes.
+
+#include "hostInit.h"
+
+#include "graph/scene.h"
+#include "graph/sceneImpl.h"
+#include "viewport/cameraNode.h"
+
+namespace zt::host {
+
+void startHost() {
+    static bool started = false;
+    if (started) return;
+    started = true;
+    registerGraphNodeTypes();
+    registerMeshNodeTypes();
+    registerViewportNodeTypes();
+    registerCoreCommands();
+    registerMeshCommands();
+    registerViewportCommands();
+    newScene();
+}
+
+void newScene() {
+    clearScene();
+    createDefaultSceneNodes();
+}
+
+void createDefaultSceneNodes() {
+    MStatus status;
+    MObject time = createNode("time", "time1", MObject::kNullObj, &status);
+    if (status) scene().time = nodeOf(time);
+    createDefaultCamera();
+}
+
+}  // namespace zt::host
