@@ -15,6 +15,11 @@ namespace zt {
 namespace ZT_BACKEND_NS {
 
 KernelStatus reportDeviceFailure(const char* what) noexcept {
+#if ZT_BACKEND_CUDA
+    // A failed allocation leaves its error in the runtime's last-error slot,
+    // where the next launch's check would find it and blame that launch.
+    cudaGetLastError();
+#endif
     try {
         throw;
     } catch (const thrust::system_error& error) {
