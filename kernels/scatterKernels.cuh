@@ -264,20 +264,13 @@ struct GridFrame {
     unsigned int stepZ, stepY;
 };
 
-// Surface candidate k = acceptedSamplesCount + i: a triangle picked in
-// proportion to its area, then a uniform point in it. Reads the random slots
-// k, (k + 1) mod N and N - 1 - ((k + 1) mod N).
-ZT_HD inline void generateRandomPoints(ElementIndex i, const float* randoms, float* x, float* y,
-                                       float* z, float* u, float* v, unsigned int* triId,
-                                       unsigned int* cellId, const float* meshPoints,
-                                       const unsigned int* triIds, const float* cumulativeArea,
-                                       float totalArea, unsigned int triCount,
-                                       unsigned int numElements, unsigned int acceptedSamplesCount,
-                                       GridFrame grid) {
-    const unsigned int k = acceptedSamplesCount + i;
-    if (k >= numElements) return;
-    const unsigned int t =
-        getTriIndex(cumulativeArea, static_cast<int>(triCount), randoms[k], totalArea);
+// Places surface candidate k in triangle t: a uniform point from the random
+// slots (k + 1) mod N and N - 1 - ((k + 1) mod N).
+ZT_HD inline void placeSurfaceCandidate(unsigned int k, unsigned int t, const float* randoms,
+                                        float* x, float* y, float* z, float* u, float* v,
+                                        unsigned int* triId, unsigned int* cellId,
+                                        const float* meshPoints, const unsigned int* triIds,
+                                        unsigned int numElements, GridFrame grid) {
     triId[k] = t;
     const unsigned int j = (k + 1u) % numElements;
     const float s = sqrtf(randoms[j]);
@@ -299,18 +292,31 @@ ZT_HD inline void generateRandomPoints(ElementIndex i, const float* randoms, flo
                          grid.stepY);
 }
 
-// Border-edge candidate k: an edge picked in proportion to its length, then a
-// uniform point on it, with its coordinates in the edge's triangle.
-ZT_HD inline void generateRandomPointsOnEdges(
-    ElementIndex i, const float* randoms, float* x, float* y, float* z, float* u, float* v,
-    unsigned int* triId, unsigned int* cellId, const float* meshPoints, const unsigned int* triIds,
-    const unsigned int* edgeA, const unsigned int* edgeB, const unsigned int* edgeT,
-    const float* cumulativeLength, float totalLength, unsigned int edgeCount,
-    unsigned int numElements, unsigned int acceptedSamplesCount, GridFrame grid) {
+// Surface candidate k = acceptedSamplesCount + i: a triangle picked in
+// proportion to its area with the random slot k, then a uniform point in it.
+ZT_HD inline void generateRandomPoints(ElementIndex i, const float* randoms, float* x, float* y,
+                                       float* z, float* u, float* v, unsigned int* triId,
+                                       unsigned int* cellId, const float* meshPoints,
+                                       const unsigned int* triIds, const float* cumulativeArea,
+                                       float totalArea, unsigned int triCount,
+                                       unsigned int numElements, unsigned int acceptedSamplesCount,
+                                       GridFrame grid) {
     const unsigned int k = acceptedSamplesCount + i;
     if (k >= numElements) return;
-    const unsigned int e =
-        getTriIndex(cumulativeLength, static_cast<int>(edgeCount), randoms[k], totalLength);
+    const unsigned int t =
+        getTriIndex(cumulativeArea, static_cast<int>(triCount), randoms[k], totalArea);
+    placeSurfaceCandidate(k, t, randoms, x, y, z, u, v, triId, cellId, meshPoints, triIds,
+                          numElements, grid);
+}
+
+// Places border-edge candidate k on edge e: a uniform point from the random
+// slot (k + 1) mod N, with its coordinates in the edge's triangle.
+ZT_HD inline void placeEdgeCandidate(unsigned int k, unsigned int e, const float* randoms, float* x,
+                                     float* y, float* z, float* u, float* v, unsigned int* triId,
+                                     unsigned int* cellId, const float* meshPoints,
+                                     const unsigned int* triIds, const unsigned int* edgeA,
+                                     const unsigned int* edgeB, const unsigned int* edgeT,
+                                     unsigned int numElements, GridFrame grid) {
     const unsigned int a = edgeA[e], b = edgeB[e], t = edgeT[e];
     triId[k] = t;
     const float s = randoms[(k + 1u) % numElements];
@@ -342,6 +348,22 @@ ZT_HD inline void generateRandomPointsOnEdges(
     v[k] = pv;
     cellId[k] = cellIdOf(px, py, pz, grid.cellSize, grid.minX, grid.minY, grid.minZ, grid.stepZ,
                          grid.stepY);
+}
+
+// Border-edge candidate k: an edge picked in proportion to its length with the
+// random slot k, then a uniform point on it.
+ZT_HD inline void generateRandomPointsOnEdges(
+    ElementIndex i, const float* randoms, float* x, float* y, float* z, float* u, float* v,
+    unsigned int* triId, unsigned int* cellId, const float* meshPoints, const unsigned int* triIds,
+    const unsigned int* edgeA, const unsigned int* edgeB, const unsigned int* edgeT,
+    const float* cumulativeLength, float totalLength, unsigned int edgeCount,
+    unsigned int numElements, unsigned int acceptedSamplesCount, GridFrame grid) {
+    const unsigned int k = acceptedSamplesCount + i;
+    if (k >= numElements) return;
+    const unsigned int e =
+        getTriIndex(cumulativeLength, static_cast<int>(edgeCount), randoms[k], totalLength);
+    placeEdgeCandidate(k, e, randoms, x, y, z, u, v, triId, cellId, meshPoints, triIds, edgeA,
+                       edgeB, edgeT, numElements, grid);
 }
 
 // ---------------------------------------------------------------------------

@@ -262,11 +262,23 @@ inline KernelStatus surfaceCandidates(const DeviceMesh& mesh, const DeviceVector
     const float* cumulative = raw(areas);
     const unsigned int triCount = mesh.triangleCount;
     const unsigned int n = c.count;
+#if ZT_BACKEND_CPU
+    // Same candidates as generateRandomPoints, with the triangle found
+    // through a guide table instead of a binary search.
+    const streaming::PrefixSumIndex index(cumulative, triCount, totalArea);
+    return launch2D("generateRandomPoints", n - accepted, 128, [&](ElementIndex i) {
+        const unsigned int k = accepted + i;
+        if (k >= n) return;
+        placeSurfaceCandidate(k, index.pick(r[k]), r, x, y, z, u, v, tri, cell, points, tris, n,
+                              grid);
+    });
+#else
     return launch2D(
         "generateRandomPoints", n - accepted, 128, ZT_LAMBDA(ElementIndex i) {
             generateRandomPoints(i, r, x, y, z, u, v, tri, cell, points, tris, cumulative,
                                  totalArea, triCount, n, accepted, grid);
         });
+#endif
 }
 
 inline KernelStatus edgeCandidates(const DeviceMesh& mesh, const BorderEdges& edges,
@@ -285,11 +297,21 @@ inline KernelStatus edgeCandidates(const DeviceMesh& mesh, const BorderEdges& ed
     const float total = edges.totalLength;
     const unsigned int edgeCount = edges.count;
     const unsigned int n = c.count;
+#if ZT_BACKEND_CPU
+    const streaming::PrefixSumIndex index(cumulative, edgeCount, total);
+    return launch2D("generateRandomPointsOnEdges", n - accepted, 128, [&](ElementIndex i) {
+        const unsigned int k = accepted + i;
+        if (k >= n) return;
+        placeEdgeCandidate(k, index.pick(r[k]), r, x, y, z, u, v, tri, cell, points, tris, ea, eb,
+                           et, n, grid);
+    });
+#else
     return launch2D(
         "generateRandomPointsOnEdges", n - accepted, 128, ZT_LAMBDA(ElementIndex i) {
             generateRandomPointsOnEdges(i, r, x, y, z, u, v, tri, cell, points, tris, ea, eb, et,
                                         cumulative, total, edgeCount, n, accepted, grid);
         });
+#endif
 }
 
 // The mesh vertices as candidates, built on the host: each vertex takes the
