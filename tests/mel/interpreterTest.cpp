@@ -4,7 +4,7 @@
 #include <fstream>
 #include <string>
 
-#include "commands/commandRegistry.h"
+#include "host/src/commands/commandRegistry.h"
 #include "melTestUtil.h"
 
 using zt::commands::ArgType;

@@ -4,8 +4,8 @@
 #include <sstream>
 #include <string>
 
-#include "commands/value.h"
-#include "mel/interpreter.h"
+#include "host/src/commands/value.h"
+#include "host/src/mel/interpreter.h"
 
 namespace zt::mel::test {
 

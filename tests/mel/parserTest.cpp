@@ -3,8 +3,8 @@
 #include <random>
 #include <string>
 
-#include "mel/lexer.h"
-#include "mel/parser.h"
+#include "host/src/mel/lexer.h"
+#include "host/src/mel/parser.h"
 #include "melTestUtil.h"
 
 using zt::commands::Value;

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "commands/value.h"
+#include "host/src/commands/value.h"
 
 using zt::commands::Value;
 

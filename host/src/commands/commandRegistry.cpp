@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "commands/argHelpers.h"
 #include "commands/pluginCommand.h"
 
 namespace zt::commands {

@@ -30,7 +30,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/value.h"
+#include "value.h"
 
 namespace zt::commands {
 

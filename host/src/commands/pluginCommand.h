@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/commandRegistry.h"
+#include "commandRegistry.h"
 
 namespace zt::commands {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/value.h"
+#include "../commands/value.h"
 
 namespace zt::mel {
 

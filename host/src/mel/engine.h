@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "commands/value.h"
+#include "../commands/value.h"
 
 namespace zt::mel {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "commands/value.h"
-#include "mel/ast.h"
+#include "../commands/value.h"
+#include "ast.h"
 
 namespace zt::mel {
 

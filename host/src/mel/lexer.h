@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "commands/value.h"
+#include "../commands/value.h"
 
 namespace zt::mel {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "mel/ast.h"
-#include "mel/lexer.h"
+#include "ast.h"
+#include "lexer.h"
 
 namespace zt::mel {
 
