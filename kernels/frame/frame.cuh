@@ -217,18 +217,16 @@ KernelStatus launchShape(const char* name, const LaunchShape& shape, const Body&
 // The whole index space of the grid, in order, each index handed to the body
 // exactly once; the body's bound check discards the surplus threads as it
 // does on the GPU.
+// Below this many indices, waking the thread team costs more than the work.
+constexpr std::int64_t kParallelLaunchThreshold = 32768;
+
 template <class Body>
 KernelStatus launchShape(const char* /*name*/, const LaunchShape& shape, const Body& body) {
     const auto threads = static_cast<std::int64_t>(shape.threads());
-    if (serialExecution()) {
-        for (std::int64_t i = 0; i < threads; ++i) {
-            body(static_cast<ElementIndex>(i));
-        }
-    } else {
-#pragma omp parallel for schedule(static)
-        for (std::int64_t i = 0; i < threads; ++i) {
-            body(static_cast<ElementIndex>(i));
-        }
+    const bool parallel = threads >= kParallelLaunchThreshold && !serialExecution();
+#pragma omp parallel for schedule(static) if (parallel)
+    for (std::int64_t i = 0; i < threads; ++i) {
+        body(static_cast<ElementIndex>(i));
     }
     return KernelStatus::Success;
 }
