@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "viewport/offscreenContext.h"
+#include "offscreenContext.h"
 
 namespace zt::host {
 

@@ -1,7 +1,10 @@
 #include "hostInit.h"
+#include "viewport/viewportCommands.h"
 
 namespace zt::host {
 
-void registerViewportCommands() {}
+void registerViewportCommands() {
+    registerPlayblastCommands();
+}
 
 }  // namespace zt::host

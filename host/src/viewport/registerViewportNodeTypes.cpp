@@ -1,7 +1,16 @@
+#include <maya/MPxNode.h>
+
+#include "graph/registry.h"
 #include "hostInit.h"
+#include "viewport/cameraNode.h"
 
 namespace zt::host {
 
-void registerViewportNodeTypes() {}
+MStatus initializeLocatorAttributes();  // MPxLocatorNode.cpp
+
+void registerViewportNodeTypes() {
+    setKindInitializer(MPxNode::kLocatorNode, initializeLocatorAttributes);
+    registerCameraNodeType();
+}
 
 }  // namespace zt::host

@@ -1,0 +1,73 @@
+#pragma once
+// Scene set-up for the display tests: the host with the two display locator
+// types registered, a test camera, point sets, and a pinhole projection
+// computed from the camera's attributes and placement independently of the
+// viewport's own matrices.
+
+#include <gtest/gtest.h>
+#include <maya/MDagPath.h>
+#include <maya/MObject.h>
+#include <maya/MPoint.h>
+#include <maya/MVector.h>
+
+#include <initializer_list>
+#include <string>
+
+#include "host/src/viewport/offscreenContext.h"
+#include "imageProbe.h"
+
+namespace displaytest {
+
+// Starts the host once, registers the display locators and gives every test
+// a new scene.
+class DisplayTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    void SetUp() override;
+};
+
+// A node of `type` under a new transform placed at `translate`; returns the
+// shape.
+MObject createLocator(const std::string& type, const MVector& translate = MVector(0, 0, 0));
+
+// A camera at `eye` looking down -z (no rotation), or rotated by the given
+// angles in degrees.
+MDagPath createCamera(const MVector& eye, const MVector& rotateDegrees = MVector(0, 0, 0));
+
+void setTranslate(const MObject& transform, const MVector& t);
+MObject parentOf(const MObject& dagNode);
+
+// Point sets.
+class PointSet {
+public:
+    PointSet();
+    PointSet& vectors(const char* name, std::initializer_list<MVector> values);
+    PointSet& doubles(const char* name, std::initializer_list<double> values);
+    PointSet& ints(const char* name, std::initializer_list<int> values);
+    PointSet& strings(const char* name, std::initializer_list<const char*> values);
+    const MObject& object() const { return object_; }
+
+private:
+    MObject object_;
+};
+
+void setPoints(const MObject& locator, const PointSet& points);
+void setBool(const MObject& node, const char* attribute, bool value);
+void setFloat(const MObject& node, const char* attribute, float value);
+void setInt(const MObject& node, const char* attribute, int value);
+void setColour(const MObject& node, const char* attribute, float r, float g, float b);
+void setString(const MObject& node, const char* attribute, const char* value);
+
+// Where a world point lands in a picture of the given size through the
+// camera: pixel column and row (row 0 at the top).
+struct Pixel {
+    int x, y;
+};
+Pixel project(const MDagPath& camera, const MPoint& world, int width, int height);
+
+zt::host::Image render(const MDagPath& camera, int width, int height);
+
+// The background colour of every picture.
+Rgb background();
+
+}  // namespace displaytest

@@ -1,0 +1,193 @@
+// The view and its commands: M3dView's GL bracket and text, the default
+// camera, framing, and playblast's files and errors.
+
+#include <maya/M3dView.h>
+#include <maya/MFnDependencyNode.h>
+#include <maya/MGlobal.h>
+#include <maya/MPlug.h>
+#include <maya/MTime.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "display/ztDisplayPoints.h"
+#include "displayScene.h"
+#include "host/src/commands/commandRegistry.h"
+#include "host/src/graph/scene.h"
+#include "host/src/mel/engine.h"
+#include "host/src/viewport/viewport.h"
+#include "host/src/viewport/viewportCommands.h"
+
+using namespace displaytest;
+using zt::host::Image;
+namespace fs = std::filesystem;
+
+namespace {
+
+class ScratchDir {
+public:
+    ScratchDir() : path_(fs::temp_directory_path() / ("zt_display_" + std::to_string(::getpid()))) {
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~ScratchDir() { fs::remove_all(path_); }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+class Playblast : public DisplayTest {};
+
+double plugValue(const char* name) {
+    MPlug plug;
+    EXPECT_TRUE(zt::host::plugFromString(name, plug)) << name;
+    return plug.asDouble();
+}
+
+}  // namespace
+
+TEST_F(Playblast, ViewBracketsGLStateAndText) {
+    M3dView none;
+    EXPECT_FALSE(none.beginGL());
+    MDagPath camera;
+    EXPECT_FALSE(none.getCamera(camera));
+
+    M3dView view = M3dView::active3dView();
+    EXPECT_FALSE(view.endGL()) << "endGL without beginGL";
+    EXPECT_FALSE(view.drawText("x", MPoint(0, 0, 0))) << "text outside beginGL";
+    ASSERT_TRUE(view.beginGL());
+    glColor3f(0.5f, 0.25f, 1.0f);
+    glEnable(GL_BLEND);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glTranslatef(3, 0, 0);
+    ASSERT_TRUE(view.beginGL());  // nested
+    glColor3f(1, 1, 1);
+    glDisable(GL_BLEND);
+    glMatrixMode(GL_MODELVIEW);
+    glTranslatef(1, 2, 3);
+    EXPECT_TRUE(view.endGL());
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[0], 0.5f);
+    EXPECT_FLOAT_EQ(colour[1], 0.25f);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_PROJECTION);
+    GLdouble modelView[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+    EXPECT_EQ(modelView[12], 0.0);
+    EXPECT_TRUE(view.endGL());
+    GLdouble projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    EXPECT_EQ(projection[12], 0.0) << "the outer endGL restores the projection";
+
+    // The default camera of a new scene is the view's camera.
+    ASSERT_TRUE(view.getCamera(camera));
+    EXPECT_EQ(std::string(camera.partialPathName().asChar()), "perspShape");
+    EXPECT_NEAR(plugValue("perspShape.focalLength"), 35.0, 1e-12);
+    EXPECT_NEAR(plugValue("persp.translateX"), 28.0, 1e-12);
+    MDagPath other = createCamera(MVector(0, 0, 5));
+    MDagPath transformPath;
+    MDagPath::getAPathTo(other.transform(), transformPath);
+    EXPECT_TRUE(view.setCamera(transformPath)) << "a transform above a camera will do";
+    ASSERT_TRUE(view.getCamera(camera));
+    EXPECT_TRUE(camera == other);
+    MDagPath notACamera;
+    MDagPath::getAPathTo(parentOf(createLocator("ztDisplayPoints")), notACamera);
+    EXPECT_FALSE(view.setCamera(notACamera));
+}
+
+TEST_F(Playblast, WritesPicturesAndRestoresTime) {
+    ScratchDir dir;
+    MDagPath camera = createCamera(MVector(0, 0, 20));
+    createLocator("ztDisplayPoints", MVector(2, 0, 0));
+    const std::string single = dir / "one.png";
+    ASSERT_TRUE(
+        zt::mel::executeText("playblast -camera testCam -widthHeight 80 60 "
+                             "-completeFilename \"" +
+                             single + "\";"));
+    Image image = readPngFile(single);
+    ASSERT_EQ(image.width, 80);
+    ASSERT_EQ(image.height, 60);
+    EXPECT_TRUE(colourNear(image, 1, 1, background(), 1));
+    const Pixel mark = project(camera, MPoint(2, 0, 0), 80, 60);
+    EXPECT_TRUE(colourNearby(image, mark.x, mark.y, {255, 0, 0}, 2, 1));
+
+    ASSERT_TRUE(MGlobal::viewFrame(7.0));
+    const std::string prefix = dir / "seq";
+    ASSERT_TRUE(zt::mel::executeText("playblast -cam testCam -wh 32 24 -st 1 -et 3 -f \"" + prefix +
+                                     "\";"));
+    for (const char* frame : {"0001", "0002", "0003"})
+        EXPECT_EQ(readPngFile(prefix + "." + frame + ".png").width, 32) << frame;
+    EXPECT_FALSE(fs::exists(prefix + ".0004.png"));
+    EXPECT_FALSE(fs::exists(prefix + ".0000.png"));
+    MPlug now;
+    ASSERT_TRUE(zt::host::plugFromString("time1.outTime", now));
+    EXPECT_DOUBLE_EQ(now.asMTime().as(MTime::uiUnit()), 7.0);
+    EXPECT_EQ(zt::host::frameFileName("a/b", 12, 4), "a/b.0012.png");
+    EXPECT_EQ(zt::host::frameFileName("b", 3.0000001, 2), "b.03.png");
+
+    // Bad requests fail with a message and write nothing.
+    const std::string bad = dir / "bad.png";
+    for (const std::string& command : std::vector<std::string>{
+             "playblast -cam testCam -wh 0 10 -cf \"" + bad + "\";",
+             "playblast -cam testCam -wh 20 10;",
+             "playblast -cam noSuchCamera -cf \"" + bad + "\";",
+             "playblast -cam testCam -cf \"" + bad + "\" -compression \"jpg\";",
+             "playblast -cam testCam -st 5 -et 2 -f \"" + (dir / "x") + "\";",
+             std::string("playblast -cam testCam -cf \"/nonexistent-dir/a.png\";")}) {
+        EXPECT_FALSE(zt::mel::executeText(command)) << command;
+    }
+    EXPECT_FALSE(fs::exists(bad));
+    setFloat(camera.node(), "nearClipPlane", 50.0f);
+    setFloat(camera.node(), "farClipPlane", 40.0f);
+    EXPECT_FALSE(zt::mel::executeText("playblast -cam testCam -cf \"" + bad + "\";"))
+        << "near clip beyond far clip";
+}
+
+TEST_F(Playblast, FramesTheSceneWithAnUnplacedCamera) {
+    MObject node = createLocator("ztDisplayPoints");
+    setPoints(node, PointSet().vectors("position", {MVector(38, 8, -31), MVector(44, 13, -26)}));
+    // The locator's box: the unit cube around its origin and the positions.
+    const MPoint boxMin(-1, -1, -31), boxMax(44, 13, 1);
+    const MPoint boxCentre = (boxMin + MVector(boxMax)) * 0.5;
+    ScratchDir dir;
+    const std::string file = dir / "fit.png";
+    ASSERT_TRUE(zt::mel::executeText("playblast -wh 200 100 -cf \"" + file + "\";"));
+
+    // The default camera moved (not turned) so that the box is in view.
+    MDagPath persp;
+    ASSERT_TRUE(M3dView::active3dView().getCamera(persp));
+    EXPECT_NE(plugValue("persp.translateX"), 28.0);
+    EXPECT_NEAR(plugValue("persp.rotateY"), 45.0, 1e-12);
+    for (int corner = 0; corner < 8; ++corner) {
+        const MPoint p(corner & 1 ? boxMax.x : boxMin.x, corner & 2 ? boxMax.y : boxMin.y,
+                       corner & 4 ? boxMax.z : boxMin.z);
+        const Pixel px = project(persp, p, 200, 100);
+        EXPECT_TRUE(px.x >= 0 && px.x < 200 && px.y >= 0 && px.y < 100) << "corner " << corner;
+    }
+    const Pixel centre = project(persp, boxCentre, 200, 100);
+    EXPECT_NEAR(centre.x, 100, 1);
+    EXPECT_NEAR(centre.y, 50, 1);
+    const Image image = readPngFile(file);
+    const Pixel point = project(persp, MPoint(44, 13, -26), 200, 100);
+    EXPECT_TRUE(colourNearby(image, point.x, point.y, {0, 0, 0}, 2, 1));
+
+    // Once placed, the camera stays where it is.
+    const double placedX = plugValue("persp.translateX");
+    ASSERT_TRUE(zt::mel::executeText("playblast -wh 200 100 -cf \"" + file + "\";"));
+    EXPECT_EQ(plugValue("persp.translateX"), placedX);
+
+    // viewFit moves a camera on request.
+    MDagPath camera = createCamera(MVector(0, 0, 50));
+    ASSERT_TRUE(zt::mel::executeText("viewFit testCam;"));
+    const Pixel fitted = project(camera, boxCentre, 200, 100);
+    EXPECT_NEAR(fitted.x, 100, 1);
+    EXPECT_NEAR(fitted.y, 50, 1);
+    EXPECT_FALSE(zt::mel::executeText("viewFit -fitFactor 0 testCam;"));
+    EXPECT_FALSE(zt::mel::executeText("viewFit ztDisplayPointsShape1;"));
+}
