@@ -2,6 +2,7 @@
 
 #include <maya/MCommandResult.h>
 #include <maya/MComputation.h>
+#include <maya/MFnDependencyNode.h>
 #include <maya/MGlobal.h>
 #include <maya/MPlug.h>
 #include <maya/MSelectionList.h>
@@ -52,9 +53,8 @@ void MGlobal::displayError(const MString& theError) {
 MStatus MGlobal::viewFrame(const MTime& time) {
     MObject timeNode = zt::host::timeNode();
     if (timeNode.isNull()) return MS::kFailure;
-    MPlug outTime;
-    if (!zt::host::plugFromString("time1.outTime", outTime) || outTime.node() != timeNode)
-        return MS::kFailure;
+    MPlug outTime = MFnDependencyNode(timeNode).findPlug("outTime");
+    if (outTime.isNull()) return MS::kFailure;
     return outTime.setValue(time);
 }
 

@@ -118,10 +118,31 @@ std::string uniqueName(const std::string& requested, const std::string& typeName
         while (!stem.empty() && std::isdigit(static_cast<unsigned char>(stem.back())))
             stem.pop_back();
     }
-    for (unsigned long n = 1;; ++n) {
+    unsigned long& hint = scene().firstFreeNumber[stem];
+    for (unsigned long n = std::max(hint, 1ul);; ++n) {
         std::string candidate = stem + std::to_string(n);
-        if (nameFree(candidate, self)) return candidate;
+        if (nameFree(candidate, self)) {
+            hint = n;
+            return candidate;
+        }
     }
+}
+
+void claimName(NodeImpl& node, const std::string& name) {
+    node.name = name;
+    scene().byName[name] = &node;
+}
+
+void releaseName(NodeImpl& node) {
+    Scene& s = scene();
+    s.byName.erase(node.name);
+    // A numbered name that becomes free lowers where searches start.
+    std::size_t digits = node.name.size();
+    while (digits > 0 && std::isdigit(static_cast<unsigned char>(node.name[digits - 1]))) --digits;
+    if (digits == node.name.size() || node.name.size() - digits > 18) return;
+    auto it = s.firstFreeNumber.find(node.name.substr(0, digits));
+    if (it == s.firstFreeNumber.end()) return;
+    it->second = std::min(it->second, std::stoul(node.name.substr(digits)));
 }
 
 NodeImpl* findNodeImpl(const std::string& nameOrPath) {
@@ -181,9 +202,8 @@ MObject createNode(const std::string& typeName, const std::string& name, const M
         return MObject();
     }
     NodeAccess::bind(*node->user, node.get());
-    node->name = uniqueName(name, type->name, nullptr);
     scene().nodes.push_back(node);
-    scene().byName[node->name] = node.get();
+    claimName(*node, uniqueName(name, type->name, nullptr));
     if (parentNode) {
         node->parent = parentNode;
         parentNode->children.push_back(node.get());
@@ -206,7 +226,7 @@ MStatus deleteNode(const MObject& object) {
     while (!node->outgoing.empty()) breakConnection(node->outgoing.back());
     detachFromParent(*node);
     Scene& s = scene();
-    s.byName.erase(node->name);
+    releaseName(*node);
     s.nodes.erase(
         std::remove_if(s.nodes.begin(), s.nodes.end(),
                        [&](const std::shared_ptr<NodeImpl>& n) { return n.get() == node; }),
@@ -225,9 +245,8 @@ std::string renameNode(const MObject& object, const std::string& name, MStatus* 
         return std::string();
     }
     const std::string given = uniqueName(name, node->type->name, node);
-    scene().byName.erase(node->name);
-    node->name = given;
-    scene().byName[given] = node;
+    releaseName(*node);
+    claimName(*node, given);
     report(status, MS::kSuccess);
     return given;
 }
@@ -392,6 +411,7 @@ void clearScene() {
     Scene& s = scene();
     while (!s.nodes.empty()) deleteNode(s.nodes.back()->object());
     s.time = nullptr;
+    s.firstFreeNumber.clear();
 }
 
 }  // namespace zt::host

@@ -13,6 +13,9 @@ namespace zt::host {
 struct Scene {
     std::vector<std::shared_ptr<NodeImpl>> nodes;  // creation order
     std::unordered_map<std::string, NodeImpl*> byName;
+    // For each name stem, a number below which every stem + number is taken:
+    // where the search for a free numbered name starts.
+    std::unordered_map<std::string, unsigned long> firstFreeNumber;
     // Plugs being pulled or computed, innermost last: a plug that is asked
     // for again while it is on this stack closes a cycle.
     std::vector<PlugRef> evaluating;
@@ -29,6 +32,10 @@ std::string uniqueName(const std::string& requested, const std::string& typeName
                        const NodeImpl* self);
 
 NodeImpl* findNodeImpl(const std::string& nameOrPath);
+
+// Enters or removes a node's name in the scene's name table.
+void claimName(NodeImpl& node, const std::string& name);
+void releaseName(NodeImpl& node);
 
 // The host-side parts of DAG nodes (in dag.cpp).
 // Whether `attr` is one of the matrices the host computes for DAG nodes.
