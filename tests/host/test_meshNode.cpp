@@ -1,0 +1,322 @@
+// The mesh shape node and the mesh commands, through the scene: names,
+// outMesh / worldMesh / bounding-box outputs, upstream meshes, editing a
+// node's mesh, file import and vertex colour painting.
+
+#include <gtest/gtest.h>
+#include <maya/MColorArray.h>
+#include <maya/MFnCompoundAttribute.h>
+#include <maya/MFnDependencyNode.h>
+#include <maya/MFnMesh.h>
+#include <maya/MFnNumericAttribute.h>
+#include <maya/MGlobal.h>
+#include <maya/MItGeometry.h>
+#include <maya/MPlug.h>
+#include <maya/MPointArray.h>
+#include <maya/MPxNode.h>
+#include <maya/MStringArray.h>
+
+#include <string>
+
+#include "host/src/graph/messages.h"
+#include "host/src/graph/registry.h"
+#include "host/src/graph/scene.h"
+#include "host/src/hostInit.h"
+
+namespace {
+
+class MeshShape : public ::testing::Test {
+protected:
+    void SetUp() override {
+        zt::host::startHost();
+        zt::host::newScene();
+    }
+
+    // Runs a command; its string results (empty when it failed).
+    static MStringArray run(const std::string& command) {
+        MStringArray result;
+        EXPECT_TRUE(MGlobal::executeCommand(command.c_str(), result)) << command;
+        return result;
+    }
+    // Runs a command that must fail; the error text it reported.
+    static std::string runFailing(const std::string& command) {
+        zt::host::MessageCapture capture;
+        MStringArray result;
+        EXPECT_FALSE(MGlobal::executeCommand(command.c_str(), result)) << command;
+        const auto errors = capture.texts(zt::host::MessageKind::kError);
+        return errors.empty() ? std::string() : errors.front();
+    }
+    static double plugValue(const std::string& node, const std::string& attribute) {
+        MPlug plug;
+        EXPECT_TRUE(zt::host::plugFromString(node + "." + attribute, plug)) << attribute;
+        return plug.asDouble();
+    }
+    static MObject node(const std::string& name) { return zt::host::findNode(name); }
+};
+
+// A node with the bounding-box input layout of the scatter node (a compound
+// of three compounds of floats), to check that a shape's boundingBox
+// connects to it compound to compound.
+struct BoxReader : public MPxNode {
+    static MObject box;
+    static void* creator() { return new BoxReader(); }
+    static MStatus initialize() {
+        const char* groups[3][2] = {
+            {"boundingBoxMin", "bmi"}, {"boundingBoxMax", "bma"}, {"boundingBoxSize", "bms"}};
+        const char* axes[3] = {"X", "Y", "Z"};
+        const char* shortAxes[3] = {"x", "y", "z"};
+        MFnCompoundAttribute top;
+        box = top.create("boundingBox", "bb");
+        for (const auto& group : groups) {
+            MFnCompoundAttribute compound;
+            MObject parent = compound.create(group[0], group[1]);
+            for (int k = 0; k < 3; ++k) {
+                MFnNumericAttribute numeric;
+                compound.addChild(numeric.create(MString(group[0]) + axes[k],
+                                                 MString(group[1]) + shortAxes[k],
+                                                 MFnNumericData::kFloat, 0.0));
+            }
+            top.addChild(parent);
+        }
+        return addAttribute(box);
+    }
+};
+MObject BoxReader::box;
+
+std::string dataFile(const char* name) {
+    return std::string(ZT_SOURCE_DIR) + "/tests/data/meshes/" + name;
+}
+
+}  // namespace
+
+TEST_F(MeshShape, PrimitiveCommandsNameNodesAsTheHostDoes) {
+    MStringArray plane = run("polyPlane -w 4 -h 2 -sx 4 -sy 2");
+    ASSERT_EQ(plane.length(), 2u);
+    EXPECT_EQ(plane[0], MString("pPlane1"));
+    EXPECT_EQ(plane[1], MString("pPlaneShape1"));
+    MStringArray second = run("polyPlane");
+    EXPECT_EQ(second[0], MString("pPlane2"));
+    EXPECT_EQ(second[1], MString("pPlaneShape2"));
+    MStringArray named = run("polyCube -n crate -w 2 -sx 2");
+    EXPECT_EQ(named[0], MString("crate"));
+    EXPECT_EQ(named[1], MString("crateShape"));
+    MStringArray sphere = run("polySphere -r 3 -sx 8 -sy 6");
+    EXPECT_EQ(sphere[1], MString("pSphereShape1"));
+
+    const MObject shape = node("pPlaneShape1");
+    ASSERT_TRUE(shape.hasFn(MFn::kMesh));
+    MFnMesh fn(shape);
+    EXPECT_EQ(fn.numVertices(), 15);
+    EXPECT_EQ(fn.numPolygons(), 8);
+    EXPECT_EQ(MFnMesh(node("crateShape")).numPolygons(), 2 + 2 + 2 + 2 + 1 + 1);
+    EXPECT_EQ(MFnMesh(node("pSphereShape1")).numVertices(), 8 * 5 + 2);
+
+    // -axis turns the up direction: a plane facing +X lies in YZ.
+    run("polyPlane -n wall -w 2 -h 4 -ax 1 0 0");
+    EXPECT_NEAR(plugValue("wallShape", "boundingBoxSizeX"), 0.0, 1e-6);
+    EXPECT_NEAR(
+        plugValue("wallShape", "boundingBoxSizeY") * plugValue("wallShape", "boundingBoxSizeZ"),
+        8.0, 1e-5);
+
+    EXPECT_NE(runFailing("polyPlane -w 0").find("width"), std::string::npos);
+    EXPECT_NE(runFailing("polySphere -sx 2").find("subdivisionsAxis"), std::string::npos);
+}
+
+TEST_F(MeshShape, BoundingBoxOutputsFollowTheMesh) {
+    run("polyCube -w 2 -h 4 -d 6");
+    EXPECT_DOUBLE_EQ(plugValue("pCubeShape1", "boundingBoxMinX"), -1.0);
+    EXPECT_DOUBLE_EQ(plugValue("pCubeShape1", "boundingBoxMaxY"), 2.0);
+    EXPECT_DOUBLE_EQ(plugValue("pCubeShape1", "boundingBoxMinZ"), -3.0);
+    EXPECT_DOUBLE_EQ(plugValue("pCubeShape1", "boundingBoxSizeZ"), 6.0);
+
+    // Moving a point through the function set changes the outputs.
+    MFnMesh fn(node("pCubeShape1"));
+    ASSERT_TRUE(fn.setPoint(0, MPoint(-5.0, 0.0, 0.0)));
+    EXPECT_DOUBLE_EQ(plugValue("pCubeShape1", "boundingBoxMinX"), -5.0);
+    EXPECT_DOUBLE_EQ(plugValue("pCubeShape1", "boundingBoxSizeX"), 6.0);
+
+    // So does writing every point through the geometry iterator.
+    MObject shape = node("pCubeShape1");
+    MStatus status;
+    MItGeometry it(shape, &status);
+    ASSERT_TRUE(status);
+    EXPECT_EQ(it.count(), 8);
+    for (; !it.isDone(); it.next()) {
+        MPoint p = it.position();
+        ASSERT_TRUE(it.setPosition(MPoint(p.x * 10.0, p.y, p.z)));
+    }
+    EXPECT_DOUBLE_EQ(plugValue("pCubeShape1", "boundingBoxMinX"), -50.0);
+    EXPECT_DOUBLE_EQ(plugValue("pCubeShape1", "boundingBoxMaxX"), 10.0);
+    MPointArray all;
+    ASSERT_TRUE(it.allPositions(all));
+    EXPECT_DOUBLE_EQ(all[0].x, -50.0);
+}
+
+TEST_F(MeshShape, UpstreamMeshFeedsOutMeshAndTheNodeRefusesEdits) {
+    run("polyPlane -sx 3 -sy 3");
+    run("polyCube");
+    MPlug source, destination;
+    ASSERT_TRUE(zt::host::plugFromString("pPlaneShape1.outMesh", source));
+    ASSERT_TRUE(zt::host::plugFromString("pCubeShape1.inMesh", destination));
+    ASSERT_TRUE(zt::host::connectPlugs(source, destination));
+
+    MFnMesh cube(node("pCubeShape1"));
+    EXPECT_EQ(cube.numVertices(), 16);
+    EXPECT_DOUBLE_EQ(plugValue("pCubeShape1", "boundingBoxSizeY"), 0.0);
+    {
+        zt::host::MessageCapture capture;
+        EXPECT_FALSE(cube.setPoint(0, MPoint(0, 9, 0)));
+        EXPECT_TRUE(capture.contains(zt::host::MessageKind::kError, "inMesh"));
+    }
+    EXPECT_NE(runFailing("polyColorPerVertex -rgb 1 0 0 pCube1").find("inMesh"), std::string::npos);
+
+    // Changes upstream reach the downstream shape.
+    MFnMesh plane(node("pPlaneShape1"));
+    ASSERT_TRUE(plane.setPoint(0, MPoint(0, 3, 0)));
+    EXPECT_DOUBLE_EQ(plugValue("pCubeShape1", "boundingBoxMaxY"), 3.0);
+
+    // Disconnected, the shape shows its own cube again.
+    ASSERT_TRUE(zt::host::disconnectPlugs(source, destination));
+    EXPECT_EQ(MFnMesh(node("pCubeShape1")).numVertices(), 8);
+}
+
+TEST_F(MeshShape, WorldMeshCarriesTheWorldMatrix) {
+    run("polyCube -w 2 -h 2 -d 2");
+    MPlug translate;
+    ASSERT_TRUE(zt::host::plugFromString("pCube1.translateX", translate));
+    ASSERT_TRUE(translate.setValue(10.0));
+
+    MPlug world;
+    ASSERT_TRUE(zt::host::plugFromString("pCubeShape1.worldMesh[0]", world));
+    MFnMesh fn(world.asMObject());
+    MPointArray points;
+    ASSERT_TRUE(fn.getPoints(points));
+    ASSERT_EQ(points.length(), 8u);
+    EXPECT_DOUBLE_EQ(points[0].x, 9.0);
+    EXPECT_DOUBLE_EQ(points[1].x, 11.0);
+    // Object space is unchanged, in the outputs and through the node.
+    EXPECT_DOUBLE_EQ(plugValue("pCubeShape1", "boundingBoxMinX"), -1.0);
+    MFnMesh shape(node("pCubeShape1"));
+    ASSERT_TRUE(shape.getPoints(points, MSpace::kObject));
+    EXPECT_DOUBLE_EQ(points[1].x, 1.0);
+    ASSERT_TRUE(shape.getPoints(points, MSpace::kWorld));
+    EXPECT_DOUBLE_EQ(points[1].x, 11.0);
+
+    // Moving the transform again updates the world mesh.
+    ASSERT_TRUE(translate.setValue(-4.0));
+    MFnMesh moved(world.asMObject());
+    ASSERT_TRUE(moved.getPoints(points));
+    EXPECT_DOUBLE_EQ(points[1].x, -3.0);
+}
+
+TEST_F(MeshShape, FileImportCreatesNamedShapesWithTheFilesData) {
+    MStringArray names = run("file -import \"" + dataFile("quad.ply") + "\"");
+    ASSERT_EQ(names.length(), 2u);
+    EXPECT_EQ(names[0], MString("quad"));
+    EXPECT_EQ(names[1], MString("quadShape"));
+    MFnMesh fn(node("quadShape"));
+    EXPECT_EQ(fn.numVertices(), 4);
+    MString set;
+    fn.getCurrentColorSetName(set);
+    EXPECT_EQ(set, MString("colorSet1"));
+    MColorArray colors;
+    ASSERT_TRUE(fn.getVertexColors(colors));
+    EXPECT_EQ(colors[1], MColor(0.f, 1.f, 0.f, 1.f));
+
+    names = run("file -i -type \"OBJ\" \"" + dataFile("quad.obj") + "\"");
+    EXPECT_EQ(names[0], MString("quad1"));
+    EXPECT_EQ(names[1], MString("quadShape1"));
+    float u = 0, v = 0;
+    ASSERT_TRUE(MFnMesh(node("quadShape1")).getPolygonUV(1, 2, u, v));
+    EXPECT_FLOAT_EQ(u, 0.f);
+    EXPECT_FLOAT_EQ(v, 1.f);
+
+    const std::string missing = runFailing("file -import \"/nonexistent/mesh.obj\"");
+    EXPECT_NE(missing.find("/nonexistent/mesh.obj"), std::string::npos);
+    EXPECT_NE(missing.find("cannot open"), std::string::npos);
+    EXPECT_NE(runFailing("file -import \"" + dataFile("quad.ply") + "\" -type \"STL\"")
+                  .find("unsupported"),
+              std::string::npos);
+
+    run("file -f -new");
+    EXPECT_TRUE(node("quad").isNull());
+}
+
+TEST_F(MeshShape, PolyColorPerVertexPaintsRangesSetsAndGradients) {
+    run("polyPlane -w 2 -h 2 -sx 2 -sy 2");  // 9 vertices, rows from +Z to -Z
+    run("polyColorPerVertex -rgb 1 0 0 pPlane1.vtx[1:3]");
+    MFnMesh fn(node("pPlaneShape1"));
+    MString current;
+    fn.getCurrentColorSetName(current);
+    EXPECT_EQ(current, MString("colorSet1"));
+    MColorArray colors;
+    ASSERT_TRUE(fn.getVertexColors(colors));
+    EXPECT_EQ(colors[0], MColor(-1.f, -1.f, -1.f, -1.f));
+    EXPECT_EQ(colors[1], MColor(1.f, 0.f, 0.f, 1.f));
+    EXPECT_EQ(colors[3], MColor(1.f, 0.f, 0.f, 1.f));
+    EXPECT_EQ(colors[4], MColor(-1.f, -1.f, -1.f, -1.f));
+
+    // Single channels and alpha change only themselves.
+    run("polyColorPerVertex -g 0.5 -a 0.25 pPlaneShape1.vtx[2]");
+    ASSERT_TRUE(fn.getVertexColors(colors));
+    EXPECT_EQ(colors[2], MColor(1.f, 0.5f, 0.f, 0.25f));
+
+    // A named set is created and made current; the first keeps its colours.
+    MStringArray used = run("polyColorPerVertex -rgb 0 0 1 -colorSetName mask pPlane1.vtx[*]");
+    EXPECT_EQ(used[0], MString("mask"));
+    fn.getCurrentColorSetName(current);
+    EXPECT_EQ(current, MString("mask"));
+    EXPECT_EQ(fn.numColorSets(), 2);
+    ASSERT_TRUE(fn.getVertexColors(colors));
+    EXPECT_EQ(colors[8], MColor(0.f, 0.f, 1.f, 1.f));
+    const MString first("colorSet1");
+    ASSERT_TRUE(fn.getVertexColors(colors, &first));
+    EXPECT_EQ(colors[1], MColor(1.f, 0.f, 0.f, 1.f));
+
+    // Gradient along Z over the whole mesh: row 0 (z = +1) is white, the
+    // middle row half grey, the last row (z = -1) black.
+    run("polyColorPerVertex -gradient z -colorSetName ramp pPlane1");
+    ASSERT_TRUE(fn.getVertexColors(colors));
+    EXPECT_EQ(colors[0], MColor(1.f, 1.f, 1.f, 1.f));
+    EXPECT_EQ(colors[4], MColor(0.5f, 0.5f, 0.5f, 1.f));
+    EXPECT_EQ(colors[8], MColor(0.f, 0.f, 0.f, 1.f));
+
+    run("polyColorPerVertex -remove -colorSetName ramp pPlane1.vtx[4]");
+    ASSERT_TRUE(fn.getVertexColors(colors));
+    EXPECT_EQ(colors[4], MColor(-1.f, -1.f, -1.f, -1.f));
+
+    EXPECT_NE(runFailing("polyColorPerVertex -rgb 1 1 1 pPlane1.vtx[7:12]").find("vertex 9"),
+              std::string::npos);
+    EXPECT_NE(runFailing("polyColorPerVertex -rgb 1 1 1 pPlane1.vtx[3:1]").find("bad vertex"),
+              std::string::npos);
+    EXPECT_NE(runFailing("polyColorPerVertex -rgb 1 1 1 pPlane1.f[0]").find("vertex components"),
+              std::string::npos);
+    EXPECT_NE(runFailing("polyColorPerVertex -rgb 1 1 1 nothing").find("no object"),
+              std::string::npos);
+    EXPECT_NE(runFailing("polyColorPerVertex pPlane1").find("give a colour"), std::string::npos);
+    // A failed paint leaves the mesh as it was.
+    ASSERT_TRUE(fn.getVertexColors(colors));
+    EXPECT_EQ(colors[8], MColor(0.f, 0.f, 0.f, 1.f));
+
+    int count = 0;
+    ASSERT_TRUE(MGlobal::executeCommand("polyEvaluate -v pPlane1", count));
+    EXPECT_EQ(count, 9);
+    ASSERT_TRUE(MGlobal::executeCommand("polyEvaluate -t pPlaneShape1", count));
+    EXPECT_EQ(count, 8);
+}
+
+TEST_F(MeshShape, BoundingBoxConnectsCompoundToCompoundAndStaysCurrent) {
+    static const bool registered = zt::host::registerBuiltinNodeType(
+        "meshTestBoxReader", MTypeId(0x7F00D1), &BoxReader::creator, &BoxReader::initialize,
+        MPxNode::kDependNode, MFn::kPluginDependNode);
+    ASSERT_TRUE(registered);
+    run("polyPlane -w 6 -h 2");
+    run("createNode meshTestBoxReader -n reader");
+    run("connectAttr pPlaneShape1.boundingBox reader.boundingBox");
+    EXPECT_DOUBLE_EQ(plugValue("reader", "boundingBoxMinX"), -3.0);
+    EXPECT_DOUBLE_EQ(plugValue("reader", "boundingBoxMaxZ"), 1.0);
+    EXPECT_DOUBLE_EQ(plugValue("reader", "boundingBoxSizeX"), 6.0);
+
+    ASSERT_TRUE(MFnMesh(node("pPlaneShape1")).setPoint(0, MPoint(-8.0, 1.0, 0.0)));
+    EXPECT_DOUBLE_EQ(plugValue("reader", "boundingBoxMinX"), -8.0);
+    EXPECT_DOUBLE_EQ(plugValue("reader", "boundingBoxMaxY"), 1.0);
+}
