@@ -1,0 +1,45 @@
+#pragma once
+// Runs the ztbatch program in a scratch directory and collects what it did.
+
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zt::scenes {
+
+struct BatchResult {
+    int exitCode = -1;  // -1 when it did not exit normally
+    int signal = 0;     // the signal that ended it, if any
+    bool timedOut = false;
+    std::string out;
+    std::string err;
+};
+
+// A fresh directory under the system's temporary folder, removed with
+// everything in it when the object goes.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// Runs ZT_BATCH_EXE with `args` in `workDir`. The child sees ZT_SOURCE_DIR,
+// ZT_PLUGIN_FILE, ZT_SCENE_DIR (= workDir) and MAYA_PLUG_IN_PATH (the
+// plug-in's folder unless already set). `whileRunning` is called once with
+// the child's pid right after it starts (to send it signals).
+BatchResult runBatch(const std::vector<std::string>& args, const std::string& workDir,
+                     int timeoutSeconds = 120,
+                     const std::function<void(pid_t)>& whileRunning = nullptr);
+
+std::string readFile(const std::string& path);
+
+}  // namespace zt::scenes
