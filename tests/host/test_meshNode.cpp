@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 #include <maya/MColorArray.h>
+#include <maya/MDataBlock.h>
+#include <maya/MDataHandle.h>
 #include <maya/MFnCompoundAttribute.h>
 #include <maya/MFnDependencyNode.h>
 #include <maya/MFnMesh.h>
 #include <maya/MFnNumericAttribute.h>
+#include <maya/MFnTypedAttribute.h>
 #include <maya/MGlobal.h>
 #include <maya/MItGeometry.h>
 #include <maya/MPlug.h>
@@ -81,6 +84,41 @@ struct BoxReader : public MPxNode {
     }
 };
 MObject BoxReader::box;
+
+// A deformer-like node: hands its input mesh object on to its output (so the
+// two plugs share it) and lifts every point by 1 through MItGeometry.
+struct Lift : public MPxNode {
+    static MObject input, output;
+    static void* creator() { return new Lift(); }
+    static MStatus initialize() {
+        MFnTypedAttribute typed;
+        input = typed.create("inMesh", "i", MFnData::kMesh);
+        output = typed.create("outMesh", "o", MFnData::kMesh);
+        typed.setWritable(false);
+        addAttribute(input);
+        addAttribute(output);
+        return attributeAffects(input, output);
+    }
+    MStatus compute(const MPlug& plug, MDataBlock& data) override {
+        if (plug != output) return MS::kUnknownParameter;
+        MDataHandle in = data.inputValue(input);
+        MDataHandle out = data.outputValue(output);
+        MStatus status = out.set(in.data());
+        if (!status) return status;
+        MItGeometry it(out, false, &status);
+        if (!status) return status;
+        for (; !it.isDone(); it.next()) {
+            MPoint p = it.position();
+            p.y += 1.0;
+            status = it.setPosition(p);
+            if (!status) return status;
+        }
+        out.setClean();
+        return MS::kSuccess;
+    }
+};
+MObject Lift::input;
+MObject Lift::output;
 
 std::string dataFile(const char* name) {
     return std::string(ZT_SOURCE_DIR) + "/tests/data/meshes/" + name;
@@ -319,4 +357,23 @@ TEST_F(MeshShape, BoundingBoxConnectsCompoundToCompoundAndStaysCurrent) {
     ASSERT_TRUE(MFnMesh(node("pPlaneShape1")).setPoint(0, MPoint(-8.0, 1.0, 0.0)));
     EXPECT_DOUBLE_EQ(plugValue("reader", "boundingBoxMinX"), -8.0);
     EXPECT_DOUBLE_EQ(plugValue("reader", "boundingBoxMaxY"), 1.0);
+}
+
+TEST_F(MeshShape, GeometryIteratorOnADataHandleMovesOnlyTheOutput) {
+    static const bool registered = zt::host::registerBuiltinNodeType(
+        "meshTestLift", MTypeId(0x7F00D2), &Lift::creator, &Lift::initialize, MPxNode::kDependNode,
+        MFn::kPluginDependNode);
+    ASSERT_TRUE(registered);
+    run("polyPlane -w 2 -h 2 -sx 1 -sy 1");
+    run("polyPlane -n lifted -sx 1 -sy 1");
+    run("createNode meshTestLift -n lift");
+    run("connectAttr pPlaneShape1.outMesh lift.inMesh");
+    run("connectAttr lift.outMesh liftedShape.inMesh");
+    EXPECT_DOUBLE_EQ(plugValue("liftedShape", "boundingBoxMinY"), 1.0);
+    EXPECT_DOUBLE_EQ(plugValue("liftedShape", "boundingBoxMaxX"), 1.0);
+    // The shared upstream mesh was not moved.
+    EXPECT_DOUBLE_EQ(plugValue("pPlaneShape1", "boundingBoxMaxY"), 0.0);
+    MPoint p;
+    ASSERT_TRUE(MFnMesh(node("pPlaneShape1")).getPoint(0, p));
+    EXPECT_DOUBLE_EQ(p.y, 0.0);
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Iterator over the points of a geometry: a mesh node (through a DAG path or
 // its MObject) or the mesh data in a data handle (what a deformer gets).
-// Writing through an iterator on a data handle changes that data object;
-// on a node it replaces the node's own geometry.
+// Writing through an iterator on a data handle gives the handle a changed
+// copy of its mesh on the first write (a mesh shared with other plugs is
+// never changed behind their back); on a node it replaces the node's own
+// geometry.
 
 #include <maya/MDagPath.h>
 #include <maya/MDataHandle.h>
@@ -54,8 +56,11 @@ private:
     zt::host::MeshGeometry* writeGeometry(MStatus& status);
     MStatus commit();
 
-    MObject fTarget;        // the mesh node, or the mesh data of the handle
-    MObject fWorking;       // for a node: the data being written (its own mesh)
+    MObject fTarget;   // the mesh node, or the mesh data of the handle
+    MObject fWorking;  // for a node: the data being written (its own mesh)
+    MDataHandle fHandle;
+    bool fFromHandle = false;
+    bool fCopied = false;   // the handle holds this iterator's own copy
     mutable MObject fRead;  // for a node: the output mesh last read
     MDagPath fPath;
     bool fReadOnly = true;

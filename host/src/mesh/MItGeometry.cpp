@@ -66,6 +66,8 @@ MStatus MItGeometry::attachHandle(MDataHandle& handle, bool readOnly) {
     MObject data = handle.data();
     if (!ObjectAccess::as<MeshDataImpl>(data)) return MS::kInvalidParameter;
     fTarget = data;
+    fHandle = handle;
+    fFromHandle = true;
     fReadOnly = readOnly;
     return MS::kSuccess;
 }
@@ -78,8 +80,19 @@ const MeshGeometry* MItGeometry::readGeometry() const {
 MeshGeometry* MItGeometry::writeGeometry(MStatus& status) {
     status = MS::kSuccess;
     if (auto data = ObjectAccess::as<MeshDataImpl>(fTarget)) {
-        if (fReadOnly) status = MS::kFailure;
-        return fReadOnly ? nullptr : &data->geometry;
+        if (fReadOnly) {
+            status = MS::kFailure;
+            return nullptr;
+        }
+        if (fFromHandle && !fCopied) {
+            MObject copy = ObjectAccess::wrap(data->clone());
+            status = fHandle.set(copy);
+            if (!status) return nullptr;
+            fTarget = copy;
+            fCopied = true;
+            data = ObjectAccess::as<MeshDataImpl>(fTarget);
+        }
+        return &data->geometry;
     }
     if (fTarget.isNull()) {
         status = MS::kFailure;
