@@ -286,8 +286,8 @@ TEST_F(DisplayPoints, ValuesAsTextBesideThePoints) {
     setString(node, "attributeName", "normal");
     text = boxOfColour(picture(), kText, 1);
     ASSERT_GT(text.count, 0);
-    EXPECT_LT(text.minX, px.x - 10);
-    EXPECT_GT(text.maxX, px.x + 10);
+    EXPECT_LT(text.minX, px.x - 3);
+    EXPECT_NEAR((text.minX + text.maxX) / 2.0, px.x, 2.0);
 
     // A channel of the wrong length: a warning and no text; points still drawn.
     setColour(node, "pointColor", 0, 1, 0);
