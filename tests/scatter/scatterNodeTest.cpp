@@ -1,0 +1,192 @@
+// The ztScatterPoints node in a scene: its output channels, its messages and
+// what its output holds after a failed or skipped compute.
+
+#include <gtest/gtest.h>
+#include <maya/MFnArrayAttrsData.h>
+#include <maya/MFnDependencyNode.h>
+#include <maya/MPlug.h>
+
+#include <cmath>
+#include <string>
+
+#include "host/src/graph/messages.h"
+#include "host/src/graph/plugins.h"
+#include "host/src/graph/scene.h"
+#include "host/src/hostInit.h"
+#include "host/src/mel/engine.h"
+
+namespace {
+
+using zt::host::MessageKind;
+
+class ScatterNode : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        zt::host::startHost();
+        ::testing::internal::CaptureStdout();
+        ASSERT_TRUE(zt::host::loadPlugin(ZT_PLUGIN_FILE));
+        ::testing::internal::GetCapturedStdout();
+    }
+    void SetUp() override { zt::host::newScene(); }
+
+    static bool mel(const std::string& text) { return zt::mel::executeText(text); }
+
+    // A 4 x 4 plane and a scatter node reading its mesh and bounding box.
+    static void planeScene(float radius) {
+        ASSERT_TRUE(
+            mel("polyPlane -w 4 -h 4 -sx 4 -sy 4; createNode ztScatterPoints -n sc;"
+                "connectAttr pPlaneShape1.outMesh sc.inMesh;"
+                "connectAttr pPlaneShape1.boundingBox sc.boundingBox;"
+                "setAttr sc.radius " +
+                std::to_string(radius) + ";"));
+    }
+
+    // The point set on a plug, read as a script would read it.
+    static MObject points(const std::string& plugName, MStatus* status = nullptr) {
+        MPlug plug;
+        EXPECT_TRUE(zt::host::plugFromString(plugName, plug)) << plugName;
+        MObject data;
+        const MStatus got = plug.getValue(data);
+        if (status) *status = got;
+        return data;
+    }
+
+    static unsigned int count(const MObject& data, const char* channel = "position") {
+        MFnArrayAttrsData fn(data);
+        MFnArrayAttrsData::Type type;
+        if (!fn.checkArrayExist(channel, type)) return 0;
+        if (type == MFnArrayAttrsData::kIntArray) return fn.getIntData(channel).length();
+        return fn.getVectorData(channel).length();
+    }
+};
+
+TEST_F(ScatterNode, WritesTheChannelsOfEveryPointOnTheMesh) {
+    planeScene(0.2f);
+    const MObject data = points("sc.outPoints");
+    MFnArrayAttrsData fn(data);
+    const MStringArray names = fn.list();
+    ASSERT_EQ(names.length(), 5u);
+    const char* expected[] = {"position", "triID", "uv", "pointID", "normal"};
+    for (unsigned int i = 0; i < 5; ++i) EXPECT_EQ(names[i], MString(expected[i]));
+
+    const MVectorArray position = fn.getVectorData("position");
+    const MIntArray tri = fn.getIntData("triID");
+    const MVectorArray uv = fn.getVectorData("uv");
+    const MIntArray ids = fn.getIntData("pointID");
+    const MVectorArray normal = fn.getVectorData("normal");
+    const unsigned int n = position.length();
+    ASSERT_GT(n, 150u);
+    ASSERT_EQ(tri.length(), n);
+    ASSERT_EQ(uv.length(), n);
+    ASSERT_EQ(ids.length(), n);
+    ASSERT_EQ(normal.length(), n);
+    for (unsigned int i = 0; i < n; ++i) {
+        EXPECT_EQ(ids[i], static_cast<int>(i));
+        EXPECT_EQ(position[i].y, 0.0);
+        EXPECT_LE(std::abs(position[i].x), 2.0);
+        EXPECT_LE(std::abs(position[i].z), 2.0);
+        EXPECT_GE(tri[i], 0);
+        EXPECT_LT(tri[i], 32);
+        EXPECT_EQ(uv[i].z, 0.0);
+        EXPECT_NEAR(std::abs(normal[i].y), 1.0, 1e-6);
+    }
+
+    // Without normals the channel is not written; the points stay the same.
+    ASSERT_TRUE(mel("setAttr sc.computeNormal 0;"));
+    const MObject noNormals = points("sc.outPoints");
+    MFnArrayAttrsData::Type type;
+    EXPECT_FALSE(MFnArrayAttrsData(noNormals).checkArrayExist("normal", type));
+    EXPECT_EQ(count(noNormals), n);
+
+    // Another seed gives another set; the same seed the same one.
+    ASSERT_TRUE(mel("setAttr sc.seed 99;"));
+    const MVectorArray other = MFnArrayAttrsData(points("sc.outPoints")).getVectorData("position");
+    ASSERT_TRUE(mel("setAttr sc.seed 1234;"));
+    const MVectorArray again = MFnArrayAttrsData(points("sc.outPoints")).getVectorData("position");
+    ASSERT_EQ(again.length(), n);
+    for (unsigned int i = 0; i < n; ++i) EXPECT_EQ(again[i], position[i]);
+    EXPECT_FALSE(other.length() == n && other[0] == position[0] && other[n - 1] == position[n - 1]);
+}
+
+TEST_F(ScatterNode, AnUnsetBoundingBoxIsAnError) {
+    ASSERT_TRUE(
+        mel("polyPlane; createNode ztScatterPoints -n sc;"
+            "connectAttr pPlaneShape1.outMesh sc.inMesh; setAttr sc.boundingBoxMaxY 5;"));
+    zt::host::MessageCapture messages;
+    MStatus status;
+    points("sc.outPoints", &status);
+    EXPECT_TRUE(
+        messages.contains(MessageKind::kError,
+                          "sc.boundingBox: plug-in bouinding box attribute or type: dgdirty "
+                          "sc.boundingBox in command line if bbox already connected"));
+}
+
+TEST_F(ScatterNode, WithoutAMeshItAsksForOne) {
+    ASSERT_TRUE(mel("createNode ztScatterPoints -n sc;"));
+    zt::host::MessageCapture messages;
+    points("sc.outPoints");
+    EXPECT_EQ(messages.texts(MessageKind::kError),
+              std::vector<std::string>{"sc.inMesh: please supply inMesh"});
+}
+
+TEST_F(ScatterNode, WithEveryPassOffTheOutputIsEmptyAndNeedsNoBoundingBox) {
+    ASSERT_TRUE(
+        mel("polyPlane; createNode ztScatterPoints -n sc;"
+            "connectAttr pPlaneShape1.outMesh sc.inMesh; setAttr sc.scatterOnSurface 0;"));
+    zt::host::MessageCapture messages;
+    MStatus status;
+    const MObject data = points("sc.outPoints", &status);
+    EXPECT_TRUE(status);
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_EQ(MFnArrayAttrsData(data).count(), 0u);
+}
+
+TEST_F(ScatterNode, AFailedComputeKeepsThePreviousPoints) {
+    planeScene(0.3f);
+    const unsigned int before = count(points("sc.outPoints"));
+    ASSERT_GT(before, 50u);
+    // Disconnecting the box leaves it at zeros: every compute now fails.
+    ASSERT_TRUE(
+        mel("disconnectAttr pPlaneShape1.boundingBox sc.boundingBox;"
+            "setAttr sc.boundingBoxMinX 0; setAttr sc.boundingBoxMinY 0;"
+            "setAttr sc.boundingBoxMinZ 0; setAttr sc.boundingBoxMaxX 0;"
+            "setAttr sc.boundingBoxMaxZ 0; setAttr sc.radius 0.1;"));
+    zt::host::MessageCapture messages;
+    EXPECT_EQ(count(points("sc.outPoints")), before);
+    EXPECT_FALSE(messages.texts(MessageKind::kError).empty());
+}
+
+TEST_F(ScatterNode, AMeshWithoutAreaKeepsThePreviousPointsSilently) {
+    planeScene(0.3f);
+    const unsigned int before = count(points("sc.outPoints"));
+    ASSERT_GT(before, 50u);
+    // Flatten the plane into a line: every triangle loses its area.
+    ASSERT_TRUE(
+        mel("polyPlane -w 4 -h 0.00001 -sx 1 -sy 1 -n thin;"
+            "connectAttr -f thinShape.outMesh sc.inMesh;"));
+    zt::host::MessageCapture messages;
+    MStatus status;
+    EXPECT_EQ(count(points("sc.outPoints", &status)), before);
+    EXPECT_TRUE(status);
+    EXPECT_TRUE(messages.messages().empty());
+}
+
+TEST_F(ScatterNode, EarlierPassesPointsSurviveAndBorderPointsLieOnTheBorder) {
+    planeScene(0.25f);
+    ASSERT_TRUE(mel("setAttr sc.scatterOnVertices 1; setAttr sc.scatterOnBorderEdges 1;"));
+    MFnArrayAttrsData fn(points("sc.outPoints"));
+    const MVectorArray position = fn.getVectorData("position");
+    unsigned int vertices = 0, border = 0;
+    for (unsigned int i = 0; i < position.length(); ++i) {
+        const double x = position[i].x, z = position[i].z;
+        const bool onGrid =
+            std::abs(x - std::round(x)) < 1e-6 && std::abs(z - std::round(z)) < 1e-6;
+        if (onGrid) ++vertices;
+        if (std::abs(std::abs(x) - 2) < 1e-6 || std::abs(std::abs(z) - 2) < 1e-6) ++border;
+    }
+    // All 25 vertices (1 apart, beyond the radius) and the border between them.
+    EXPECT_EQ(vertices, 25u);
+    EXPECT_GT(border, 16u + 16u);
+}
+
+}  // namespace
