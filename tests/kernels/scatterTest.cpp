@@ -254,6 +254,25 @@ TEST(Scatter, DegenerateAndTinyMeshes) {
     EXPECT_TRUE(none.normals.empty());
 }
 
+TEST(Scatter, ABoundingBoxSmallerThanTheMeshStillKeepsTheDistance) {
+    // Points beyond the grid in x and z share cell ids with cells of other
+    // rows; the selection must still never accept two close points.
+    const TriMesh mesh = testing::makeSphere(2.0f, 24, 32);
+    ScatterSettings s = surfaceOnly(0.1f);
+    s.bboxMinX = -0.5f, s.bboxMinY = -0.5f, s.bboxMinZ = -0.5f;
+    s.bboxMaxX = 0.5f, s.bboxMaxZ = 0.5f;
+    ScatterResult r;
+    ASSERT_EQ(scatterPoints(mesh.view(), s, r, CpuSelection::kStreaming, nullptr),
+              KernelStatus::Success);
+    ASSERT_GT(count(r), 500u);
+    EXPECT_GT(testing::closestPairDistance(r.positions, 0.1), 0.1);
+    expectOnTriangles(mesh, r);
+    ScatterResult again;
+    ASSERT_EQ(scatterPoints(mesh.view(), s, again, CpuSelection::kStreaming, nullptr),
+              KernelStatus::Success);
+    EXPECT_EQ(r.positions, again.positions);
+}
+
 TEST(Scatter, CandidateCountIsCappedWithAWarningFlag) {
     // 10 x 10 plane at r = 0.01: 100 / (pi 1e-4) * 50 = 15.9 million candidates.
     ScatterSettings s = surfaceOnly(0.01f);
