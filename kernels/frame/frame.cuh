@@ -11,7 +11,8 @@
 //   toDevice / toHost     copies between host arrays and DeviceVectors
 //   launch1D / launch2D   the two launch forms (kernels/launchShape.h)
 //   atomicAdd32           the 32-bit atomic addition kernels may use
-//   checkDeviceMemory     the memory check before an allocation group
+//   checkDeviceMemory     the memory check before an allocation group (this and
+//                         generateUniform are declared in kernels/backendFunctions.h)
 //   RandomBuffer          cuRAND-identical uniform floats, owned
 //   reportDeviceFailure   turns an exception from Thrust into a status
 //
@@ -46,6 +47,7 @@
 
 #if defined(__CUDACC__) && !defined(ZT_BACKEND_CPU)
 #define ZT_BACKEND_CUDA 1
+#define ZT_BACKEND_CPU 0
 #define ZT_BACKEND_NS cuda
 #define ZT_BACKEND_NAME "cuda"
 #else
