@@ -9,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <sstream>
 #include <string>
 
 #include "host/src/mesh/meshReaders.h"
@@ -251,6 +253,7 @@ TEST_F(MeshReaders, BadFilesGiveErrorsThatNameFileAndFault) {
         {"nan.obj", "v nan 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", "non-finite"},
         {"nan.ply", plyHead + "0 0 0\n1 nan 0\n0 1 0\n3 0 1 2\n", "non-finite y"},
         {"inf.off", "OFF\n3 1 0\n0 0 inf\n1 0 0\n0 1 0\n3 0 1 2\n", "non-finite z"},
+        {"huge.off", "OFF\n3 1 0\n0 0 0\n1e300 0 0\n0 1 0\n3 0 1 2\n", "non-finite x"},
         {"word.obj", "v 0 zero 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", "not a number"},
         {"word.ply", plyHead + "0 0 0\n1 0 0\n0 1 0\n3 0 one 2\n", "not a number"},
         {"twoverts.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2\n", "at least 3"},
@@ -286,4 +289,48 @@ TEST_F(MeshReaders, BadFilesGiveErrorsThatNameFileAndFault) {
         EXPECT_NE(message.find(c.expected), std::string::npos) << message;
     }
     EXPECT_NE(errorOf((dir_ / "missing.obj").string()).find("cannot open"), std::string::npos);
+}
+
+TEST_F(MeshReaders, DamagedFilesGiveAnErrorOrAValidMesh) {
+    std::vector<std::pair<std::string, std::string>> sources;
+    for (const char* name : {"quad.obj", "quad.ply", "quad.off"}) {
+        std::ifstream in(dataFile(name), std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        sources.emplace_back(name, bytes.str());
+    }
+    sources.emplace_back("le.ply", binaryQuadPly(false));
+    sources.emplace_back("be.ply", binaryQuadPly(true));
+
+    std::mt19937 random(20240607);
+    int errors = 0, meshes = 0;
+    int serial = 0;
+    auto check = [&](const std::string& name, const std::string& bytes) {
+        // A new file each time: rewriting one file makes the file system
+        // flush it on every truncation, which is slow.
+        const std::string path = write(std::to_string(serial++) + name, bytes);
+        try {
+            const MeshGeometry m = readMeshFile(path);
+            EXPECT_GT(m.numFaces(), 0) << name;
+            EXPECT_NO_THROW(zt::host::validateMesh(m)) << name;
+            ++meshes;
+        } catch (const MeshError& e) {
+            EXPECT_EQ(std::string(e.what()).rfind(path, 0), 0u) << e.what();
+            ++errors;
+        }
+    };
+    for (const auto& [name, bytes] : sources) {
+        for (std::size_t length = 0; length < bytes.size(); ++length) {
+            check(name, bytes.substr(0, length));
+        }
+        for (int flip = 0; flip < 300; ++flip) {
+            std::string damaged = bytes;
+            const std::size_t at = random() % damaged.size();
+            damaged[at] = static_cast<char>(random() % 256);
+            check(name, damaged);
+        }
+    }
+    // Most damage is caught; some (a changed digit) still reads as a mesh.
+    EXPECT_GT(errors, meshes);
+    EXPECT_GT(meshes, 0);
 }

@@ -11,8 +11,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 void checkSize(const char* what, double value) {
-    if (!std::isfinite(value) || value <= 0.0) {
-        throw MeshError(std::string(what) + " must be a positive number, not " +
+    if (!std::isfinite(value) || value <= 0.0 || value > 1e30) {
+        throw MeshError(std::string(what) + " must be a positive number up to 1e30, not " +
                         std::to_string(value));
     }
 }

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <sstream>
 
 #include "mesh/readerSupport.h"
@@ -11,6 +13,14 @@
 namespace zt::host {
 
 namespace readers {
+
+float toFloat(double value) {
+    if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<float>::max()) {
+        return value > 0 ? std::numeric_limits<float>::infinity()
+                         : -std::numeric_limits<float>::infinity();
+    }
+    return static_cast<float>(value);
+}
 
 void fail(const std::string& path, const std::string& what) {
     throw MeshError(path + ": " + what);

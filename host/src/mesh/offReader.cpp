@@ -145,7 +145,7 @@ void readOff(const std::string& text, RawMesh& raw) {
                              " expected");
         }
         for (int c = 0; c < 3; ++c) {
-            raw.points.push_back(static_cast<float>(number(line, t[static_cast<std::size_t>(c)])));
+            raw.points.push_back(readers::toFloat(number(line, t[static_cast<std::size_t>(c)])));
         }
         if (kw.colors) {
             // Whether colours are bytes or fractions is decided for the whole
@@ -153,14 +153,14 @@ void readOff(const std::string& text, RawMesh& raw) {
             std::array<float, 4> rgba{0.f, 0.f, 0.f, 1.f};
             for (std::size_t c = 0; c < colorCount; ++c) {
                 anyFloatColor |= looksLikeFloat(t[fixed + c]);
-                rgba[c] = static_cast<float>(number(line, t[fixed + c]));
+                rgba[c] = readers::toFloat(number(line, t[fixed + c]));
             }
             raw.colors.push_back(rgba);
             raw.colorIsSet.push_back(colorCount == 4 ? 2 : 1);
         }
         if (kw.texcoords) {
-            raw.u.push_back(static_cast<float>(number(line, t[expected - 2])));
-            raw.v.push_back(static_cast<float>(number(line, t[expected - 1])));
+            raw.u.push_back(readers::toFloat(number(line, t[expected - 2])));
+            raw.v.push_back(readers::toFloat(number(line, t[expected - 1])));
         }
     }
     for (long long f = 0; f < nf; ++f, ++next) {

@@ -194,7 +194,9 @@ public:
 
     std::size_t listCount(Scalar type) {
         const double n = value(type);
-        if (n < 0) throw ParseError("negative list length " + std::to_string(n));
+        // Far more than any real face; refusing it early also keeps the
+        // conversion below defined.
+        if (n < 0 || n > 1e9) throw ParseError("bad list length " + std::to_string(n));
         return static_cast<std::size_t>(n);
     }
 
@@ -373,21 +375,21 @@ void readElements(const Header& header, const std::string& bytes, RawMesh& raw) 
             }
             if (isVertex) {
                 auto at = [&](int i) { return values[static_cast<std::size_t>(i)]; };
-                raw.points.push_back(static_cast<float>(at(layout.x)));
-                raw.points.push_back(static_cast<float>(at(layout.y)));
-                raw.points.push_back(static_cast<float>(at(layout.z)));
+                raw.points.push_back(readers::toFloat(at(layout.x)));
+                raw.points.push_back(readers::toFloat(at(layout.y)));
+                raw.points.push_back(readers::toFloat(at(layout.z)));
                 if (raw.hasColors) {
                     auto channel = [&](int i) {
                         const Property& prop = e.properties[static_cast<std::size_t>(i)];
-                        return static_cast<float>(at(i)) * colorScale(prop.type);
+                        return readers::toFloat(at(i)) * colorScale(prop.type);
                     };
                     raw.colors.push_back({channel(layout.r), channel(layout.g), channel(layout.b),
                                           layout.a >= 0 ? channel(layout.a) : 1.f});
                     raw.colorIsSet.push_back(1);
                 }
                 if (raw.hasUVs) {
-                    raw.u.push_back(static_cast<float>(at(layout.s)));
-                    raw.v.push_back(static_cast<float>(at(layout.t)));
+                    raw.u.push_back(readers::toFloat(at(layout.s)));
+                    raw.v.push_back(readers::toFloat(at(layout.t)));
                 }
             } else if (isFace) {
                 const std::vector<double>& ids = lists[static_cast<std::size_t>(indexList)];
@@ -413,8 +415,8 @@ void readElements(const Header& header, const std::string& bytes, RawMesh& raw) 
                     } else {
                         for (std::size_t k = 0; k < ids.size(); ++k) {
                             faceCornerUVs.push_back(static_cast<int>(faceU.size()));
-                            faceU.push_back(static_cast<float>(tc[2 * k]));
-                            faceV.push_back(static_cast<float>(tc[2 * k + 1]));
+                            faceU.push_back(readers::toFloat(tc[2 * k]));
+                            faceV.push_back(readers::toFloat(tc[2 * k + 1]));
                         }
                     }
                 }

@@ -24,6 +24,10 @@ struct RawMesh {
     std::vector<std::uint8_t> colorIsSet;      // one per vertex
 };
 
+// A number read as double, as float; values beyond the float range become
+// infinite (and so are refused as non-finite) rather than undefined.
+float toFloat(double value);
+
 [[noreturn]] void fail(const std::string& path, const std::string& what);
 
 // The whole file as bytes; MeshError when it cannot be read or is empty.
