@@ -20,6 +20,13 @@
 
 namespace zt {
 
+// The phase in which each position of a 3x3x3 block of cells is processed,
+// indexed by 9*ky + 3*kz + kx (the cell's grid indices modulo 3): a
+// permutation of 0..26 under which neighbouring positions never share a phase.
+inline constexpr unsigned short kPhaseMap[27] = {0,  15, 24, 11, 25, 9,  23, 19, 22,
+                                                 5,  16, 3,  26, 18, 21, 1,  10, 20,
+                                                 13, 7,  17, 14, 8,  6,  2,  4,  12};
+
 struct ScatterSettings {
     float radius = 1.0f;
     unsigned int seed = 1234;
@@ -32,6 +39,7 @@ struct ScatterSettings {
     // Grid frame: origin and the x/z extent of the cell grid (y is unbounded).
     float bboxMinX = 0, bboxMinY = 0, bboxMinZ = 0;
     float bboxMaxX = 0, bboxMaxZ = 0;
+    const unsigned short* phaseMap = kPhaseMap;  // 27 phases, host memory
 };
 
 // Which selection implementation runs on the CPU backend. The table form is

@@ -9,11 +9,6 @@
 
 namespace scatter {
 
-// The phase in which each position of a 3x3x3 block of cells is processed,
-// indexed by 9*ky + 3*kz + kx. Neighbouring positions never share a phase.
-constexpr unsigned short kPhaseMap[27] = {0,  15, 24, 11, 25, 9, 23, 19, 22, 5, 16, 3, 26, 18,
-                                          21, 1,  10, 20, 13, 7, 17, 14, 8,  6, 2,  4, 12};
-
 using Clock = std::chrono::steady_clock;
 
 inline void synchronize() {
@@ -414,7 +409,8 @@ inline KernelStatus gatherSelected(const Candidates& c, const DeviceVector<unsig
 // trial, one launch each; the accepted points leave the table in slot order.
 inline KernelStatus selectWithTable(Candidates& c, const DeviceVector<unsigned int>& map,
                                     unsigned int acceptedCount, GridFrame grid, float radius,
-                                    unsigned int trials, Accepted& accepted, StageTimer& timer) {
+                                    unsigned int trials, const unsigned short* hostPhaseMap,
+                                    Accepted& accepted, StageTimer& timer) {
     const unsigned int n = c.count;
     const unsigned int* cellId = raw(c.cellId);
     const unsigned int* mapPtr = raw(map);
@@ -477,7 +473,7 @@ inline KernelStatus selectWithTable(Candidates& c, const DeviceVector<unsigned i
 
     // Phases: each cell's phase, cells grouped by phase, cells per phase.
     DeviceVector<unsigned short> cellPhases(cellCount);
-    DeviceVector<unsigned short> phaseMap(kPhaseMap, kPhaseMap + 27);
+    DeviceVector<unsigned short> phaseMap(hostPhaseMap, hostPhaseMap + 27);
     unsigned short* phase = raw(cellPhases);
     const unsigned short* phaseMapPtr = raw(phaseMap);
     const float *x = raw(c.x), *y = raw(c.y), *z = raw(c.z);
@@ -563,12 +559,12 @@ inline KernelStatus selectWithTable(Candidates& c, const DeviceVector<unsigned i
 #if ZT_BACKEND_CPU
 inline KernelStatus selectStreaming(Candidates& c, const DeviceVector<unsigned int>& map,
                                     unsigned int acceptedCount, GridFrame grid, float radius,
-                                    unsigned int trials, unsigned int gridCellsX,
-                                    unsigned int gridCellsZ, Accepted& accepted,
-                                    StageTimer& timer) {
-    streaming::Input input{raw(c.x),  raw(c.y),      raw(c.z),  raw(c.cellId), raw(map),
-                           c.count,   acceptedCount, grid,      radius,        trials,
-                           kPhaseMap, gridCellsX,    gridCellsZ};
+                                    unsigned int trials, const unsigned short* phaseMap,
+                                    unsigned int gridCellsX, unsigned int gridCellsZ,
+                                    Accepted& accepted, StageTimer& timer) {
+    streaming::Input input{raw(c.x), raw(c.y),      raw(c.z),  raw(c.cellId), raw(map),
+                           c.count,  acceptedCount, grid,      radius,        trials,
+                           phaseMap, gridCellsX,    gridCellsZ};
     const std::vector<unsigned int> chosen = streaming::selectCells(input, serialExecution());
     timer.stop(&ScatterTimings::phases);
     const DeviceVector<unsigned int> selected = toDevice(chosen);
@@ -705,16 +701,16 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
         Accepted next;
 #if ZT_BACKEND_CPU
         if (selection == CpuSelection::kStreaming) {
-            ZT_RETURN_IF_FAILED(
-                selectStreaming(candidates, map, carried, grid, r, trials, nx, nz, next, timer));
+            ZT_RETURN_IF_FAILED(selectStreaming(candidates, map, carried, grid, r, trials,
+                                                settings.phaseMap, nx, nz, next, timer));
         } else {
-            ZT_RETURN_IF_FAILED(
-                selectWithTable(candidates, map, carried, grid, r, trials, next, timer));
+            ZT_RETURN_IF_FAILED(selectWithTable(candidates, map, carried, grid, r, trials,
+                                                settings.phaseMap, next, timer));
         }
 #else
         (void)selection;
-        ZT_RETURN_IF_FAILED(
-            selectWithTable(candidates, map, carried, grid, r, trials, next, timer));
+        ZT_RETURN_IF_FAILED(selectWithTable(candidates, map, carried, grid, r, trials,
+                                            settings.phaseMap, next, timer));
 #endif
         accepted = std::move(next);
     }

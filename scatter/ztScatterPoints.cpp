@@ -54,9 +54,6 @@ MObject ztScatterPoints::scatterOnSurface;
 
 namespace {
 
-constexpr unsigned short kPhaseOrder[27] = {0,  15, 24, 11, 25, 9, 23, 19, 22, 5, 16, 3, 26, 18,
-                                            21, 1,  10, 20, 13, 7, 17, 14, 8,  6, 2,  4, 12};
-
 // Writes a diagnostic line and the status's text to the error stream.
 void reportError(const char* line, const MStatus& status) {
     cerr << line << endl << status.errorString() << endl;
@@ -110,7 +107,7 @@ bool allFinite(const std::vector<float>& values) {
 }  // namespace
 
 ztScatterPoints::ztScatterPoints() : phaseMap(new unsigned short[27]) {
-    for (unsigned int i = 0; i < 27; ++i) phaseMap[i] = kPhaseOrder[i];
+    for (unsigned int i = 0; i < 27; ++i) phaseMap[i] = zt::kPhaseMap[i];
 }
 
 ztScatterPoints::~ztScatterPoints() {
@@ -285,6 +282,7 @@ MStatus ztScatterPoints::compute(const MPlug& plug, MDataBlock& data) {
 
     zt::ScatterSettings settings;
     settings.radius = r;
+    settings.phaseMap = phaseMap;
     settings.bboxMinX = data.inputValue(boundingBoxMinX).asFloat();
     settings.bboxMinY = data.inputValue(boundingBoxMinY).asFloat();
     settings.bboxMinZ = data.inputValue(boundingBoxMinZ).asFloat();
