@@ -146,6 +146,14 @@ TEST_F(Interp, IncrementAndDecrement) {
     EXPECT_EQ(s.var("c"), Value(7));
     EXPECT_EQ(s.var("i"), Value(6));
     EXPECT_EQ(s.var("f"), Value(1.5));
+
+    // The index of an element is evaluated once per assignment.
+    r = s.run(
+        "int $k = 0; int $arr[] = {10, 20, 30}; $arr[$k++] += 5; $arr[$k++]++; "
+        "$arr[++$k] = 7;");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(s.var("k"), Value(3));
+    EXPECT_EQ(s.var("arr"), Value(std::vector<int>{15, 21, 30, 7}));
 }
 
 TEST_F(Interp, ControlFlow) {

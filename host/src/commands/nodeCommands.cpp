@@ -8,6 +8,7 @@
 
 #include <maya/MFnDependencyNode.h>
 
+#include <cctype>
 #include <set>
 
 #include "commands/argHelpers.h"
@@ -41,24 +42,46 @@ bool globMatch(const char* pattern, const char* text) {
     return *pattern == '\0';
 }
 
+// Node names: letters, digits and '_', not starting with a digit; a
+// trailing '#' asks for a number.
+void requireValidName(const std::string& command, const std::string& name) {
+    bool ok = !name.empty() && !std::isdigit(static_cast<unsigned char>(name[0]));
+    for (std::size_t i = 0; ok && i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        ok = std::isalnum(c) || c == '_' || (c == '#' && i + 1 == name.size());
+    }
+    if (!ok)
+        throw CommandError(command + ": '" + name +
+                           "' is not a valid node name (letters, digits and _, not starting "
+                           "with a digit; a final # asks for a number)");
+}
+
 void createNodeCommand(const ParsedArgs& args, CommandResult& result) {
     const std::string type = args.positionalString(0);
     if (!host::nodeTypeExists(type)) throw CommandError("createNode: Unknown object type: " + type);
+    if (args.isFlagSet("name")) requireValidName("createNode", args.flagString("name"));
     MObject parent;
     if (args.isFlagSet("parent")) parent = requireNode("createNode", args.flagString("parent"));
     MStatus status;
     MObject node = host::createNode(type, args.flagString("name"), parent, &status);
     if (!status || node.isNull())
         throw CommandError("createNode: cannot create a node of type '" + type + "'" +
-                           (parent.isNull() ? "" : " under '" + args.flagString("parent") + "'"));
+                           (parent.isNull() ? ""
+                                            : " under '" + args.flagString("parent") +
+                                                  "' (a parent must be a transform)"));
     result = Value(nodeName(node));
 }
 
 void deleteCommand(const ParsedArgs& args, CommandResult&) {
     // Every name is checked before anything is deleted.
     std::vector<MObject> nodes;
-    for (std::size_t i = 0; i < args.positionalCount(); ++i)
+    for (std::size_t i = 0; i < args.positionalCount(); ++i) {
         nodes.push_back(requireNode("delete", args.positionalString(i)));
+        // Time is what every animated node reads; the scene keeps it.
+        if (nodes.back() == host::timeNode())
+            throw CommandError("delete: Cannot delete the default node '" +
+                               args.positionalString(i) + "'");
+    }
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         // Deleting a transform deletes its shapes: a later name may be gone.
         if (host::findNode(args.positionalString(i)).isNull()) continue;
@@ -70,7 +93,7 @@ void deleteCommand(const ParsedArgs& args, CommandResult&) {
 void renameCommand(const ParsedArgs& args, CommandResult& result) {
     MObject node = requireNode("rename", args.positionalString(0));
     const std::string wanted = args.positionalString(1);
-    if (wanted.empty()) throw CommandError("rename: the new name is empty");
+    requireValidName("rename", wanted);
     MStatus status;
     std::string given = host::renameNode(node, wanted, &status);
     if (!status || given.empty())

@@ -479,24 +479,32 @@ std::size_t Interpreter::checkedIndex(const Value& index, int line) const {
     return static_cast<std::size_t>(d);
 }
 
-Value Interpreter::readVariable(const Expr& expr) {
-    VariablePtr var = lookupOrFail(expr.name, expr.line);
-    if (expr.operands.empty()) return var->value;
-    std::size_t index = checkedIndex(eval(*expr.operands[0]), expr.line);
-    if (!isArrayType(var->type)) fail("\"$" + expr.name + "\" is not an array", expr.line);
-    // Reading past the end gives the element type's default, as in MEL.
-    if (index >= var->value.length()) return defaultValue(elementType(var->type));
-    return var->value.element(index);
+// A variable or an array element, with its index evaluated once so that
+// "$a[$i++] += 1" steps $i once.
+Interpreter::Slot Interpreter::resolveSlot(const Expr& target) {
+    Slot slot{&target, !target.operands.empty(), 0};
+    if (slot.indexed) slot.index = checkedIndex(eval(*target.operands[0]), target.line);
+    return slot;
 }
 
-void Interpreter::store(const Expr& target, const Value& value) {
+Value Interpreter::readSlot(const Slot& slot) {
+    const Expr& expr = *slot.target;
+    VariablePtr var = lookupOrFail(expr.name, expr.line);
+    if (!slot.indexed) return var->value;
+    if (!isArrayType(var->type)) fail("\"$" + expr.name + "\" is not an array", expr.line);
+    // Reading past the end gives the element type's default, as in MEL.
+    if (slot.index >= var->value.length()) return defaultValue(elementType(var->type));
+    return var->value.element(slot.index);
+}
+
+void Interpreter::storeSlot(const Slot& slot, const Value& value) {
+    const Expr& target = *slot.target;
     VariablePtr var = lookup(target.name);
-    if (!target.operands.empty()) {
-        std::size_t index = checkedIndex(eval(*target.operands[0]), target.line);
+    if (slot.indexed) {
         if (!var) var = lookupOrFail(target.name, target.line);
         if (!isArrayType(var->type)) fail("\"$" + target.name + "\" is not an array", target.line);
         Value element = convert(elementType(var->type), value, target.line);
-        var->value = setElement(var->value, index, element);
+        var->value = setElement(var->value, slot.index, element);
         return;
     }
     if (!var) {
@@ -505,6 +513,14 @@ void Interpreter::store(const Expr& target, const Value& value) {
         frames_.back().scopes.back()->emplace(target.name, var);
     }
     var->value = convert(var->type, value, target.line);
+}
+
+Value Interpreter::readVariable(const Expr& expr) {
+    return readSlot(resolveSlot(expr));
+}
+
+void Interpreter::store(const Expr& target, const Value& value) {
+    storeSlot(resolveSlot(target), value);
 }
 
 Value Interpreter::eval(const Expr& expr) {
@@ -627,23 +643,23 @@ Value Interpreter::evalBinary(const std::string& op, const Value& a, const Value
 }
 
 Value Interpreter::evalAssign(const Expr& expr) {
-    const Expr& target = *expr.operands[0];
+    Slot slot = resolveSlot(*expr.operands[0]);
     Value value = eval(*expr.operands[1]);
     if (expr.op != "=") {
-        Value current = readVariable(target);
+        Value current = readSlot(slot);
         value = evalBinary(expr.op.substr(0, 1), current, value, expr.line);
     }
-    store(target, value);
-    return readVariable(target);
+    storeSlot(slot, value);
+    return readSlot(slot);
 }
 
 Value Interpreter::evalIncDec(const Expr& expr) {
-    const Expr& target = *expr.operands[0];
-    Value before = readVariable(target);
+    Slot slot = resolveSlot(*expr.operands[0]);
+    Value before = readSlot(slot);
     if (!before.isNumber()) fail("'" + expr.op + "' needs a number variable", expr.line);
     Value after = evalBinary("+", before, Value(expr.delta), expr.line);
-    store(target, after);
-    return expr.prefix ? readVariable(target) : before;
+    storeSlot(slot, after);
+    return expr.prefix ? readSlot(slot) : before;
 }
 
 Value Interpreter::evalCall(const Expr& expr) {

@@ -105,6 +105,14 @@ private:
 
     VariablePtr lookup(const std::string& name) const;
     VariablePtr lookupOrFail(const std::string& name, int line) const;
+    struct Slot {
+        const Expr* target;
+        bool indexed;
+        std::size_t index;
+    };
+    Slot resolveSlot(const Expr& target);
+    commands::Value readSlot(const Slot& slot);
+    void storeSlot(const Slot& slot, const commands::Value& value);
     commands::Value readVariable(const Expr& expr);
     void store(const Expr& target, const commands::Value& value);
     std::size_t checkedIndex(const commands::Value& index, int line) const;
