@@ -98,6 +98,29 @@ public:
     static inline MObject inText, outText, fail;
 };
 
+// total += step each time it is computed: compute reads its own output.
+class Accumulator : public MPxNode {
+public:
+    static void* creator() { return new Accumulator; }
+    static MStatus initialize() {
+        MFnNumericAttribute n;
+        step = n.create("step", "st", MFnNumericData::kDouble, 0.0);
+        total = n.create("total", "tt", MFnNumericData::kDouble, 0.0);
+        n.setWritable(false);
+        addAttribute(step);
+        addAttribute(total);
+        attributeAffects(step, total);
+        return MS::kSuccess;
+    }
+    MStatus compute(const MPlug& plug, MDataBlock& block) override {
+        if (plug != total) return MS::kUnknownParameter;
+        const double previous = block.inputValue(total).asDouble();
+        block.outputValue(total).set(previous + block.inputValue(step).asDouble());
+        return MS::kSuccess;
+    }
+    static inline MObject step, total;
+};
+
 class Kinds : public GraphTest {
 protected:
     void SetUp() override {
@@ -113,6 +136,9 @@ protected:
         ASSERT_TRUE(registerBuiltinNodeType("graphHooked", MTypeId(0x7e0042), Hooked::creator,
                                             Hooked::initialize, MPxNode::kDependNode,
                                             MFn::kInvalid));
+        ASSERT_TRUE(registerBuiltinNodeType("graphAccumulator", MTypeId(0x7e0044),
+                                            Accumulator::creator, Accumulator::initialize,
+                                            MPxNode::kDependNode, MFn::kInvalid));
         ASSERT_TRUE(registerBuiltinNodeType("graphAppender", MTypeId(0x7e0043), Appender::creator,
                                             Appender::initialize, MPxNode::kDependNode,
                                             MFn::kInvalid));
@@ -245,6 +271,17 @@ TEST_F(Kinds, StringOutputsOfFailingComputesStayAsTheyWere) {
     plug(node, "fail").setValue(false);
     EXPECT_EQ(std::string(plug(node, "outText").asString().asChar()), "stop!");
     EXPECT_EQ(std::string(plug(node, "inText").asString().asChar()), "stop");
+}
+
+TEST_F(Kinds, AComputeMayReadItsOwnOutputWithoutACycle) {
+    MObject node = create("graphAccumulator", "acc");
+    zt::host::MessageCapture capture;
+    plug(node, "step").setValue(1.0);
+    EXPECT_DOUBLE_EQ(plug(node, "total").asDouble(), 1.0);
+    plug(node, "step").setValue(2.0);
+    EXPECT_DOUBLE_EQ(plug(node, "total").asDouble(), 3.0);
+    EXPECT_DOUBLE_EQ(plug(node, "total").asDouble(), 3.0);
+    EXPECT_TRUE(capture.messages().empty());
 }
 
 TEST_F(Kinds, LongChainsEvaluateAndOverlongOnesAreRefused) {

@@ -422,26 +422,37 @@ public:
     Evaluating& operator=(const Evaluating&) = delete;
 };
 
-// Whether asking for `plug` now would close a cycle (or go too deep).
-bool cannotEnter(const PlugRef& plug) {
+enum class Entry {
+    kGo,        // evaluate the plug
+    kOwnValue,  // a compute asks for a plug it is computing: it gets the stored value
+    kRefused    // a cycle, or too deep: reported
+};
+
+// Whether the plug may be evaluated now, given what is being evaluated.
+Entry enter(const PlugRef& plug) {
     const std::vector<PlugRef>& stack = scene().evaluating;
     if (stack.size() >= kMaxEvaluationDepth) {
         postMessage(MessageKind::kError, "Evaluation of '" + plugName(plug) +
                                              "' is nested too deeply; the value is not updated.");
-        return true;
+        return Entry::kRefused;
     }
+    auto related = [&](const PlugRef& open) {
+        return open.node == plug.node && (covers(open, plug) || covers(plug, open));
+    };
+    if (!stack.empty() && related(stack.back())) return Entry::kOwnValue;
     for (const PlugRef& open : stack) {
-        if (open.node == plug.node && (covers(open, plug) || covers(plug, open))) {
+        if (related(open)) {
             postMessage(MessageKind::kError,
                         "Cycle on '" + plugName(plug) + "' may not evaluate as expected.");
-            return true;
+            return Entry::kRefused;
         }
     }
-    return false;
+    return Entry::kGo;
 }
 
 MStatus pull(const PlugRef& source, const PlugRef& destination) {
-    if (cannotEnter(destination)) return MS::kFailure;
+    const Entry entry = enter(destination);
+    if (entry != Entry::kGo) return entry == Entry::kRefused ? MS::kFailure : MS::kSuccess;
     Evaluating scope(destination);
     MStatus status = evaluate(source);
     transferValue(source, destination);
@@ -451,13 +462,10 @@ MStatus pull(const PlugRef& source, const PlugRef& destination) {
 
 MStatus computePlug(const PlugRef& plug) {
     NodeImpl& node = *plug.node;
-    if (node.isDag() && isDagMatrixAttribute(plug.attr)) {
-        if (cannotEnter(plug)) return MS::kFailure;
-        Evaluating scope(plug);
-        return computeDagMatrices(node);
-    }
-    if (cannotEnter(plug)) return MS::kFailure;
+    const Entry entry = enter(plug);
+    if (entry != Entry::kGo) return entry == Entry::kRefused ? MS::kFailure : MS::kSuccess;
     Evaluating scope(plug);
+    if (node.isDag() && isDagMatrixAttribute(plug.attr)) return computeDagMatrices(node);
     PlugRef asked = plug;
     while (node.user && node.alive) {
         DataBlockImpl block(node);
