@@ -4,15 +4,19 @@
 
 #include <gtest/gtest.h>
 #include <maya/MColorArray.h>
+#include <maya/MDagPath.h>
 #include <maya/MDataBlock.h>
 #include <maya/MDataHandle.h>
+#include <maya/MFloatPointArray.h>
 #include <maya/MFnCompoundAttribute.h>
 #include <maya/MFnDependencyNode.h>
 #include <maya/MFnMesh.h>
 #include <maya/MFnNumericAttribute.h>
 #include <maya/MFnTypedAttribute.h>
 #include <maya/MGlobal.h>
+#include <maya/MIntArray.h>
 #include <maya/MItGeometry.h>
+#include <maya/MItMeshPolygon.h>
 #include <maya/MPlug.h>
 #include <maya/MPointArray.h>
 #include <maya/MPxNode.h>
@@ -376,4 +380,62 @@ TEST_F(MeshShape, GeometryIteratorOnADataHandleMovesOnlyTheOutput) {
     MPoint p;
     ASSERT_TRUE(MFnMesh(node("pPlaneShape1")).getPoint(0, p));
     EXPECT_DOUBLE_EQ(p.y, 0.0);
+}
+
+TEST_F(MeshShape, FunctionSetCreatesShapesAndReadsThemInWorldSpace) {
+    MFloatPointArray points;
+    points.append(0, 0, 0);
+    points.append(1, 0, 0);
+    points.append(1, 0, -1);
+    points.append(0, 0, -1);
+    MIntArray counts, connects;
+    counts.append(4);
+    for (int v : {0, 1, 2, 3}) connects.append(v);
+
+    // Without a parent: a new transform with a mesh shape under it.
+    MFnMesh fn;
+    MStatus status;
+    MObject transform = fn.create(4, 1, points, counts, connects, MObject::kNullObj, &status);
+    ASSERT_TRUE(status);
+    ASSERT_TRUE(transform.hasFn(MFn::kTransform));
+    EXPECT_EQ(MFnDependencyNode(transform).name(), MString("polySurface1"));
+    EXPECT_EQ(fn.numPolygons(), 1);
+    EXPECT_TRUE(node("polySurfaceShape1").hasFn(MFn::kMesh));
+
+    // Under an existing transform, turned 90 degrees about Z and moved.
+    run("createNode transform -n holder");
+    MObject holder = node("holder");
+    MObject shape = fn.create(4, 1, points, counts, connects, holder, &status);
+    ASSERT_TRUE(status);
+    ASSERT_TRUE(shape.hasFn(MFn::kMesh));
+    run("setAttr holder.rotateZ 90");
+    run("setAttr holder.translateY 2");
+
+    MDagPath path;
+    ASSERT_TRUE(MDagPath::getAPathTo(shape, path));
+    MFnMesh placed(path);
+    MVector normal;
+    ASSERT_TRUE(placed.getPolygonNormal(0, normal, MSpace::kWorld));
+    EXPECT_NEAR(normal.x, -1.0, 1e-9);  // +Y turned about Z by +90 degrees
+    EXPECT_NEAR(normal.y, 0.0, 1e-9);
+    ASSERT_TRUE(placed.getPolygonNormal(0, normal));
+    EXPECT_NEAR(normal.y, 1.0, 1e-9);
+    MPoint p;
+    ASSERT_TRUE(placed.getPoint(1, p, MSpace::kWorld));
+    EXPECT_NEAR(p.x, 0.0, 1e-9);
+    EXPECT_NEAR(p.y, 3.0, 1e-9);
+
+    // Writing in world space stores the object-space position.
+    ASSERT_TRUE(placed.setPoint(1, MPoint(0.0, 4.0, 0.0), MSpace::kWorld));
+    ASSERT_TRUE(placed.getPoint(1, p));
+    EXPECT_NEAR(p.x, 2.0, 1e-6);
+    EXPECT_NEAR(p.y, 0.0, 1e-6);
+
+    MItMeshPolygon it(path);
+    MPointArray corners;
+    MIntArray ids;
+    ASSERT_TRUE(it.getTriangle(0, corners, ids, MSpace::kWorld));
+    EXPECT_EQ(ids[1], 1);
+    EXPECT_NEAR(corners[1].y, 4.0, 1e-6);
+    EXPECT_NEAR(it.center(MSpace::kWorld).y, 2.75, 1e-6);  // centre (0.75, 0, -0.5)
 }
