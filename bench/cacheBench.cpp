@@ -1,7 +1,8 @@
 // Point cache throughput: one frame of a million points with the channels an
 // instancer setup caches (position, scale, aimDirection, objectIndex),
-// written and read through the cache file layer. Bytes per second are the
-// file's size over the time taken.
+// written and read through the cache file layer, and through the command and
+// the reader node inside the host. Bytes per second are the file's size over
+// the wall-clock time taken.
 
 #include <benchmark/benchmark.h>
 
@@ -18,7 +19,17 @@
 #include <boost/serialization/string.hpp>
 #include <boost/serialization/vector.hpp>
 
+#include <maya/MGlobal.h>
+#include <maya/MPlug.h>
+#include <maya/MSelectionList.h>
+
 #include "cache/cacheFile.h"
+#include "cache/doZtPointsCacheCmd.h"
+#include "cache/ztPointsCache.h"
+#include "host/src/commands/commandRegistry.h"
+#include "host/src/graph/messages.h"
+#include "host/src/graph/registry.h"
+#include "host/src/hostInit.h"
 
 namespace {
 
@@ -62,10 +73,15 @@ zt::cache::CacheFrame buildFrame() {
     return frame;
 }
 
-std::string scratchFile(const char* tag) {
+// A cache path (directory and name, no frame) in the temporary folder.
+std::string scratchPath(const char* tag) {
     return (std::filesystem::temp_directory_path() /
-            ("ztCacheBench_" + std::string(tag) + "_" + std::to_string(::getpid()) + "_1.ztc"))
+            ("ztCacheBench_" + std::string(tag) + std::to_string(::getpid())))
         .string();
+}
+
+std::string scratchFile(const char* tag) {
+    return zt::cache::cacheFileName(scratchPath(tag), 1);
 }
 
 void setFileRate(benchmark::State& state, const std::string& fileName) {
@@ -131,6 +147,82 @@ void BM_ReadFramePlainArchive(benchmark::State& state) {
     std::filesystem::remove(fileName);
 }
 BENCHMARK(BM_ReadFramePlainArchive)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The host with the cache node and command, and a reader node over two
+// frames of the benchmark's point set (frames 1 and 2 of `cachePath`).
+void startHostWithCache(const std::string& cachePath) {
+    zt::host::startHost();
+    if (!zt::host::nodeTypeExists("ztPointsCache")) {
+        zt::host::registerBuiltinNodeType("ztPointsCache", ztPointsCache::id,
+                                          ztPointsCache::creator, ztPointsCache::initialize,
+                                          MPxNode::kDependNode, MFn::kPluginDependNode);
+        zt::commands::registerPluginCommand("doZtPointsCache", doZtPointsCacheCmd::creator);
+    }
+    zt::host::newScene();
+    const zt::cache::CacheFrame frame = buildFrame();
+    for (int f : {1, 2}) zt::cache::writeCacheFile(zt::cache::cacheFileName(cachePath, f), frame);
+    MGlobal::executeCommand(("createNode ztPointsCache -n reader;"
+                             "connectAttr time1.outTime reader.time;"
+                             "setAttr -type \"string\" reader.cachePath \"" +
+                             cachePath + "\";")
+                                .c_str());
+}
+
+MPlug readerOutput() {
+    MSelectionList list;
+    MPlug plug;
+    list.add("reader.outPoints");
+    list.getPlug(0, plug);
+    return plug;
+}
+
+// ztPointsCache: load a frame's file and build its point set.
+void BM_NodeReadFrame(benchmark::State& state) {
+    const std::string path = scratchPath("node");
+    startHostWithCache(path);
+    const MPlug output = readerOutput();
+    int frame = 1;
+    for (auto _ : state) {
+        frame = 3 - frame;  // alternate, so every pull recomputes
+        MGlobal::viewFrame(static_cast<double>(frame));
+        MObject data;
+        if (!output.getValue(data)) {
+            state.SkipWithError("the reader produced no point set");
+            break;
+        }
+        benchmark::DoNotOptimize(data);
+    }
+    setFileRate(state, zt::cache::cacheFileName(path, 1));
+    for (int f : {1, 2}) std::filesystem::remove(zt::cache::cacheFileName(path, f));
+}
+BENCHMARK(BM_NodeReadFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// doZtPointsCache over one frame of the reader's (already computed) output:
+// fetch, convert, serialize and write.
+void BM_CommandWriteFrame(benchmark::State& state) {
+    const std::string path = scratchPath("source");
+    startHostWithCache(path);
+    MGlobal::viewFrame(1.0);
+    MObject warm;
+    readerOutput().getValue(warm);
+    const std::string directory = std::filesystem::temp_directory_path().string();
+    const std::string name = "ztCacheBenchCmd" + std::to_string(::getpid());
+    const std::string command =
+        "doZtPointsCache reader \"" + directory + "\" \"" + name + "\" 1 1 0;";
+    zt::host::MessageCapture quiet;  // no "completed" line per iteration
+    for (auto _ : state) {
+        if (!MGlobal::executeCommand(command.c_str())) {
+            state.SkipWithError("the cache command failed");
+            break;
+        }
+    }
+    const std::string written =
+        zt::cache::cacheFileName(zt::cache::joinCachePath(directory, name), 1);
+    setFileRate(state, written);
+    std::filesystem::remove(written);
+    for (int f : {1, 2}) std::filesystem::remove(zt::cache::cacheFileName(path, f));
+}
+BENCHMARK(BM_CommandWriteFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
