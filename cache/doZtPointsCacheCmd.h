@@ -7,7 +7,11 @@
 // arguments: node name, directory, cache name, start frame, end frame, mode.
 // Mode 0 and 1 write every channel, 2 only the channels Maya's instancer
 // reads, 3 those and the channels the plug-in's own nodes need to go on
-// from a cached point set. The files are read back by ztPointsCache.
+// from a cached point set. All six are required: a missing or non-integer
+// mode is refused ("Failed to parse mode argument.") rather than guessed.
+// An empty directory means the working directory. The directory must exist;
+// files already there are overwritten. The files are read back by
+// ztPointsCache.
 
 #include <maya/MArgList.h>
 #include <maya/MObject.h>
