@@ -340,19 +340,19 @@ void paintVertices(const ParsedArgs& args, const VertexSelection& sel, MeshGeome
 }
 
 void registerPolyColorPerVertex() {
-    CommandSpec spec;
-    spec.name = "polyColorPerVertex";
-    spec.flags = {{"rgb", "colorRGB", {ArgType::kDouble, ArgType::kDouble, ArgType::kDouble}},
-                  {"r", "colorR", {ArgType::kDouble}},
-                  {"g", "colorG", {ArgType::kDouble}},
-                  {"b", "colorB", {ArgType::kDouble}},
-                  {"a", "alpha", {ArgType::kDouble}},
-                  {"rem", "remove", {}},
-                  {"cdo", "colorDisplayOption", {}},
-                  {"csn", "colorSetName", {ArgType::kString}},
-                  {"gra", "gradient", {ArgType::kString}}};
-    spec.minPositional = 1;
-    spec.handler = [](const ParsedArgs& args, CommandResult& result) {
+    CommandSpec paint;
+    paint.name = "polyColorPerVertex";
+    paint.flags = {{"rgb", "colorRGB", {ArgType::kDouble, ArgType::kDouble, ArgType::kDouble}},
+                   {"r", "colorR", {ArgType::kDouble}},
+                   {"g", "colorG", {ArgType::kDouble}},
+                   {"b", "colorB", {ArgType::kDouble}},
+                   {"a", "alpha", {ArgType::kDouble}},
+                   {"rem", "remove", {}},
+                   {"cdo", "colorDisplayOption", {}},
+                   {"csn", "colorSetName", {ArgType::kString}},
+                   {"gra", "gradient", {ArgType::kString}}};
+    paint.minPositional = 1;
+    paint.handler = [](const ParsedArgs& args, CommandResult& result) {
         const bool anyColour = args.isFlagSet("colorRGB") || args.isFlagSet("colorR") ||
                                args.isFlagSet("colorG") || args.isFlagSet("colorB") ||
                                args.isFlagSet("alpha") || args.isFlagSet("remove") ||
@@ -379,20 +379,20 @@ void registerPolyColorPerVertex() {
         }
         result = Value(usedSet);
     };
-    commands::registerCommand(std::move(spec));
+    commands::registerCommand(std::move(paint));
 }
 
 void registerPolyEvaluate() {
-    CommandSpec spec;
-    spec.name = "polyEvaluate";
-    spec.flags = {{"v", "vertex", {}},
-                  {"f", "face", {}},
-                  {"e", "edge", {}},
-                  {"t", "triangle", {}},
-                  {"uv", "uvcoord", {}}};
-    spec.minPositional = 1;
-    spec.maxPositional = 1;
-    spec.handler = [](const ParsedArgs& args, CommandResult& result) {
+    CommandSpec evaluate;
+    evaluate.name = "polyEvaluate";
+    evaluate.flags = {{"v", "vertex", {}},
+                      {"f", "face", {}},
+                      {"e", "edge", {}},
+                      {"t", "triangle", {}},
+                      {"uv", "uvcoord", {}}};
+    evaluate.minPositional = 1;
+    evaluate.maxPositional = 1;
+    evaluate.handler = [](const ParsedArgs& args, CommandResult& result) {
         const MObject shape = meshShapeNamed("polyEvaluate", args.positionalString(0));
         MObject keep;
         std::string error;
@@ -413,7 +413,7 @@ void registerPolyEvaluate() {
         }
         result = asked.size() == 1 ? Value(asked[0]) : Value(asked);
     };
-    commands::registerCommand(std::move(spec));
+    commands::registerCommand(std::move(evaluate));
 }
 
 }  // namespace
