@@ -9,7 +9,6 @@
 #include <maya/MPlug.h>
 #include <maya/MPxLocatorNode.h>
 
-#include <cstring>
 #include <exception>
 #include <stdexcept>
 #include <vector>
@@ -164,14 +163,10 @@ bool isVisible(const MDagPath& path) {
     return true;
 }
 
-struct LocatorToDraw {
-    MPxLocatorNode* locator;
-    MDagPath path;
-    std::string name;
-};
+}  // namespace
 
-std::vector<LocatorToDraw> visibleLocators() {
-    std::vector<LocatorToDraw> opaque, transparent, last;
+std::vector<VisibleLocator> visibleLocators() {
+    std::vector<VisibleLocator> opaque, transparent, last;
     for (const MObject& node : listNodes()) {
         if (!node.hasFn(MFn::kPluginLocatorNode)) continue;
         MFnDependencyNode fn(node);
@@ -179,7 +174,7 @@ std::vector<LocatorToDraw> visibleLocators() {
         MDagPath path;
         if (!locator || MDagPath::getAPathTo(node, path) != MS::kSuccess || !isVisible(path))
             continue;
-        LocatorToDraw entry{locator, path, fn.name().asChar()};
+        VisibleLocator entry{locator, path, fn.name().asChar()};
         if (locator->drawLast())
             last.push_back(entry);
         else if (locator->isTransparent())
@@ -191,14 +186,6 @@ std::vector<LocatorToDraw> visibleLocators() {
     opaque.insert(opaque.end(), last.begin(), last.end());
     return opaque;
 }
-
-Matrix4 toMatrix4(const MMatrix& m) {
-    Matrix4 out;
-    std::memcpy(out.data(), &m.matrix[0][0], sizeof(double) * 16);
-    return out;
-}
-
-}  // namespace
 
 Image Viewport::render(int width, int height) {
     if (glDepth_ != 0) throw std::runtime_error("cannot render while a locator is drawing");
@@ -232,7 +219,7 @@ Image Viewport::render(int width, int height) {
     const Matrix4 projection = projectionMatrix(lens, double(width) / double(height));
 
     M3dView view = M3dView::active3dView();
-    for (LocatorToDraw& entry : visibleLocators()) {
+    for (VisibleLocator& entry : visibleLocators()) {
         const Matrix4 modelView = multiply(toMatrix4(entry.path.inclusiveMatrix()), worldToCamera);
         glMatrixMode(GL_PROJECTION);
         glLoadMatrixd(projection.data());

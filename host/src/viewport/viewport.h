@@ -3,16 +3,21 @@
 // looks through and the state M3dView exposes to locators while they draw.
 
 #include <maya/MDagPath.h>
+#include <maya/MMatrix.h>
 #include <maya/MObject.h>
 #include <maya/MPoint.h>
 #include <maya/MStatus.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bitmapText.h"
 #include "cameraMath.h"
 #include "offscreenContext.h"
+
+class MPxLocatorNode;
 
 namespace zt::host {
 
@@ -74,6 +79,24 @@ private:
     int height_ = kDefaultViewHeight;
     int glDepth_ = 0;
 };
+
+// A locator the view draws: visible itself, with every transform above it
+// visible, and not an intermediate object.
+struct VisibleLocator {
+    MPxLocatorNode* locator = nullptr;
+    MDagPath path;
+    std::string name;
+};
+
+// The scene's visible locators in drawing order: opaque ones first, then the
+// transparent ones, then those that ask to be drawn last.
+std::vector<VisibleLocator> visibleLocators();
+
+inline Matrix4 toMatrix4(const MMatrix& m) {
+    Matrix4 out;
+    std::memcpy(out.data(), &m.matrix[0][0], sizeof(double) * 16);
+    return out;
+}
 
 // The lens of a camera shape, read from its attributes. False when the node
 // is not a camera.

@@ -23,7 +23,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <stdexcept>
 #include <vector>
 
@@ -39,12 +38,6 @@ namespace {
 
 constexpr int kMaxSide = 16384;
 constexpr int kDefaultPadding = 4;
-
-Matrix4 toMatrix4(const MMatrix& m) {
-    Matrix4 out;
-    std::memcpy(out.data(), &m.matrix[0][0], sizeof(double) * 16);
-    return out;
-}
 
 std::string nameOf(const MDagPath& path) {
     return path.partialPathName().asChar();
@@ -71,18 +64,11 @@ void evaluateOutputs(const MObject& node) {
 // The union of the visible locators' world boxes.
 MBoundingBox sceneBox() {
     MBoundingBox box;
-    for (const MObject& node : listNodes()) {
-        if (!node.hasFn(MFn::kPluginLocatorNode)) continue;
-        MFnDependencyNode fn(node);
-        auto* locator = dynamic_cast<MPxLocatorNode*>(fn.userNode());
-        MDagPath path;
-        if (!locator || MDagPath::getAPathTo(node, path) != MS::kSuccess) continue;
-        MPlug visible = fn.findPlug("visibility");
-        if (!visible.isNull() && !visible.asBool()) continue;
-        const MMatrix world = path.inclusiveMatrix();
-        evaluateOutputs(node);
-        if (locator->isBounded()) {
-            MBoundingBox local = locator->boundingBox();
+    for (const VisibleLocator& entry : visibleLocators()) {
+        const MMatrix world = entry.path.inclusiveMatrix();
+        evaluateOutputs(entry.path.node());
+        if (entry.locator->isBounded()) {
+            MBoundingBox local = entry.locator->boundingBox();
             local.transformUsing(world);
             box.expand(local);
         } else {
