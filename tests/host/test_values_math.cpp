@@ -2,6 +2,9 @@
 // inverse, the row-vector convention, bounding boxes.
 
 #include <gtest/gtest.h>
+
+#include <iomanip>
+#include <sstream>
 #include <maya/MBoundingBox.h>
 #include <maya/MColor.h>
 #include <maya/MFloatMatrix.h>
@@ -259,6 +262,11 @@ TEST(Points, HomogeneousCoordinates) {
     EXPECT_EQ(MPoint(1, 2, 3) + MVector(1, 1, 1), MPoint(2, 3, 4));
     EXPECT_EQ(printed(MPoint(0.5, -1, 2)), "[0.5, -1, 2, 1]");
     EXPECT_EQ(printed(MVector(1, 2.5, -3)), "[1, 2.5, -3]");
+    // Vectors follow the stream's number format, as labels drawn with
+    // fixed notation and three decimals rely on.
+    std::ostringstream fixed;
+    fixed << std::fixed << std::setprecision(3) << MVector(1, 2.5, -1.6223161220550537);
+    EXPECT_EQ(fixed.str(), "[1.000, 2.500, -1.622]");
     EXPECT_EQ(MFloatPoint(MPoint(0.5, 1, 2)), MFloatPoint(0.5f, 1.0f, 2.0f));
 }
 

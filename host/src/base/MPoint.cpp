@@ -78,8 +78,7 @@ bool MPoint::isEquivalent(const MPoint& other, double tolerance) const {
 }
 
 std::ostream& operator<<(std::ostream& os, const MPoint& p) {
-    return os << '[' << formatNumber(p.x) << ", " << formatNumber(p.y) << ", " << formatNumber(p.z)
-              << ", " << formatNumber(p.w) << ']';
+    return os << '[' << p.x << ", " << p.y << ", " << p.z << ", " << p.w << ']';
 }
 
 // MFloatPoint
@@ -148,6 +147,5 @@ bool MFloatPoint::isEquivalent(const MFloatPoint& other, float tolerance) const 
 }
 
 std::ostream& operator<<(std::ostream& os, const MFloatPoint& p) {
-    return os << '[' << formatNumber(p.x) << ", " << formatNumber(p.y) << ", " << formatNumber(p.z)
-              << ", " << formatNumber(p.w) << ']';
+    return os << '[' << p.x << ", " << p.y << ", " << p.z << ", " << p.w << ']';
 }

@@ -108,8 +108,7 @@ bool MVector::isEquivalent(const MVector& other, double tolerance) const {
 }
 
 std::ostream& operator<<(std::ostream& os, const MVector& v) {
-    return os << '[' << formatNumber(v.x) << ", " << formatNumber(v.y) << ", " << formatNumber(v.z)
-              << ']';
+    return os << '[' << v.x << ", " << v.y << ", " << v.z << ']';
 }
 
 // MFloatVector
@@ -171,6 +170,5 @@ bool MFloatVector::isEquivalent(const MFloatVector& other, float tolerance) cons
 }
 
 std::ostream& operator<<(std::ostream& os, const MFloatVector& v) {
-    return os << '[' << formatNumber(v.x) << ", " << formatNumber(v.y) << ", " << formatNumber(v.z)
-              << ']';
+    return os << '[' << v.x << ", " << v.y << ", " << v.z << ']';
 }
