@@ -18,6 +18,7 @@
 #include "display/ztDisplayPoints.h"
 #include "display/ztPointsEmitter.h"
 #include "filters/ztPointsAttrShuffle.h"
+#include "kernels/backend.h"
 #include "filters/ztPointsContainer.h"
 #include "filters/ztPointsMerge.h"
 #include "filters/ztPointsSelection.h"
@@ -99,6 +100,9 @@ static_assert(kRowCount == 19, "the plug-in registers nineteen node types");
 }  // namespace
 
 PLUGIN_EXPORT MStatus initializePlugin(MObject obj) {
+    // The compute backend (ZT_DEVICE) is chosen once, here, so a request that
+    // cannot be met is reported when the plug-in loads.
+    zt::activeBackend();
     MFnPlugin plugin(obj, kVendor, "1.0", "Any");
     MStatus status;
     for (unsigned int row = 0; row < kRowCount; ++row) {
