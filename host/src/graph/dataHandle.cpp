@@ -66,12 +66,22 @@ MFnNumericData::Type representation(MFnNumericData::Type scalar, unsigned int co
     }
 }
 
-// The numbers of the handle's value stored as `scalar` (converting them if
-// needed), or null when the handle holds no numbers. `component` is the
+// Converted copies of read-only values: a few slots used in turn, so that
+// references from several recent reads stay valid.
+Value& conversionSlot() {
+    static thread_local Value slots[16];
+    static thread_local unsigned int next = 0;
+    return slots[next++ % 16];
+}
+
+// The numbers of the handle's value stored as `scalar`, or null when the
+// handle holds no numbers. A writable handle converts the stored value
+// itself (so writes through the reference stick); a read-only one reads a
+// converted copy and leaves the stored value as it is. `component` is the
 // index of the handle's number (children of numeric compounds), -1 for the
 // whole value; `wantCount` asks for a value with that many numbers.
-Value::Numbers* numbers(Cell* cell, const AttributeImpl* attr, MFnNumericData::Type scalar,
-                        unsigned int wantCount, int& component) {
+Value::Numbers* numbers(Cell* cell, const AttributeImpl* attr, bool writable,
+                        MFnNumericData::Type scalar, unsigned int wantCount, int& component) {
     if (!cell) return nullptr;
     Value& value = cell->value;
     if (value.kind != Value::Kind::kNumeric) return nullptr;
@@ -81,9 +91,17 @@ Value::Numbers* numbers(Cell* cell, const AttributeImpl* attr, MFnNumericData::T
     if (component >= 0 && wantCount != 1) return nullptr;
     const MFnNumericData::Type rep = representation(scalar, count);
     if (rep == MFnNumericData::kInvalid) return nullptr;
-    zt::host::convertRepresentation(value, rep);
     if (component < 0) component = 0;
-    return &value.num;
+    if (value.rep == rep || writable) {
+        zt::host::convertRepresentation(value, rep);
+        return &value.num;
+    }
+    Value& copy = conversionSlot();
+    copy.kind = Value::Kind::kNumeric;
+    copy.rep = value.rep;
+    copy.num = value.num;
+    zt::host::convertRepresentation(copy, rep);
+    return &copy.num;
 }
 
 zt::host::StringDataImpl* stringData(Cell* cell, const AttributeImpl* attr, bool writable) {
@@ -216,22 +234,22 @@ void MDataHandle::setClean() {
     Cleaner::clean(*cell_);
 }
 
-#define ZT_SCALAR_ACCESSOR(Name, T, scalarType, member)                      \
-    T& MDataHandle::Name() const {                                           \
-        int component = 0;                                                   \
-        Value::Numbers* n = numbers(cell_, attr_, scalarType, 1, component); \
-        return n ? n->member : scratch<T>();                                 \
+#define ZT_SCALAR_ACCESSOR(Name, T, scalarType, member)                                 \
+    T& MDataHandle::Name() const {                                                      \
+        int component = 0;                                                              \
+        Value::Numbers* n = numbers(cell_, attr_, writable_, scalarType, 1, component); \
+        return n ? n->member : scratch<T>();                                            \
     }
 
 ZT_SCALAR_ACCESSOR(asBool, bool, MFnNumericData::kBoolean, b)
 ZT_SCALAR_ACCESSOR(asChar, char, MFnNumericData::kChar, c)
 ZT_SCALAR_ACCESSOR(asUChar, unsigned char, MFnNumericData::kByte, uc)
 
-#define ZT_COMPONENT_ACCESSOR(Name, T, scalarType, member)                   \
-    T& MDataHandle::Name() const {                                           \
-        int component = 0;                                                   \
-        Value::Numbers* n = numbers(cell_, attr_, scalarType, 1, component); \
-        return n ? n->member[component] : scratch<T>();                      \
+#define ZT_COMPONENT_ACCESSOR(Name, T, scalarType, member)                              \
+    T& MDataHandle::Name() const {                                                      \
+        int component = 0;                                                              \
+        Value::Numbers* n = numbers(cell_, attr_, writable_, scalarType, 1, component); \
+        return n ? n->member[component] : scratch<T>();                                 \
     }
 
 ZT_COMPONENT_ACCESSOR(asShort, short, MFnNumericData::kShort, s)
@@ -242,11 +260,11 @@ ZT_COMPONENT_ACCESSOR(asDouble, double, MFnNumericData::kDouble, d)
 
 // Several numbers as one array: the array types are views of the leading
 // elements of the value's number storage.
-#define ZT_TUPLE_ACCESSOR(Name, T, scalarType, count, member)                    \
-    T& MDataHandle::Name() const {                                               \
-        int component = 0;                                                       \
-        Value::Numbers* n = numbers(cell_, attr_, scalarType, count, component); \
-        return n ? *reinterpret_cast<T*>(&n->member[0]) : scratch<T>();          \
+#define ZT_TUPLE_ACCESSOR(Name, T, scalarType, count, member)                               \
+    T& MDataHandle::Name() const {                                                          \
+        int component = 0;                                                                  \
+        Value::Numbers* n = numbers(cell_, attr_, writable_, scalarType, count, component); \
+        return n ? *reinterpret_cast<T*>(&n->member[0]) : scratch<T>();                     \
     }
 
 ZT_TUPLE_ACCESSOR(asShort2, short2, MFnNumericData::kShort, 2, s)
