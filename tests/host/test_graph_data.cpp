@@ -84,6 +84,13 @@ TEST(DataValues, OtherDataFunctionSets) {
     alias.append(MVector(2, 2, 2));
     EXPECT_EQ(vectors.length(), 3u);
     EXPECT_EQ(MFnVectorArrayData(object)[2], MVector(2, 2, 2));
+    // Past the end, or with nothing attached, indexing touches no storage.
+    vectors[7] = MVector(5, 5, 5);
+    EXPECT_EQ(vectors.length(), 3u);
+    EXPECT_EQ(vectors[7], MVector::zero);
+    MFnVectorArrayData unattached;
+    EXPECT_EQ(unattached[0], MVector::zero);
+    EXPECT_EQ(unattached.length(), 0u);
 
     MMatrix m;
     m[3][1] = 4.0;

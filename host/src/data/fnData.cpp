@@ -189,12 +189,28 @@ MObject MFnVectorArrayData::create(const MVectorArray& in, MStatus* ReturnStatus
     return createAttached(*this, std::move(impl), ReturnStatus);
 }
 
+namespace {
+
+// Out of range or unattached, the element is a scratch vector that is never
+// read back, rather than memory the array does not own.
+MVector& vectorElement(const MObject& object, unsigned int index) {
+    auto* data = attachedAs<VectorArrayDataImpl>(object);
+    if (!data || index >= data->items->size()) {
+        static thread_local MVector scratch;
+        scratch = MVector::zero;
+        return scratch;
+    }
+    return (*data->items)[index];
+}
+
+}  // namespace
+
 const MVector& MFnVectorArrayData::operator[](unsigned int index) const {
-    return (*attachedAs<VectorArrayDataImpl>(fObject)->items)[index];
+    return vectorElement(fObject, index);
 }
 
 MVector& MFnVectorArrayData::operator[](unsigned int index) {
-    return (*attachedAs<VectorArrayDataImpl>(fObject)->items)[index];
+    return vectorElement(fObject, index);
 }
 
 // ---- MFnMatrixData ---------------------------------------------------------
