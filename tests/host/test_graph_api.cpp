@@ -233,10 +233,27 @@ TEST_F(Api, SelectionStringsAndCommandResults) {
     EXPECT_EQ(strings[0], "first");
     EXPECT_EQ(strings[1], "first.output");
 
-    MCommandResult result;
-    EXPECT_EQ(result.resultType(), MCommandResult::kInvalid);
+    MCommandResult empty;
+    EXPECT_EQ(empty.resultType(), MCommandResult::kInvalid);
     int number = 0;
-    EXPECT_FALSE(result.getResult(number));
+    EXPECT_FALSE(empty.getResult(number));
+
+    // Commands run through the interpreter and hand their results back.
+    MString made;
+    ASSERT_TRUE(MGlobal::executeCommand("createNode graphAdder -n viaCommand", made));
+    EXPECT_EQ(made, "viaCommand");
+    EXPECT_FALSE(zt::host::findNode("viaCommand").isNull());
+    MCommandResult listed;
+    ASSERT_TRUE(MGlobal::executeCommand("ls -type graphAdder", listed));
+    EXPECT_EQ(listed.resultType(), MCommandResult::kStringArray);
+    MStringArray names;
+    ASSERT_TRUE(listed.getResult(names));
+    ASSERT_EQ(names.length(), 2u);
+    EXPECT_EQ(names[1], "viaCommand");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(MGlobal::executeCommand("noSuchCommandAnywhere"));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("noSuchCommandAnywhere"),
+              std::string::npos);
 }
 
 }  // namespace
