@@ -336,6 +336,13 @@ TEST_F(Interp, SourceAndEvalRunTextAtTopLevel) {
     EXPECT_EQ(s.var("e"), Value(std::vector<std::string>{"item0", "item1"}));
     EXPECT_EQ(s.var("fromEval"), Value(2));
 
+    // Errors inside eval'd text name the line of the eval.
+    r = s.run("print 1;\n\n$v = eval(\"noSuchCmdInEval\");", "f.mel");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.err.find("file: f.mel line 3: Cannot find procedure \"noSuchCmdInEval\"."),
+              std::string::npos)
+        << r.err;
+
     for (const char* f : {"lib.mel", "main.mel", "broken.mel"})
         std::remove((base + "/" + f).c_str());
     rmdir(dir);

@@ -189,11 +189,11 @@ const std::string& Interpreter::currentFile() const {
 }
 
 void Interpreter::post(bool isError, const std::string& text) {
+    out_->flush();  // keep print output and messages in order on a terminal
     if (sink_) {
         sink_(isError, text);
         return;
     }
-    out_->flush();  // keep print output and errors in order on a terminal
     *err_ << (isError ? "// Error: " : "// Warning: ") << text << std::endl;
 }
 
@@ -857,9 +857,10 @@ Value Interpreter::nativeEval(const std::vector<Value>& args, int line) {
     DepthGuard depth(*this, line);
     Program program;
     try {
-        program = parseProgram(text, currentFile());
+        // Errors in the text name the line of the eval that runs it.
+        program = parseProgram(text, currentFile(), line);
     } catch (const ParseError& e) {
-        throw Error("Syntax error in eval: " + std::string(e.what()), line, currentFile());
+        throw Error("Syntax error in eval: " + std::string(e.what()), e.line(), currentFile());
     }
     Value result;
     runProgram(program, &result, false);

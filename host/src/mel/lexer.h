@@ -40,7 +40,9 @@ struct Token {
 
 class Lexer {
 public:
-    explicit Lexer(const std::string& text) : text_(text) {}
+    // `firstLine` numbers the text's first line (eval'd text takes the line
+    // of the eval that runs it).
+    explicit Lexer(const std::string& text, int firstLine = 1) : text_(text), line_(firstLine) {}
 
     // Expression mode.
     Token next();

@@ -89,7 +89,8 @@ std::string describe(const Token& t) {
 
 class Parser {
 public:
-    Parser(const std::string& text, const std::string& file) : lexer_(text), file_(file) {}
+    Parser(const std::string& text, const std::string& file, int firstLine)
+        : lexer_(text, firstLine), file_(file) {}
 
     Program parse() {
         Program program;
@@ -628,8 +629,8 @@ private:
 
 }  // namespace
 
-Program parseProgram(const std::string& text, const std::string& file) {
-    return Parser(text, file).parse();
+Program parseProgram(const std::string& text, const std::string& file, int firstLine) {
+    return Parser(text, file, firstLine).parse();
 }
 
 }  // namespace zt::mel

@@ -9,7 +9,8 @@
 namespace zt::mel {
 
 // Parses a whole text. Throws ParseError (with the line) on the first
-// syntax error; nothing of a text with a syntax error runs.
-Program parseProgram(const std::string& text, const std::string& file);
+// syntax error; nothing of a text with a syntax error runs. Lines count
+// from `firstLine`.
+Program parseProgram(const std::string& text, const std::string& file, int firstLine = 1);
 
 }  // namespace zt::mel
