@@ -67,6 +67,8 @@ CommandResult invokePluginCommand(const std::string& name, CommandCreator creato
     } catch (...) {
         throw CommandError(name + ": the command failed with an unknown exception");
     }
+    // The command has usually said why already; a plain kFailure adds nothing.
+    if (status == MS::kFailure) throw CommandError(name + ": command failed");
     if (!status)
         throw CommandError(name + ": command failed (" +
                            std::string(status.errorString().asChar()) + ")");
