@@ -24,24 +24,23 @@
 
 class doZtPointsCacheCmd : public MPxCommand {
 public:
-  doZtPointsCacheCmd() = default;
-  ~doZtPointsCacheCmd() override = default;
+    doZtPointsCacheCmd() = default;
+    ~doZtPointsCacheCmd() override = default;
 
-  MStatus doIt(const MArgList &args) override;
+    MStatus doIt(const MArgList& args) override;
 
-  static void *creator();
+    static void* creator();
 
 private:
-  MStatus parseArguments(const MArgList &args);
-  MStatus writeFrames();
-  MStatus writeFrame(const MPlug &outPointsPlug, const std::string &cachePath,
-                     int frame);
+    MStatus parseArguments(const MArgList& args);
+    MStatus writeFrames();
+    MStatus writeFrame(const MPlug& outPointsPlug, const std::string& cachePath, int frame);
 
-  MString nodeName_;
-  MString pathToCache_;
-  MString cacheName_;
-  int startFrame_ = 0;
-  int endFrame_ = 0;
-  short mode_ = 0;
-  MObject node_;
+    MString nodeName_;
+    MString pathToCache_;
+    MString cacheName_;
+    int startFrame_ = 0;
+    int endFrame_ = 0;
+    short mode_ = 0;
+    MObject node_;
 };

@@ -16,18 +16,17 @@
 
 class ztPointsCache : public MPxNode {
 public:
-  ztPointsCache() = default;
-  ~ztPointsCache() override = default;
+    ztPointsCache() = default;
+    ~ztPointsCache() override = default;
 
-  MStatus compute(const MPlug &plug, MDataBlock &data) override;
+    MStatus compute(const MPlug& plug, MDataBlock& data) override;
 
-  static void *creator();
-  static MStatus initialize();
+    static void* creator();
+    static MStatus initialize();
 
-  static const MTypeId id;
+    static const MTypeId id;
 
-  static MObject time; // "tm": the time whose frame is read
-  static MObject
-      cachePath; // "cp": directory and cache name, without frame and extension
-  static MObject outPoints; // "op": the point set of the frame
+    static MObject time;       // "tm": the time whose frame is read
+    static MObject cachePath;  // "cp": directory and cache name, without frame and extension
+    static MObject outPoints;  // "op": the point set of the frame
 };
