@@ -1,11 +1,11 @@
 // Cell selection for the CPU backend. It accepts exactly the points the table
 // form (fillHashTable ... chooseSamplesInCells, one launch per phase and
 // trial) accepts, and gathers them in the same table order, but walks the
-// work the way a CPU likes it: cells found in one pass over the sorted ids,
-// only the cells of a phase that still have work, neighbour cells tested
-// nearest first and skipped when their box lies beyond the radius, cell
-// states kept in 4x4x4 bricks addressed by grid indices, and the accepted
-// points in one compact array for the distance tests.
+// work the way a CPU likes it: cells found in one pass over the sorted ids;
+// per phase, a compact list of the cells that still have work, with their
+// candidates side by side; neighbour cells tested nearest first and skipped
+// when their box lies beyond the radius; cell states kept in 4x4x4 bricks
+// addressed by grid indices, each accepted point stored with its cell.
 // Included by the scatter driver in the CPU backend only.
 
 namespace streaming {
@@ -20,217 +20,10 @@ struct Cell {
     unsigned int ref;    // where the store keeps the cell's state
 };
 
-// Points accepted in this pass (and carried over), in acceptance order.
-class AcceptedList {
-public:
-    explicit AcceptedList(std::size_t capacity) : xyz_(3 * capacity), candidate_(capacity) {}
-
-    // Safe to call from several threads at once.
-    unsigned int add(unsigned int candidate, float x, float y, float z) {
-        const unsigned int index = __atomic_fetch_add(&count_, 1u, __ATOMIC_RELAXED);
-        xyz_[3 * index] = x;
-        xyz_[3 * index + 1] = y;
-        xyz_[3 * index + 2] = z;
-        candidate_[index] = candidate;
-        return index;
-    }
-    const float* position(unsigned int index) const { return &xyz_[3 * index]; }
-    unsigned int candidate(unsigned int index) const { return candidate_[index]; }
-
-private:
-    std::vector<float> xyz_;
-    std::vector<unsigned int> candidate_;
-    unsigned int count_ = 0;
-};
-
-inline unsigned int loadRelaxed(const unsigned int& value) {
-    return __atomic_load_n(&value, __ATOMIC_RELAXED);
-}
-inline void storeRelaxed(unsigned int& target, unsigned int value) {
-    __atomic_store_n(&target, value, __ATOMIC_RELAXED);
-}
-
-// Cell states in 4x4x4 bricks addressed by grid indices, for the common case
-// where cell ids and grid index triples correspond one to one (no candidate
-// beyond the grid in x or z). A brick holds two 64-bit masks, which cells
-// exist and which hold an accepted point, so the neighbour tests of a try
-// touch a few small bricks; only an accepted neighbour costs a lookup of its
-// point.
-class BrickStore {
-    struct Brick {
-        std::uint64_t exists = 0;
-        std::uint64_t accepted = 0;
-        unsigned int firstSlot = 0;
-    };
-
-public:
-    // Grid of nx x ny x nz cells; `fits` says whether its brick index is small
-    // enough to allocate.
-    static bool fits(unsigned int nx, unsigned int ny, unsigned int nz) {
-        const std::uint64_t bricks = std::uint64_t((nx + 3) / 4) * ((ny + 3) / 4) * ((nz + 3) / 4);
-        return bricks <= (std::uint64_t(1) << 25);
-    }
-
-    BrickStore(unsigned int nx, unsigned int ny, unsigned int nz)
-        : bx_((nx + 3) / 4),
-          by_((ny + 3) / 4),
-          bz_((nz + 3) / 4),
-          index_(std::size_t(bx_) * by_ * bz_, kNone) {}
-
-    // Registers a cell; call for every cell, then finishCells().
-    unsigned int addCell(int ix, int iy, int iz) {
-        unsigned int& brick = index_[brickOf(ix >> 2, iy >> 2, iz >> 2)];
-        if (brick == kNone) {
-            brick = static_cast<unsigned int>(bricks_.size());
-            bricks_.push_back(Brick{});
-        }
-        const unsigned int bit = local(ix, iy, iz);
-        bricks_[brick].exists |= std::uint64_t(1) << bit;
-        return brick * 64 + bit;
-    }
-
-    // Gives every cell a slot for its accepted point.
-    void finishCells() {
-        unsigned int next = 0;
-        for (Brick& brick : bricks_) {
-            brick.firstSlot = next;
-            next += static_cast<unsigned int>(__builtin_popcountll(brick.exists));
-        }
-        slots_.assign(next, kNone);
-    }
-
-    unsigned int state(unsigned int ref) const {
-        const Brick& brick = bricks_[ref / 64];
-        const unsigned int bit = ref % 64;
-        if (!((__atomic_load_n(&brick.accepted, __ATOMIC_RELAXED) >> bit) & 1u)) return kNone;
-        return slots_[slotOf(brick, bit)];
-    }
-
-    // Cells of one phase may share a brick, so the mask update is atomic.
-    void setState(unsigned int ref, unsigned int value) {
-        Brick& brick = bricks_[ref / 64];
-        const unsigned int bit = ref % 64;
-        slots_[slotOf(brick, bit)] = value;
-        __atomic_fetch_or(&brick.accepted, std::uint64_t(1) << bit, __ATOMIC_RELAXED);
-    }
-
-    // The 2x2x2 bricks covering the 5x5x5 block of cells around one cell.
-    class Window {
-    public:
-        Window(const BrickStore& store, const Cell& cell) : store_(store), cell_(cell) {
-            x0_ = (cell.ix - 2) >> 2;
-            y0_ = (cell.iy - 2) >> 2;
-            z0_ = (cell.iz - 2) >> 2;
-            for (int dy = 0; dy < 2; ++dy)
-                for (int dz = 0; dz < 2; ++dz)
-                    for (int dx = 0; dx < 2; ++dx)
-                        windowBricks_[dy][dz][dx] = store.brickAt(x0_ + dx, y0_ + dy, z0_ + dz);
-        }
-
-        // The accepted point of the cell at the offset, or kNone.
-        unsigned int lookup(int ox, int oy, int oz, unsigned int) const {
-            const int x = cell_.ix + ox, y = cell_.iy + oy, z = cell_.iz + oz;
-            const Brick* brick = windowBricks_[(y >> 2) - y0_][(z >> 2) - z0_][(x >> 2) - x0_];
-            if (brick == nullptr) return kNone;
-            const unsigned int bit = local(x, y, z);
-            if (!((__atomic_load_n(&brick->accepted, __ATOMIC_RELAXED) >> bit) & 1u)) return kNone;
-            return store_.slots_[slotOf(*brick, bit)];
-        }
-
-    private:
-        const BrickStore& store_;
-        const Cell& cell_;
-        int x0_, y0_, z0_;
-        const Brick* windowBricks_[2][2][2];
-    };
-
-    Window window(const Cell& cell) const { return Window(*this, cell); }
-
-private:
-    std::size_t brickOf(int bx, int by, int bz) const {
-        return (std::size_t(by) * bz_ + std::size_t(bz)) * bx_ + std::size_t(bx);
-    }
-    const Brick* brickAt(int bx, int by, int bz) const {
-        if (bx < 0 || by < 0 || bz < 0 || unsigned(bx) >= bx_ || unsigned(by) >= by_ ||
-            unsigned(bz) >= bz_)
-            return nullptr;
-        const unsigned int brick = index_[brickOf(bx, by, bz)];
-        return brick == kNone ? nullptr : &bricks_[brick];
-    }
-    static unsigned int local(int x, int y, int z) {
-        return unsigned(x & 3) | (unsigned(z & 3) << 2) | (unsigned(y & 3) << 4);
-    }
-    static unsigned int slotOf(const Brick& brick, unsigned int bit) {
-        const std::uint64_t below = bit == 0 ? 0 : (brick.exists << (64 - bit));
-        return brick.firstSlot + static_cast<unsigned int>(__builtin_popcountll(below));
-    }
-
-    unsigned int bx_, by_, bz_;
-    std::vector<unsigned int> index_;
-    std::vector<Brick> bricks_;
-    std::vector<unsigned int> slots_;
-};
-
-// Cell states by cell id in an open-addressing map: the general case, where
-// ids wrap or rows alias. Ids that differ only in their low three bits share
-// a block of eight slots, so x-neighbours are usually one cache line away.
-class IdStore {
-public:
-    explicit IdStore(std::size_t cellCount) {
-        std::size_t size = 16;
-        while (size < 2 * cellCount) size *= 2;
-        mask_ = static_cast<unsigned int>(size - 1);
-        while ((std::size_t(1) << shift_) < size / 8) ++shift_;
-        slots_.assign(size, Slot{0u, kUnused});
-    }
-
-    unsigned int addCell(unsigned int key) {
-        unsigned int slot = home(key);
-        while (slots_[slot].state != kUnused) slot = (slot + 1) & mask_;
-        slots_[slot] = Slot{key, kNone};
-        return slot;
-    }
-
-    unsigned int state(unsigned int ref) const { return loadRelaxed(slots_[ref].state); }
-    void setState(unsigned int ref, unsigned int value) { storeRelaxed(slots_[ref].state, value); }
-
-    void finishCells() {}
-
-    class Window {
-    public:
-        Window(const IdStore& store, const Cell& cell) : store_(store), key_(cell.key) {}
-        // The accepted point of the cell whose id is `offsetId` away, or kNone.
-        unsigned int lookup(int, int, int, unsigned int offsetId) const {
-            return store_.find(key_ + offsetId);
-        }
-
-    private:
-        const IdStore& store_;
-        unsigned int key_;
-    };
-
-    Window window(const Cell& cell) const { return Window(*this, cell); }
-
-private:
-    static constexpr unsigned int kUnused = 0xFFFFFFFEu;  // a slot no cell uses
-    unsigned int find(unsigned int key) const {
-        for (unsigned int slot = home(key);; slot = (slot + 1) & mask_) {
-            const Slot& s = slots_[slot];
-            if (s.state == kUnused) return kNone;
-            if (s.key == key) return loadRelaxed(s.state);
-        }
-    }
-    struct Slot {
-        unsigned int key;
-        unsigned int state;
-    };
-    unsigned int home(unsigned int key) const {
-        const unsigned int block = ((key >> 3) * 2654435761u) >> (32 - shift_);
-        return ((block << 3) | (key & 7u)) & mask_;
-    }
-    std::vector<Slot> slots_;
-    unsigned int mask_ = 0;
-    unsigned int shift_ = 0;
+// A cell's accepted point: its position and candidate index.
+struct AcceptedPoint {
+    float x, y, z;
+    unsigned int candidate;
 };
 
 // The 124 neighbour offsets of the 5x5x5 block, nearest first, so a rejected
@@ -265,6 +58,251 @@ inline float axisGap(int o, float f) {
     if (o < 0) return static_cast<float>(-o - 1) + f;
     return 0.0f;
 }
+
+// Accepted points grouped by 4x4x4 bricks of cells, for the common case where
+// cell ids and grid index triples correspond one to one (no candidate beyond
+// the grid in x or z). The 2x2x2 bricks around a cell cover its 5x5x5
+// neighbourhood, and every point they hold outside that neighbourhood is at
+// least two cells (1.15 radii) away, so testing a candidate against all the
+// points of those bricks decides exactly what testing the 124 neighbour
+// cells decides, while reading a few short contiguous lists. Points accepted
+// during a phase are added to the lists when the phase ends: cells of one
+// phase never decide on each other's points.
+class BrickStore {
+    // The first points of a brick live in the brick itself (one cache line);
+    // a brick that collects more continues in chunks of the overflow pool.
+    static constexpr unsigned int kInline = 4;
+    struct alignas(64) Brick {
+        float xyz[kInline][3];
+        unsigned int count = 0;         // points in the brick
+        unsigned int overflow = kNone;  // first chunk of the rest
+    };
+    struct Chunk {
+        float xyz[kInline][3];
+        unsigned int next = kNone;
+    };
+
+public:
+    // Grid of nx x ny x nz cells; `fits` says whether its brick index is small
+    // enough to allocate.
+    static bool fits(unsigned int nx, unsigned int ny, unsigned int nz) {
+        const std::uint64_t bricks = std::uint64_t((nx + 3) / 4) * ((ny + 3) / 4) * ((nz + 3) / 4);
+        return bricks <= (std::uint64_t(1) << 25);
+    }
+
+    BrickStore(unsigned int nx, unsigned int ny, unsigned int nz, int threads)
+        : bx_((nx + 3) / 4),
+          by_((ny + 3) / 4),
+          bz_((nz + 3) / 4),
+          index_(std::size_t(bx_) * by_ * bz_, kNone),
+          pending_(std::size_t(threads)) {}
+
+    // Registers a cell; returns the reference of its brick.
+    unsigned int addCell(const Cell& cell) {
+        unsigned int& brick = index_[brickOf(cell.ix >> 2, cell.iy >> 2, cell.iz >> 2)];
+        if (brick == kNone) {
+            brick = static_cast<unsigned int>(bricks_.size());
+            bricks_.emplace_back();
+        }
+        return brick;
+    }
+    void finishCells() {}
+
+    // Called from the thread that decided; the point joins its brick at the
+    // end of the phase.
+    void accept(const Cell& cell, const AcceptedPoint& point, int thread) {
+        pending_[std::size_t(thread)].push_back(Pending{cell.ref, point});
+    }
+
+    void endPhase() {
+        for (std::vector<Pending>& list : pending_) {
+            for (const Pending& p : list) add(bricks_[p.brick], p.point);
+            list.clear();
+        }
+    }
+
+    // Whether an accepted point lies within `radius` of the candidate.
+    bool rejects(const Cell& cell, const AcceptedPoint& c, float radius) const {
+        const int x0 = (cell.ix - 2) >> 2, y0 = (cell.iy - 2) >> 2, z0 = (cell.iz - 2) >> 2;
+        for (int dy = 0; dy < 2; ++dy)
+            for (int dz = 0; dz < 2; ++dz)
+                for (int dx = 0; dx < 2; ++dx) {
+                    const Brick* brick = brickAt(x0 + dx, y0 + dy, z0 + dz);
+                    if (brick != nullptr && rejectedBy(*brick, c, radius)) return true;
+                }
+        return false;
+    }
+
+private:
+    struct Pending {
+        unsigned int brick;
+        AcceptedPoint point;
+    };
+
+    static bool near(const float* q, const AcceptedPoint& c, float radius) {
+        return withinRadius(c.x, c.y, c.z, q[0], q[1], q[2], radius);
+    }
+
+    bool rejectedBy(const Brick& brick, const AcceptedPoint& c, float radius) const {
+        const unsigned int inlineCount = std::min(brick.count, kInline);
+        for (unsigned int k = 0; k < inlineCount; ++k) {
+            if (near(brick.xyz[k], c, radius)) return true;
+        }
+        unsigned int left = brick.count - inlineCount;
+        for (unsigned int chunk = brick.overflow; left > 0; chunk = chunks_[chunk].next) {
+            const unsigned int n = std::min(left, kInline);
+            for (unsigned int k = 0; k < n; ++k) {
+                if (near(chunks_[chunk].xyz[k], c, radius)) return true;
+            }
+            left -= n;
+        }
+        return false;
+    }
+
+    void add(Brick& brick, const AcceptedPoint& point) {
+        const unsigned int k = brick.count++;
+        float* target;
+        if (k < kInline) {
+            target = brick.xyz[k];
+        } else {
+            // Walk to the chunk holding slot k, appending one when it starts.
+            unsigned int* link = &brick.overflow;
+            for (unsigned int skip = (k - kInline) / kInline; skip > 0; --skip) {
+                link = &chunks_[*link].next;
+            }
+            if ((k - kInline) % kInline == 0) {
+                *link = static_cast<unsigned int>(chunks_.size());
+                chunks_.emplace_back();
+            }
+            target = chunks_[*link].xyz[(k - kInline) % kInline];
+        }
+        target[0] = point.x;
+        target[1] = point.y;
+        target[2] = point.z;
+    }
+
+    std::size_t brickOf(int bx, int by, int bz) const {
+        return (std::size_t(by) * bz_ + std::size_t(bz)) * bx_ + std::size_t(bx);
+    }
+    const Brick* brickAt(int bx, int by, int bz) const {
+        if (bx < 0 || by < 0 || bz < 0 || unsigned(bx) >= bx_ || unsigned(by) >= by_ ||
+            unsigned(bz) >= bz_)
+            return nullptr;
+        const unsigned int brick = index_[brickOf(bx, by, bz)];
+        return brick == kNone ? nullptr : &bricks_[brick];
+    }
+
+    unsigned int bx_, by_, bz_;
+    std::vector<unsigned int> index_;
+    std::vector<Brick> bricks_;
+    std::vector<Chunk> chunks_;
+    std::vector<std::vector<Pending>> pending_;
+};
+
+// Accepted points by cell id in an open-addressing map: the general case,
+// where ids wrap or rows alias and only id arithmetic finds neighbours. Ids
+// that differ only in their low three bits share a block of eight slots, so
+// x-neighbours are usually one cache line away. A point is visible as soon as
+// it is accepted.
+class IdStore {
+    struct Slot {
+        unsigned int key;
+        unsigned int state;  // kUnused, kNone or kAccepted
+        AcceptedPoint point;
+    };
+    static constexpr unsigned int kUnused = 0xFFFFFFFEu;
+    static constexpr unsigned int kAccepted = 1u;
+
+public:
+    IdStore(std::size_t cellCount, const GridFrame& grid, bool pruneNeighbours)
+        : grid_(grid), prune_(pruneNeighbours) {
+        std::size_t size = 16;
+        while (size < 2 * cellCount) size *= 2;
+        mask_ = static_cast<unsigned int>(size - 1);
+        while ((std::size_t(1) << shift_) < size / 8) ++shift_;
+        slots_.assign(size, Slot{0u, kUnused, AcceptedPoint{}});
+        const auto& offsets = neighbourOffsets();
+        for (unsigned int o = 0; o < 124; ++o) {
+            offsetIds_[o] = static_cast<unsigned int>(offsets[o].ox) +
+                            static_cast<unsigned int>(offsets[o].oz) * grid.stepZ +
+                            static_cast<unsigned int>(offsets[o].oy) * grid.stepY;
+        }
+    }
+
+    unsigned int addCell(const Cell& cell) {
+        unsigned int slot = home(cell.key);
+        while (slots_[slot].state != kUnused) slot = (slot + 1) & mask_;
+        slots_[slot].key = cell.key;
+        slots_[slot].state = kNone;
+        return slot;
+    }
+    void finishCells() {}
+
+    void accept(const Cell& cell, const AcceptedPoint& point, int) {
+        Slot& slot = slots_[cell.ref];
+        slot.point = point;
+        __atomic_store_n(&slot.state, kAccepted, __ATOMIC_RELEASE);
+    }
+    void endPhase() {}
+
+    // Whether an accepted point of the 124 neighbour cells lies within
+    // `radius` of the candidate. Neighbours are tried nearest first; a box
+    // beyond the radius is skipped.
+    bool rejects(const Cell& cell, const AcceptedPoint& c, float radius) const {
+        const float cs = grid_.cellSize;
+        // Position inside the cell, in cells; only meaningful for a point on
+        // the grid's side of the origin.
+        const float gx = (c.x - grid_.minX) / cs, gy = (c.y - grid_.minY) / cs,
+                    gz = (c.z - grid_.minZ) / cs;
+        const bool prune = prune_ && gx >= 0.0f && gy >= 0.0f && gz >= 0.0f && gx < 1.0e9f &&
+                           gy < 1.0e9f && gz < 1.0e9f;
+        float fx = 0, fy = 0, fz = 0, margin = 0;
+        if (prune) {
+            fx = gx - floorf(gx);
+            fy = gy - floorf(gy);
+            fz = gz - floorf(gz);
+            // Rounding can place a point a hair outside its box; the margin
+            // keeps every skipped box certainly out of reach.
+            margin = 1.0e-4f + 4.0e-7f * (gx + gy + gz);
+        }
+        const auto& offsets = neighbourOffsets();
+        for (unsigned int o = 0; o < 124; ++o) {
+            const NeighbourOffset& off = offsets[o];
+            if (prune) {
+                const float ax = std::max(0.0f, axisGap(off.ox, fx) - margin);
+                const float ay = std::max(0.0f, axisGap(off.oy, fy) - margin);
+                const float az = std::max(0.0f, axisGap(off.oz, fz) - margin);
+                if (ax * ax + ay * ay + az * az > 3.0001f) continue;
+            }
+            const AcceptedPoint* q = find(cell.key + offsetIds_[o]);
+            if (q != nullptr && withinRadius(c.x, c.y, c.z, q->x, q->y, q->z, radius)) return true;
+        }
+        return false;
+    }
+
+private:
+    const AcceptedPoint* find(unsigned int key) const {
+        for (unsigned int slot = home(key);; slot = (slot + 1) & mask_) {
+            const Slot& s = slots_[slot];
+            if (s.state == kUnused) return nullptr;
+            if (s.key == key) {
+                return __atomic_load_n(&s.state, __ATOMIC_ACQUIRE) == kAccepted ? &s.point
+                                                                                : nullptr;
+            }
+        }
+    }
+    unsigned int home(unsigned int key) const {
+        const unsigned int block = ((key >> 3) * 2654435761u) >> (32 - shift_);
+        return ((block << 3) | (key & 7u)) & mask_;
+    }
+
+    GridFrame grid_;
+    bool prune_;
+    std::array<unsigned int, 124> offsetIds_{};
+    std::vector<Slot> slots_;
+    unsigned int mask_ = 0;
+    unsigned int shift_ = 0;
+};
 
 // The element getTriIndex picks from an inclusive prefix-sum table, found
 // through a guide table instead of a binary search: for a finite,
@@ -333,94 +371,82 @@ struct Input {
     unsigned int gridCellsZ;  // nz
 };
 
-// Runs the trials over the phases and leaves each cell's accepted point (an
-// index into `accepted`, or kNone) in `store`.
+// The cells of one phase that still have work, each with the candidates it
+// may try (at most one per trial) stored side by side in trial order.
+struct PhaseWork {
+    struct Item {
+        Cell cell;           // a copy: the trials read items in order
+        unsigned int index;  // the cell's number
+        unsigned int first;  // index of its first candidate in `candidates`
+        unsigned int count;  // candidates it may try
+    };
+    std::vector<Item> items;
+    std::vector<AcceptedPoint> candidates;
+};
+
+// Runs the trials over the phases; `chosen` gets each cell's accepted
+// candidate (kNone for none).
 template <class Store>
-void runTrials(const Input& in, const std::vector<Cell>& cells, const std::vector<float>& sortedXyz,
-               Store& store, AcceptedList& accepted, bool serial, bool pruneNeighbours) {
+void runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bool serial,
+               std::vector<unsigned int>& chosen) {
     const unsigned int cellCount = static_cast<unsigned int>(cells.size());
+    const unsigned int trials = in.trials;
 
     // Cells holding a point of an earlier pass are occupied from the start;
-    // that point sorts first in its cell (lowest candidate index).
-    std::array<std::vector<unsigned int>, 27> phaseCells;
+    // that point sorts first in its cell (lowest candidate index). The others
+    // go to the work of their phase.
+    std::array<PhaseWork, 27> phases;
     for (unsigned int c = 0; c < cellCount; ++c) {
         const Cell& cell = cells[c];
         const unsigned int first = in.map[cell.start];
         if (first < in.acceptedCount) {
-            store.setState(cell.ref, accepted.add(first, in.x[first], in.y[first], in.z[first]));
+            store.accept(cell, AcceptedPoint{in.x[first], in.y[first], in.z[first], first}, 0);
+            chosen[c] = first;
             continue;
         }
         const unsigned int phase =
             in.phaseMap[9u * (unsigned(cell.iy) % 3u) + 3u * (unsigned(cell.iz) % 3u) +
                         unsigned(cell.ix) % 3u];
-        phaseCells[phase].push_back(c);
+        PhaseWork& work = phases[phase];
+        const unsigned int tries = std::min(cell.count, trials);
+        work.items.push_back(
+            PhaseWork::Item{cell, c, static_cast<unsigned int>(work.candidates.size()), tries});
+        work.candidates.resize(work.candidates.size() + tries);
     }
-
-    const auto& offsets = neighbourOffsets();
-    std::array<unsigned int, 124> offsetIds{};
-    for (unsigned int o = 0; o < 124; ++o) {
-        offsetIds[o] = static_cast<unsigned int>(offsets[o].ox) +
-                       static_cast<unsigned int>(offsets[o].oz) * in.grid.stepZ +
-                       static_cast<unsigned int>(offsets[o].oy) * in.grid.stepY;
-    }
-
-    // Tries candidate number `t` of cell `c`: accepted when no accepted point
-    // lies within the radius.
-    auto tryCandidate = [&](const Cell& cell, unsigned int t) {
-        const unsigned int p = in.map[cell.start + t];
-        const float* position = &sortedXyz[3 * std::size_t(cell.start + t)];
-        const float px = position[0], py = position[1], pz = position[2];
-        const typename Store::Window window = store.window(cell);
-        const float cs = in.grid.cellSize;
-        // Position inside the cell, in cells, for skipping far neighbour
-        // boxes; only meaningful for a point on the grid's side of the origin.
-        const float gx = (px - in.grid.minX) / cs, gy = (py - in.grid.minY) / cs,
-                    gz = (pz - in.grid.minZ) / cs;
-        const bool prune = pruneNeighbours && gx >= 0.0f && gy >= 0.0f && gz >= 0.0f &&
-                           gx < 1.0e9f && gy < 1.0e9f && gz < 1.0e9f;
-        float fx = 0, fy = 0, fz = 0, margin = 0;
-        if (prune) {
-            fx = gx - floorf(gx);
-            fy = gy - floorf(gy);
-            fz = gz - floorf(gz);
-            // Rounding can place a point a hair outside its box; the margin
-            // keeps every skipped box certainly out of reach.
-            margin = 1.0e-4f + 4.0e-7f * (gx + gy + gz);
-        }
-        for (unsigned int o = 0; o < 124; ++o) {
-            const NeighbourOffset& off = offsets[o];
-            if (prune) {
-                const float ax = std::max(0.0f, axisGap(off.ox, fx) - margin);
-                const float ay = std::max(0.0f, axisGap(off.oy, fy) - margin);
-                const float az = std::max(0.0f, axisGap(off.oz, fz) - margin);
-                if (ax * ax + ay * ay + az * az > 3.0001f) continue;
+    store.endPhase();
+#pragma omp parallel for schedule(dynamic, 1) if (!serial)
+    for (int phase = 0; phase < 27; ++phase) {
+        PhaseWork& work = phases[phase];
+        for (const PhaseWork::Item& item : work.items) {
+            const Cell& cell = item.cell;
+            for (unsigned int t = 0; t < item.count; ++t) {
+                const unsigned int p = in.map[cell.start + t];
+                work.candidates[item.first + t] = AcceptedPoint{in.x[p], in.y[p], in.z[p], p};
             }
-            const unsigned int j = window.lookup(off.ox, off.oy, off.oz, offsetIds[o]);
-            if (j == kNone) continue;
-            const float* q = accepted.position(j);
-            if (withinRadius(px, py, pz, q[0], q[1], q[2], in.radius)) return;
         }
-        store.setState(cell.ref, accepted.add(p, px, py, pz));
-    };
+    }
 
-    for (unsigned int t = 0; t < in.trials; ++t) {
+    for (unsigned int t = 0; t < trials; ++t) {
         for (unsigned int phase = 0; phase < 27; ++phase) {
-            std::vector<unsigned int>& list = phaseCells[phase];
-            const long long count = static_cast<long long>(list.size());
-            if (serial) {
-                for (long long i = 0; i < count; ++i) tryCandidate(cells[list[i]], t);
-            } else {
-#pragma omp parallel for schedule(dynamic, 512)
-                for (long long i = 0; i < count; ++i) tryCandidate(cells[list[i]], t);
+            PhaseWork& work = phases[phase];
+            const long long count = static_cast<long long>(work.items.size());
+#pragma omp parallel for schedule(dynamic, 512) if (!serial)
+            for (long long i = 0; i < count; ++i) {
+                const PhaseWork::Item& item = work.items[i];
+                const AcceptedPoint& candidate = work.candidates[item.first + t];
+                if (store.rejects(item.cell, candidate, in.radius)) continue;
+                store.accept(item.cell, candidate, omp_get_thread_num());
+                chosen[item.index] = candidate.candidate;
             }
-            // Keep only the cells with work left: no point yet and another
+            store.endPhase();
+            // Keep the cells with work left: no point yet and another
             // candidate for the next trial.
-            list.erase(std::remove_if(list.begin(), list.end(),
-                                      [&](unsigned int c) {
-                                          return store.state(cells[c].ref) != kNone ||
-                                                 cells[c].count <= t + 1;
-                                      }),
-                       list.end());
+            work.items.erase(std::remove_if(work.items.begin(), work.items.end(),
+                                            [&](const PhaseWork::Item& item) {
+                                                return item.count <= t + 1 ||
+                                                       chosen[item.index] != kNone;
+                                            }),
+                             work.items.end());
         }
     }
 }
@@ -467,29 +493,18 @@ inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
     const bool pruneNeighbours = in.gridCellsX >= 5 && in.gridCellsZ >= 5;
     const unsigned int ny = static_cast<unsigned int>(maxY) + 1;
 
-    // Candidate positions in sorted order: a cell's candidates side by side.
-    std::vector<float> sortedXyz(3 * std::size_t(n));
-#pragma omp parallel for schedule(static) if (!serial)
-    for (long long i = 0; i < static_cast<long long>(n); ++i) {
-        const unsigned int p = in.map[i];
-        sortedXyz[3 * i] = in.x[p];
-        sortedXyz[3 * i + 1] = in.y[p];
-        sortedXyz[3 * i + 2] = in.z[p];
-    }
-
-    AcceptedList accepted(cellCount);
-    std::vector<unsigned int> states(cellCount);
-    if (!aliasing && BrickStore::fits(in.gridCellsX, ny, in.gridCellsZ)) {
-        BrickStore store(in.gridCellsX, ny, in.gridCellsZ);
-        for (Cell& cell : cells) cell.ref = store.addCell(cell.ix, cell.iy, cell.iz);
+    std::vector<unsigned int> chosen(cellCount, kNone);
+    auto run = [&](auto& store, bool runSerial) {
+        for (Cell& cell : cells) cell.ref = store.addCell(cell);
         store.finishCells();
-        runTrials(in, cells, sortedXyz, store, accepted, serial, pruneNeighbours);
-        for (unsigned int c = 0; c < cellCount; ++c) states[c] = store.state(cells[c].ref);
+        runTrials(in, cells, store, runSerial, chosen);
+    };
+    if (!aliasing && BrickStore::fits(in.gridCellsX, ny, in.gridCellsZ)) {
+        BrickStore store(in.gridCellsX, ny, in.gridCellsZ, omp_get_max_threads());
+        run(store, serial);
     } else {
-        IdStore store(cellCount);
-        for (Cell& cell : cells) cell.ref = store.addCell(cell.key);
-        runTrials(in, cells, sortedXyz, store, accepted, serial || aliasing, pruneNeighbours);
-        for (unsigned int c = 0; c < cellCount; ++c) states[c] = store.state(cells[c].ref);
+        IdStore store(cellCount, in.grid, pruneNeighbours);
+        run(store, serial || aliasing);
     }
 
     // Table order: the cells of a bucket (id mod 4C) take slots in ascending id
@@ -500,8 +515,7 @@ inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
     for (unsigned int c = 0; c < cellCount; ++c) {
         const unsigned long long bucket = cells[c].key % buckets;
         const unsigned int rank = rankCounter[bucket]++;
-        if (states[c] != kNone)
-            order.emplace_back(rank * buckets + bucket, accepted.candidate(states[c]));
+        if (chosen[c] != kNone) order.emplace_back(rank * buckets + bucket, chosen[c]);
     }
     std::sort(order.begin(), order.end());
     selected.reserve(order.size());

@@ -7,6 +7,8 @@
 #include <random>
 #include <vector>
 
+#include <omp.h>
+
 #include "kernels/frame/frame.cuh"
 
 namespace zt::cpu::probe {
