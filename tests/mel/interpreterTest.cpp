@@ -244,6 +244,17 @@ TEST_F(Interp, CommandFormPassesWordsNumbersAndFlags) {
     EXPECT_EQ(s.var("r3"), Value("#6[as][bs][2n]"));
 }
 
+TEST_F(Interp, AParenthesisAfterASpaceStartsACommandArgument) {
+    // "cmd (expr) more" is the command form with an expression as its first
+    // word, as in setAttr ($node + ".tx") 2; "cmd(args)" is the function form.
+    RunResult r = s.run(R"(string $node = "n"; melTestJoin ($node + ".tx") 2;)", "", true);
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_NE(r.out.find("[n.txs][2n]"), std::string::npos) << r.out;
+    r = s.run(R"(print ("a" + "b"); print("c");)");
+    ASSERT_TRUE(r.ok) << r.err;
+    EXPECT_EQ(r.out, "abc");
+}
+
 TEST_F(Interp, BackquotesSubstituteCommandResults) {
     RunResult r =
         s.run("string $items[] = `melTestList 4`; $count = size($items); $last = $items[3];");

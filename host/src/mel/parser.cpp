@@ -380,14 +380,17 @@ private:
         return s;
     }
 
-    // An identifier at the start of a statement: "name(args)" is the
-    // function form, anything else the command form.
+    // An identifier at the start of a statement: "name(args)", with the
+    // parenthesis right after the name, is the function form; anything else
+    // the command form, where "name (expr) more" passes a parenthesised
+    // expression as the first argument (setAttr ($node + ".tx") 2;).
     StmtPtr commandOrCall() {
         std::size_t pos = lexer_.position();
         int line = lexer_.line();
         Token name = lexer_.next();
+        const bool parenthesisFollows = lexer_.current() == '(';
         lexer_.skipBlanks();
-        if (lexer_.current() == '(') {
+        if (parenthesisFollows) {
             lexer_.rewind(pos, line);
             auto s = make(Stmt::Kind::kExpr, name.line);
             s->expr = expression();
