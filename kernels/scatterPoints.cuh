@@ -36,6 +36,17 @@ T readValue(const DeviceVector<T>& v, std::size_t index) {
     return v[index];
 }
 
+// Inclusive prefix sum of floats, added one after another in index order on
+// the host. A parallel scan groups the additions differently on every backend
+// and machine, and the sums pick the triangles and edges of the candidates,
+// so the order is fixed here: both backends get the same table to the bit.
+inline void inclusiveScanInOrder(DeviceVector<float>& values) {
+    std::vector<float> host = toHost(values);
+    float sum = 0.0f;
+    for (float& v : host) v = sum = sum + v;
+    thrust::copy(host.begin(), host.end(), values.begin());
+}
+
 // Mesh arrays on the device.
 struct DeviceMesh {
     DeviceVector<float> points;
@@ -92,7 +103,7 @@ inline KernelStatus cumulativeAreas(const DeviceMesh& mesh, DeviceVector<float>&
     ZT_RETURN_IF_FAILED(launch1D(
         "calculateArea", t,
         ZT_LAMBDA(ElementIndex i) { calculateArea(i, points, triangles, out, nullptr, t); }));
-    thrust::inclusive_scan(policy(), areas.begin(), areas.end(), areas.begin());
+    inclusiveScanInOrder(areas);
     totalArea = readValue(areas, areas.size() - 1);
     return KernelStatus::Success;
 }
@@ -170,8 +181,7 @@ inline KernelStatus findBorderEdges(const DeviceMesh& mesh, BorderEdges& edges) 
     ZT_RETURN_IF_FAILED(launch2D(
         "calculateLength", count, 128,
         ZT_LAMBDA(ElementIndex i) { calculateLength(i, points, ua, ub, lengths, count); }));
-    thrust::inclusive_scan(policy(), edges.cumulativeLength.begin(), edges.cumulativeLength.end(),
-                           edges.cumulativeLength.begin());
+    inclusiveScanInOrder(edges.cumulativeLength);
     edges.totalLength = readValue(edges.cumulativeLength, count - 1);
     return KernelStatus::Success;
 }
