@@ -15,7 +15,6 @@
 
 #include <cstdint>
 #include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -63,9 +62,17 @@ bool modeWrites(short mode, const MString& name) {
     return mode == 3 && listed(name, std::begin(kPluginChannels), std::end(kPluginChannels));
 }
 
+// The cache name matches ^[a-zA-Z]+[a-zA-Z0-9_]*$ : a letter first, then
+// letters, digits and underscores (ASCII only).
 bool validCacheName(const MString& name) {
-    static const std::regex pattern("^[a-zA-Z]+[a-zA-Z0-9_]*$");
-    return std::regex_match(name.asChar(), pattern);
+    const std::string text = name.asChar();
+    auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (text.empty() || !isLetter(text[0])) return false;
+    for (const char c : text) {
+        if (!isLetter(c) && !isDigit(c) && c != '_') return false;
+    }
+    return true;
 }
 
 // Ends the interruptible computation on every way out of the frame loop.
