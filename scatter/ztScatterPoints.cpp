@@ -16,6 +16,7 @@
 #include <maya/MVectorArray.h>
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "core/channels.h"
@@ -97,6 +98,20 @@ MObject createBoxCorner(const char* longName, const char* shortName, const MObje
     return attribute;
 }
 
+// A numeric setting with a minimum (and a maximum when given), added to the
+// node type being initialized.
+void addLimitedSetting(MObject& attribute, const char* longName, const char* shortName,
+                       MFnNumericData::Type type, double defaultValue, double minimum,
+                       std::optional<double> maximum = std::nullopt) {
+    MStatus status;
+    attribute = createSetting(longName, shortName, type, defaultValue, status);
+    CHECK_MSTATUS(status);
+    MFnNumericAttribute numeric(attribute);
+    CHECK_MSTATUS(numeric.setMin(minimum));
+    if (maximum) CHECK_MSTATUS(numeric.setMax(*maximum));
+    CHECK_MSTATUS(MPxNode::addAttribute(attribute));
+}
+
 bool allFinite(const std::vector<float>& values) {
     for (const float v : values) {
         if (!std::isfinite(v)) return false;
@@ -165,18 +180,8 @@ MStatus ztScatterPoints::initialize() {
     CHECK_MSTATUS(compound.setWritable(true));
     CHECK_MSTATUS(addAttribute(boundingBox));
 
-    MFnNumericAttribute numeric;
-    radius = createSetting("radius", "r", MFnNumericData::kFloat, 1.0, status);
-    CHECK_MSTATUS(status);
-    numeric.setObject(radius);
-    CHECK_MSTATUS(numeric.setMin(0.001));
-    CHECK_MSTATUS(addAttribute(radius));
-
-    seed = createSetting("seed", "s", MFnNumericData::kLong, 1234, status);
-    CHECK_MSTATUS(status);
-    numeric.setObject(seed);
-    CHECK_MSTATUS(numeric.setMin(0));
-    CHECK_MSTATUS(addAttribute(seed));
+    addLimitedSetting(radius, "radius", "r", MFnNumericData::kFloat, 1.0, 0.001);
+    addLimitedSetting(seed, "seed", "s", MFnNumericData::kLong, 1234, 0);
 
     computeNormal = createSetting("computeNormal", "cn", MFnNumericData::kBoolean, 1, status);
     if (!status) {
@@ -185,25 +190,9 @@ MStatus ztScatterPoints::initialize() {
     }
     CHECK_MSTATUS(addAttribute(computeNormal));
 
-    randomsMultipler = createSetting("randomsMultipler", "rm", MFnNumericData::kLong, 50, status);
-    CHECK_MSTATUS(status);
-    numeric.setObject(randomsMultipler);
-    CHECK_MSTATUS(numeric.setMin(1));
-    CHECK_MSTATUS(addAttribute(randomsMultipler));
-
-    trials = createSetting("trials", "t", MFnNumericData::kLong, 5, status);
-    CHECK_MSTATUS(status);
-    numeric.setObject(trials);
-    CHECK_MSTATUS(numeric.setMin(1));
-    CHECK_MSTATUS(numeric.setMax(20));
-    CHECK_MSTATUS(addAttribute(trials));
-
-    mode = createSetting("mode", "mod", MFnNumericData::kShort, 0, status);
-    CHECK_MSTATUS(status);
-    numeric.setObject(mode);
-    CHECK_MSTATUS(numeric.setMin(0));
-    CHECK_MSTATUS(numeric.setMax(1));
-    CHECK_MSTATUS(addAttribute(mode));
+    addLimitedSetting(randomsMultipler, "randomsMultipler", "rm", MFnNumericData::kLong, 50, 1);
+    addLimitedSetting(trials, "trials", "t", MFnNumericData::kLong, 5, 1, 20);
+    addLimitedSetting(mode, "mode", "mod", MFnNumericData::kShort, 0, 0, 1);
 
     addAll = createSetting("addAll", "aa", MFnNumericData::kBoolean, 0, status);
     if (!status) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <maya/MFnArrayAttrsData.h>
+#include <maya/MFnAttribute.h>
 #include <maya/MFnDependencyNode.h>
 #include <maya/MPlug.h>
 
@@ -106,6 +107,62 @@ TEST_F(ScatterNode, WritesTheChannelsOfEveryPointOnTheMesh) {
     ASSERT_EQ(again.length(), n);
     for (unsigned int i = 0; i < n; ++i) EXPECT_EQ(again[i], position[i]);
     EXPECT_FALSE(other.length() == n && other[0] == position[0] && other[n - 1] == position[n - 1]);
+}
+
+TEST_F(ScatterNode, AttributesHaveTheirShortNamesDefaultsLimitsAndFlags) {
+    ASSERT_TRUE(mel("createNode ztScatterPoints -n sc;"));
+    struct Expected {
+        const char* longName;
+        const char* shortName;
+        double value;  // default
+    };
+    const Expected numbers[] = {
+        {"radius", "r", 1.0},
+        {"seed", "s", 1234},
+        {"computeNormal", "cn", 1},
+        {"randomsMultipler", "rm", 50},
+        {"trials", "t", 5},
+        {"mode", "mod", 0},
+        {"addAll", "aa", 0},
+        {"partial", "p", 0},
+        {"scatterOnVertices", "sov", 0},
+        {"scatterOnBorderEdges", "sobe", 0},
+        {"scatterOnSurface", "sos", 1},
+        {"boundingBoxMinX", "bmix", 0},
+        {"boundingBoxMaxZ", "bmaz", 0},
+        {"boundingBoxSizeY", "bmsy", 0},
+    };
+    const MObject node = zt::host::findNode("sc");
+    MFnDependencyNode fn(node);
+    for (const Expected& e : numbers) {
+        SCOPED_TRACE(e.longName);
+        const MObject byShort = fn.attribute(e.shortName);
+        ASSERT_FALSE(byShort.isNull());
+        EXPECT_EQ(MFnAttribute(byShort).name(), MString(e.longName));
+        double value = -1;
+        ASSERT_TRUE(fn.findPlug(e.longName).getValue(value));
+        EXPECT_DOUBLE_EQ(value, e.value);
+    }
+    // Limits clamp what a script sets.
+    ASSERT_TRUE(
+        mel("setAttr sc.trials 25; setAttr sc.radius 0; setAttr sc.randomsMultipler -3;"
+            "setAttr sc.mode 4; setAttr sc.seed -1;"));
+    EXPECT_EQ(fn.findPlug("trials").asInt(), 20);
+    EXPECT_FLOAT_EQ(fn.findPlug("radius").asFloat(), 0.001f);
+    EXPECT_EQ(fn.findPlug("randomsMultipler").asInt(), 1);
+    EXPECT_EQ(fn.findPlug("mode").asShort(), 1);
+    EXPECT_EQ(fn.findPlug("seed").asInt(), 0);
+    // The output is neither writable nor stored; the face list is stored but
+    // not keyable; the box's children are hidden.
+    const MFnAttribute out(fn.attribute("op"));
+    EXPECT_FALSE(out.isWritable());
+    EXPECT_FALSE(out.isStorable());
+    const MFnAttribute faceList(fn.attribute("f"));
+    EXPECT_TRUE(faceList.isStorable());
+    EXPECT_FALSE(faceList.isKeyable());
+    EXPECT_TRUE(MFnAttribute(fn.attribute("bmi")).isHidden());
+    EXPECT_TRUE(MFnAttribute(fn.attribute("bmax")).isHidden());
+    EXPECT_FALSE(MFnAttribute(fn.attribute("bb")).isHidden());
 }
 
 TEST_F(ScatterNode, AnUnsetBoundingBoxIsAnError) {
