@@ -82,24 +82,37 @@ class BrickStore {
         unsigned int next = kNone;
     };
 
+    // Bricks are found through a two-level index: a dense table over blocks
+    // of 16x16x16 bricks, each occupied block with its own table of bricks.
+    static constexpr unsigned int kBlockBits = 4;
+    static constexpr unsigned int kBlockBricks = 1u << (3 * kBlockBits);
+
 public:
-    // Grid of nx x ny x nz cells; `fits` says whether its brick index is small
+    // Grid of nx x ny x nz cells; `fits` says whether its block table is small
     // enough to allocate.
     static bool fits(unsigned int nx, unsigned int ny, unsigned int nz) {
-        const std::uint64_t bricks = std::uint64_t((nx + 3) / 4) * ((ny + 3) / 4) * ((nz + 3) / 4);
-        return bricks <= (std::uint64_t(1) << 25);
+        auto blocks = [](unsigned int cells) { return (std::uint64_t(cells) + 63) / 64; };
+        return blocks(nx) * blocks(ny) * blocks(nz) <= (std::uint64_t(1) << 24);
     }
 
     BrickStore(unsigned int nx, unsigned int ny, unsigned int nz, int threads)
         : bx_((nx + 3) / 4),
           by_((ny + 3) / 4),
           bz_((nz + 3) / 4),
-          index_(std::size_t(bx_) * by_ * bz_, kNone),
+          blocksX_((bx_ + 15) / 16),
+          blocksZ_((bz_ + 15) / 16),
+          blockIndex_(std::size_t(blocksX_) * blocksZ_ * ((by_ + 15) / 16), kNone),
           pending_(std::size_t(threads)) {}
 
     // Registers a cell; returns the reference of its brick.
     unsigned int addCell(const Cell& cell) {
-        unsigned int& brick = index_[brickOf(cell.ix >> 2, cell.iy >> 2, cell.iz >> 2)];
+        const int bx = cell.ix >> 2, by = cell.iy >> 2, bz = cell.iz >> 2;
+        unsigned int& block = blockIndex_[blockOf(bx, by, bz)];
+        if (block == kNone) {
+            block = static_cast<unsigned int>(brickIndex_.size() / kBlockBricks);
+            brickIndex_.resize(brickIndex_.size() + kBlockBricks, kNone);
+        }
+        unsigned int& brick = brickIndex_[std::size_t(block) * kBlockBricks + inBlock(bx, by, bz)];
         if (brick == kNone) {
             brick = static_cast<unsigned int>(bricks_.size());
             bricks_.emplace_back();
@@ -181,19 +194,31 @@ private:
         target[2] = point.z;
     }
 
-    std::size_t brickOf(int bx, int by, int bz) const {
-        return (std::size_t(by) * bz_ + std::size_t(bz)) * bx_ + std::size_t(bx);
+    std::size_t blockOf(int bx, int by, int bz) const {
+        return (std::size_t(by >> kBlockBits) * blocksZ_ + std::size_t(bz >> kBlockBits)) *
+                   blocksX_ +
+               std::size_t(bx >> kBlockBits);
+    }
+    static unsigned int inBlock(int bx, int by, int bz) {
+        const unsigned int mask = (1u << kBlockBits) - 1;
+        return (unsigned(bx) & mask) | ((unsigned(bz) & mask) << kBlockBits) |
+               ((unsigned(by) & mask) << (2 * kBlockBits));
     }
     const Brick* brickAt(int bx, int by, int bz) const {
         if (bx < 0 || by < 0 || bz < 0 || unsigned(bx) >= bx_ || unsigned(by) >= by_ ||
             unsigned(bz) >= bz_)
             return nullptr;
-        const unsigned int brick = index_[brickOf(bx, by, bz)];
+        const unsigned int block = blockIndex_[blockOf(bx, by, bz)];
+        if (block == kNone) return nullptr;
+        const unsigned int brick =
+            brickIndex_[std::size_t(block) * kBlockBricks + inBlock(bx, by, bz)];
         return brick == kNone ? nullptr : &bricks_[brick];
     }
 
     unsigned int bx_, by_, bz_;
-    std::vector<unsigned int> index_;
+    unsigned int blocksX_, blocksZ_;
+    std::vector<unsigned int> blockIndex_;
+    std::vector<unsigned int> brickIndex_;
     std::vector<Brick> bricks_;
     std::vector<Chunk> chunks_;
     std::vector<std::vector<Pending>> pending_;
