@@ -14,12 +14,12 @@ void newScene();
 
 // Registration hooks, one per area of the host; startHost() calls them in
 // this order. Each area implements its own in its folder of host/src.
-void registerGraphNodeTypes();    // graph/: time, transform
-void registerMeshNodeTypes();     // mesh/: mesh
-void registerViewportNodeTypes(); // viewport/: camera
-void registerCoreCommands();      // commands/: createNode, setAttr, ...
-void registerMeshCommands();      // mesh/: polyPlane, polyCube, ...
-void registerViewportCommands();  // viewport/: playblast, viewFit
-void createDefaultSceneNodes();   // graph/ time1, then viewport/ persp
+void registerGraphNodeTypes();     // graph/: time, transform
+void registerMeshNodeTypes();      // mesh/: mesh
+void registerViewportNodeTypes();  // viewport/: camera
+void registerCoreCommands();       // commands/: createNode, setAttr, ...
+void registerMeshCommands();       // mesh/: polyPlane, polyCube, ...
+void registerViewportCommands();   // viewport/: playblast, viewFit
+void createDefaultSceneNodes();    // graph/ time1, then viewport/ persp
 
 }  // namespace zt::host

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <iomanip>
-#include <sstream>
 #include <maya/MBoundingBox.h>
 #include <maya/MColor.h>
 #include <maya/MFloatMatrix.h>
@@ -14,6 +12,8 @@
 #include <maya/MPoint.h>
 #include <maya/MQuaternion.h>
 #include <maya/MVector.h>
+#include <iomanip>
+#include <sstream>
 
 #include <cmath>
 #include <random>
