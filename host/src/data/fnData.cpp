@@ -9,6 +9,7 @@
 
 #include "base/arrayStorage.h"
 #include "data/dataTypes.h"
+#include "graph/fnConstructors.h"
 
 using zt::host::ArrayStorage;
 using zt::host::ObjectAccess;
@@ -94,25 +95,6 @@ MStatus MFnBase::attach(const MObject& object) {
     fObject = object;
     return MS::kSuccess;
 }
-
-// The constructors every data function set shares.
-#define ZT_DEFINE_MFN_CONSTRUCTORS(MFnClass, fnType)                   \
-    MFnClass::MFnClass() = default;                                    \
-    MFnClass::MFnClass(MObject& object, MStatus* ReturnStatus) {       \
-        MStatus s = attach(object);                                    \
-        if (ReturnStatus) *ReturnStatus = s;                           \
-    }                                                                  \
-    MFnClass::MFnClass(const MObject& object, MStatus* ReturnStatus) { \
-        MStatus s = attach(object);                                    \
-        if (ReturnStatus) *ReturnStatus = s;                           \
-    }                                                                  \
-    MFnClass::~MFnClass() = default;                                   \
-    MFn::Type MFnClass::type() const {                                 \
-        return fnType;                                                 \
-    }                                                                  \
-    const char* MFnClass::className() {                                \
-        return #MFnClass;                                              \
-    }
 
 ZT_DEFINE_MFN_CONSTRUCTORS(MFnData, MFn::kData)
 ZT_DEFINE_MFN_CONSTRUCTORS(MFnVectorArrayData, MFn::kVectorArrayData)

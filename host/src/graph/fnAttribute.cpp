@@ -10,37 +10,19 @@
 
 #include "data/dataTypes.h"
 #include "graph/attribute.h"
+#include "graph/fnConstructors.h"
 
 using zt::host::AttributeImpl;
 using zt::host::AttrKind;
 using zt::host::ObjectAccess;
 
-// Constructors of the attribute function sets.
-#define ZT_ATTRIBUTE_FN(MFnClass, fnType)                              \
-    MFnClass::MFnClass() = default;                                    \
-    MFnClass::MFnClass(MObject& object, MStatus* ReturnStatus) {       \
-        MStatus s = attach(object);                                    \
-        if (ReturnStatus) *ReturnStatus = s;                           \
-    }                                                                  \
-    MFnClass::MFnClass(const MObject& object, MStatus* ReturnStatus) { \
-        MStatus s = attach(object);                                    \
-        if (ReturnStatus) *ReturnStatus = s;                           \
-    }                                                                  \
-    MFnClass::~MFnClass() = default;                                   \
-    MFn::Type MFnClass::type() const {                                 \
-        return fnType;                                                 \
-    }                                                                  \
-    const char* MFnClass::className() {                                \
-        return #MFnClass;                                              \
-    }
-
-ZT_ATTRIBUTE_FN(MFnAttribute, MFn::kAttribute)
-ZT_ATTRIBUTE_FN(MFnCompoundAttribute, MFn::kCompoundAttribute)
-ZT_ATTRIBUTE_FN(MFnTypedAttribute, MFn::kTypedAttribute)
-ZT_ATTRIBUTE_FN(MFnMatrixAttribute, MFn::kMatrixAttribute)
-ZT_ATTRIBUTE_FN(MFnUnitAttribute, MFn::kUnitAttribute)
-ZT_ATTRIBUTE_FN(MFnEnumAttribute, MFn::kEnumAttribute)
-ZT_ATTRIBUTE_FN(MFnMessageAttribute, MFn::kMessageAttribute)
+ZT_DEFINE_MFN_CONSTRUCTORS(MFnAttribute, MFn::kAttribute)
+ZT_DEFINE_MFN_CONSTRUCTORS(MFnCompoundAttribute, MFn::kCompoundAttribute)
+ZT_DEFINE_MFN_CONSTRUCTORS(MFnTypedAttribute, MFn::kTypedAttribute)
+ZT_DEFINE_MFN_CONSTRUCTORS(MFnMatrixAttribute, MFn::kMatrixAttribute)
+ZT_DEFINE_MFN_CONSTRUCTORS(MFnUnitAttribute, MFn::kUnitAttribute)
+ZT_DEFINE_MFN_CONSTRUCTORS(MFnEnumAttribute, MFn::kEnumAttribute)
+ZT_DEFINE_MFN_CONSTRUCTORS(MFnMessageAttribute, MFn::kMessageAttribute)
 
 namespace {
 

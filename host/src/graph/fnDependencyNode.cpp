@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "graph/fnConstructors.h"
 #include "graph/plugAccess.h"
 #include "graph/registryImpl.h"
 #include "graph/scene.h"
@@ -20,22 +21,7 @@ void report(MStatus* status, MStatus::MStatusCode code) {
 
 }  // namespace
 
-MFnDependencyNode::MFnDependencyNode() = default;
-MFnDependencyNode::MFnDependencyNode(MObject& object, MStatus* ReturnStatus) {
-    MStatus s = attach(object);
-    if (ReturnStatus) *ReturnStatus = s;
-}
-MFnDependencyNode::MFnDependencyNode(const MObject& object, MStatus* ReturnStatus) {
-    MStatus s = attach(object);
-    if (ReturnStatus) *ReturnStatus = s;
-}
-MFnDependencyNode::~MFnDependencyNode() = default;
-MFn::Type MFnDependencyNode::type() const {
-    return MFn::kDependencyNode;
-}
-const char* MFnDependencyNode::className() {
-    return "MFnDependencyNode";
-}
+ZT_DEFINE_MFN_CONSTRUCTORS(MFnDependencyNode, MFn::kDependencyNode)
 
 MObject MFnDependencyNode::create(const MTypeId& typeId, MStatus* ReturnStatus) {
     zt::host::NodeTypePtr type = zt::host::findNodeType(typeId);

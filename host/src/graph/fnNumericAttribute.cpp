@@ -6,28 +6,14 @@
 
 #include "data/dataTypes.h"
 #include "graph/attribute.h"
+#include "graph/fnConstructors.h"
 
 using zt::host::AttributeImpl;
 using zt::host::AttributePtr;
 using zt::host::AttrKind;
 using zt::host::ObjectAccess;
 
-MFnNumericAttribute::MFnNumericAttribute() = default;
-MFnNumericAttribute::MFnNumericAttribute(MObject& object, MStatus* ReturnStatus) {
-    MStatus s = attach(object);
-    if (ReturnStatus) *ReturnStatus = s;
-}
-MFnNumericAttribute::MFnNumericAttribute(const MObject& object, MStatus* ReturnStatus) {
-    MStatus s = attach(object);
-    if (ReturnStatus) *ReturnStatus = s;
-}
-MFnNumericAttribute::~MFnNumericAttribute() = default;
-MFn::Type MFnNumericAttribute::type() const {
-    return MFn::kNumericAttribute;
-}
-const char* MFnNumericAttribute::className() {
-    return "MFnNumericAttribute";
-}
+ZT_DEFINE_MFN_CONSTRUCTORS(MFnNumericAttribute, MFn::kNumericAttribute)
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "graph/fnConstructors.h"
 #include "graph/scene.h"
 #include "mesh/meshData.h"
 #include "mesh/meshNode.h"
@@ -167,24 +168,8 @@ MStatus buildMesh(MFnMesh& fn, MObject& fObjectOut, MDagPath& path, int numVerti
 
 // ---- MFnGeometryData, MFnMeshData -------------------------------------------
 
-#define ZT_MESH_DATA_MFN(MFnClass, fnType)                             \
-    MFnClass::MFnClass() = default;                                    \
-    MFnClass::MFnClass(MObject& object, MStatus* ReturnStatus) {       \
-        setStatus(ReturnStatus, attach(object));                       \
-    }                                                                  \
-    MFnClass::MFnClass(const MObject& object, MStatus* ReturnStatus) { \
-        setStatus(ReturnStatus, attach(object));                       \
-    }                                                                  \
-    MFnClass::~MFnClass() = default;                                   \
-    MFn::Type MFnClass::type() const {                                 \
-        return fnType;                                                 \
-    }                                                                  \
-    const char* MFnClass::className() {                                \
-        return #MFnClass;                                              \
-    }
-
-ZT_MESH_DATA_MFN(MFnGeometryData, MFn::kGeometryData)
-ZT_MESH_DATA_MFN(MFnMeshData, MFn::kMeshData)
+ZT_DEFINE_MFN_CONSTRUCTORS(MFnGeometryData, MFn::kGeometryData)
+ZT_DEFINE_MFN_CONSTRUCTORS(MFnMeshData, MFn::kMeshData)
 
 MObject MFnMeshData::create(MStatus* ReturnStatus) {
     MObject object = zt::host::makeMeshData(MeshGeometry());
