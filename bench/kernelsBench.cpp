@@ -20,7 +20,7 @@ void generateUniformCpu(benchmark::State& state) {
     const auto n = static_cast<std::size_t>(state.range(0));
     std::vector<float> values(n);
     for (auto _ : state) {
-        if (zt::cpu::generateUniform(values.data(), n, 1234) != zt::KernelStatus::Success) {
+        if (zt::cpu::generateUniform(values.data(), n, 1234) != zt::KernelStatus::Ok) {
             state.SkipWithError("generateUniform failed");
             break;
         }

@@ -95,7 +95,7 @@ void runCompute(benchmark::State& state, const BenchMesh* mesh, float radius, En
     for (auto _ : state) {
         zt::ScatterResult result;
         if (entry(view, settings, result, zt::CpuSelection::kStreaming, &timings) !=
-            zt::KernelStatus::Success) {
+            zt::KernelStatus::Ok) {
             state.SkipWithError("scatter failed");
             return;
         }

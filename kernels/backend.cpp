@@ -66,7 +66,7 @@ thread_local std::size_t tlFreeMemoryOverride = 0;
 
 const char* describe(KernelStatus status) {
     switch (status) {
-        case KernelStatus::Success:
+        case KernelStatus::Ok:
             return "success";
         case KernelStatus::NotEnoughMemory:
             return "not enough device memory";

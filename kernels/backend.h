@@ -19,11 +19,11 @@ namespace zt {
 
 enum class Backend { Cpu, Cuda };
 
-// Outcome of a kernel launch function. Anything but Success means the
+// Outcome of a kernel launch function. Anything but Ok means the
 // caller's compute fails (MS::kFailure); the launch function has already
 // printed the diagnostic that goes with it, and released what it allocated.
 enum class [[nodiscard]] KernelStatus{
-    Success,
+    Ok,
     NotEnoughMemory,  // the memory check refused the allocation group
     LaunchFailed,     // "Failed to launch <name> kernel, ..." was printed
     DeviceError,      // a runtime call or a Thrust operation failed
@@ -31,7 +31,7 @@ enum class [[nodiscard]] KernelStatus{
 };
 
 constexpr bool succeeded(KernelStatus status) {
-    return status == KernelStatus::Success;
+    return status == KernelStatus::Ok;
 }
 const char* describe(KernelStatus status);
 

@@ -105,7 +105,7 @@ inline KernelStatus cumulativeAreas(const DeviceMesh& mesh, DeviceVector<float>&
         ZT_LAMBDA(ElementIndex i) { calculateArea(i, points, triangles, out, nullptr, t); }));
     inclusiveScanInOrder(areas);
     totalArea = readValue(areas, areas.size() - 1);
-    return KernelStatus::Success;
+    return KernelStatus::Ok;
 }
 
 // Edges owned by exactly one triangle: all 3T edges sorted by (A, B) with two
@@ -156,7 +156,7 @@ inline KernelStatus findBorderEdges(const DeviceMesh& mesh, BorderEdges& edges) 
     if (n > 1) flags[n - 1] = lastUnique ? 1u : 0u;
     thrust::exclusive_scan(policy(), flags.begin(), flags.end(), flags.begin(), 0u);
     edges.count = readValue(flags, n - 1) + (lastUnique ? 1u : 0u);
-    if (edges.count == 0) return KernelStatus::Success;
+    if (edges.count == 0) return KernelStatus::Ok;
 
     edges.a.resize(edges.count);
     edges.b.resize(edges.count);
@@ -183,7 +183,7 @@ inline KernelStatus findBorderEdges(const DeviceMesh& mesh, BorderEdges& edges) 
         ZT_LAMBDA(ElementIndex i) { calculateLength(i, points, ua, ub, lengths, count); }));
     inclusiveScanInOrder(edges.cumulativeLength);
     edges.totalLength = readValue(edges.cumulativeLength, count - 1);
-    return KernelStatus::Success;
+    return KernelStatus::Ok;
 }
 
 // Smooth normals at the accepted points: unit face normals averaged per vertex
@@ -196,7 +196,7 @@ inline KernelStatus pointNormals(const DeviceMesh& mesh, const Accepted& accepte
     const unsigned int samples = accepted.count;
     if (!checkDeviceMemory(12ull * triangles)) return KernelStatus::NotEnoughMemory;
     normals.clear();
-    if (samples == 0) return KernelStatus::Success;
+    if (samples == 0) return KernelStatus::Ok;
 
     DeviceVector<float> faceNormals(3ull * triangles);
     float* faceNormal = raw(faceNormals);
@@ -247,7 +247,7 @@ inline KernelStatus pointNormals(const DeviceMesh& mesh, const Accepted& accepte
             computeSampleNormalVector(i, out, vbo, sampleTri, uv, tris, samples);
         }));
     normals = toHost(sampleNormals);
-    return KernelStatus::Success;
+    return KernelStatus::Ok;
 }
 
 // ---------------------------------------------------------------------------
@@ -258,7 +258,7 @@ inline KernelStatus surfaceCandidates(const DeviceMesh& mesh, const DeviceVector
                                       GridFrame grid, Candidates& c) {
     const RandomBuffer randoms(c.count, seed);
     ZT_RETURN_IF_FAILED(randoms.status());
-    if (c.count == accepted) return KernelStatus::Success;
+    if (c.count == accepted) return KernelStatus::Ok;
     const float* r = randoms.data();
     float *x = raw(c.x), *y = raw(c.y), *z = raw(c.z), *u = raw(c.u), *v = raw(c.v);
     unsigned int *tri = raw(c.triId), *cell = raw(c.cellId);
@@ -291,7 +291,7 @@ inline KernelStatus edgeCandidates(const DeviceMesh& mesh, const BorderEdges& ed
                                    Candidates& c) {
     const RandomBuffer randoms(c.count, seed);
     ZT_RETURN_IF_FAILED(randoms.status());
-    if (c.count == accepted) return KernelStatus::Success;
+    if (c.count == accepted) return KernelStatus::Ok;
     const float* r = randoms.data();
     float *x = raw(c.x), *y = raw(c.y), *z = raw(c.z), *u = raw(c.u), *v = raw(c.v);
     unsigned int *tri = raw(c.triId), *cell = raw(c.cellId);
@@ -353,11 +353,11 @@ inline KernelStatus vertexCandidates(const ScatterMesh& mesh, unsigned int accep
     thrust::copy(u.begin(), u.end(), c.u.begin());
     thrust::copy(v.begin(), v.end(), c.v.begin());
     thrust::copy(tri.begin(), tri.end(), c.triId.begin());
-    return KernelStatus::Success;
+    return KernelStatus::Ok;
 }
 
 inline KernelStatus cellIds(Candidates& c, unsigned int count, GridFrame grid) {
-    if (count == 0) return KernelStatus::Success;
+    if (count == 0) return KernelStatus::Ok;
     unsigned int* cell = raw(c.cellId);
     const float *x = raw(c.x), *y = raw(c.y), *z = raw(c.z);
     return launch2D(
@@ -368,7 +368,7 @@ inline KernelStatus cellIds(Candidates& c, unsigned int count, GridFrame grid) {
 // Earlier passes' points go to the front of the candidate arrays.
 inline KernelStatus placeAccepted(const Accepted& accepted, Candidates& c) {
     const unsigned int count = accepted.count;
-    if (count == 0) return KernelStatus::Success;
+    if (count == 0) return KernelStatus::Ok;
     float *x = raw(c.x), *y = raw(c.y), *z = raw(c.z), *u = raw(c.u), *v = raw(c.v);
     unsigned int* tri = raw(c.triId);
     const float* pos = raw(accepted.positions);
@@ -391,7 +391,7 @@ inline KernelStatus sortByCell(Candidates& c, DeviceVector<unsigned int>& map) {
     map.resize(c.count);
     thrust::sequence(policy(), map.begin(), map.end());
     thrust::stable_sort_by_key(policy(), c.cellId.begin(), c.cellId.end(), map.begin());
-    return KernelStatus::Success;
+    return KernelStatus::Ok;
 }
 
 // Gathers the points listed in table order, on the device.
@@ -402,7 +402,7 @@ inline KernelStatus gatherSelected(const Candidates& c, const DeviceVector<unsig
     accepted.positions.resize(3ull * count);
     accepted.uvs.resize(2ull * count);
     accepted.triangles.resize(count);
-    if (count == 0) return KernelStatus::Success;
+    if (count == 0) return KernelStatus::Ok;
     float* pos = raw(accepted.positions);
     float* uv = raw(accepted.uvs);
     unsigned int* tri = raw(accepted.triangles);
@@ -563,7 +563,7 @@ inline KernelStatus selectWithTable(Candidates& c, const DeviceVector<unsigned i
         }
     }
     timer.stop(&ScatterTimings::gather);
-    return KernelStatus::Success;
+    return KernelStatus::Ok;
 }
 
 #if ZT_BACKEND_CPU
@@ -580,7 +580,7 @@ inline KernelStatus selectStreaming(Candidates& c, const DeviceVector<unsigned i
     const DeviceVector<unsigned int> selected = toDevice(chosen);
     ZT_RETURN_IF_FAILED(gatherSelected(c, selected, accepted));
     timer.stop(&ScatterTimings::gather);
-    return KernelStatus::Success;
+    return KernelStatus::Ok;
 }
 #endif
 
@@ -645,7 +645,7 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
     mesh.triangles = toDevice(hostMesh.triangles, 3 * hostMesh.triangleCount);
     if (mesh.triangleCount == 0) {
         result.meshHasNoArea = true;
-        return KernelStatus::Success;
+        return KernelStatus::Ok;
     }
 
     DeviceVector<float> areas;
@@ -653,7 +653,7 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
     ZT_RETURN_IF_FAILED(cumulativeAreas(mesh, areas, totalArea));
     if (totalArea < kMinimumArea) {
         result.meshHasNoArea = true;
-        return KernelStatus::Success;
+        return KernelStatus::Ok;
     }
 
     BorderEdges edges;
@@ -671,7 +671,7 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
     if (settings.vertices) passes.push_back(Pass::kVertices);
     if (useEdges) passes.push_back(Pass::kBorderEdges);
     if (settings.surface) passes.push_back(Pass::kSurface);
-    if (passes.empty()) return KernelStatus::Success;
+    if (passes.empty()) return KernelStatus::Ok;
 
     const float discArea = r * 3.1415927f * r;
     const unsigned int trials = std::max(1u, std::min(settings.trials, 30u));
@@ -733,7 +733,7 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
         timer.stop(&ScatterTimings::normals);
     }
     if (timings) timings->total = std::chrono::duration<double>(Clock::now() - begin).count();
-    return KernelStatus::Success;
+    return KernelStatus::Ok;
 }
 
 }  // namespace scatter
@@ -742,13 +742,13 @@ KernelStatus scatterPoints(const ScatterMesh& mesh, const ScatterSettings& setti
                            ScatterResult& result, CpuSelection selection, ScatterTimings* timings) {
     result = ScatterResult{};
     if (timings) *timings = ScatterTimings{};
-    KernelStatus status = KernelStatus::Success;
+    KernelStatus status = KernelStatus::Ok;
     try {
         status = scatter::run(mesh, settings, result, selection, timings);
     } catch (...) {
         status = reportDeviceFailure("scatterPoints");
     }
-    if (status != KernelStatus::Success) {
+    if (status != KernelStatus::Ok) {
         const bool capped = result.reachedCandidateCap;
         result = ScatterResult{};
         result.reachedCandidateCap = capped;
@@ -758,7 +758,7 @@ KernelStatus scatterPoints(const ScatterMesh& mesh, const ScatterSettings& setti
 
 KernelStatus findMeshBorderEdges(const ScatterMesh& hostMesh, BorderEdgeList& list) {
     list = BorderEdgeList{};
-    if (hostMesh.triangleCount == 0) return KernelStatus::Success;
+    if (hostMesh.triangleCount == 0) return KernelStatus::Ok;
     try {
         scatter::DeviceMesh mesh;
         mesh.pointCount = static_cast<unsigned int>(hostMesh.pointCount);
@@ -767,12 +767,12 @@ KernelStatus findMeshBorderEdges(const ScatterMesh& hostMesh, BorderEdgeList& li
         mesh.triangles = toDevice(hostMesh.triangles, 3 * hostMesh.triangleCount);
         scatter::BorderEdges edges;
         ZT_RETURN_IF_FAILED(scatter::findBorderEdges(mesh, edges));
-        if (edges.count == 0) return KernelStatus::Success;
+        if (edges.count == 0) return KernelStatus::Ok;
         list.a = toHost(edges.a);
         list.b = toHost(edges.b);
         list.triangle = toHost(edges.triangle);
         list.totalLength = edges.totalLength;
-        return KernelStatus::Success;
+        return KernelStatus::Ok;
     } catch (...) {
         return reportDeviceFailure("findMeshBorderEdges");
     }

@@ -35,7 +35,7 @@
 //           ZT_RETURN_IF_FAILED(launch1D("scaleValues", n,
 //                                        ZT_LAMBDA(ElementIndex i) { scaleValues(i, n, s, p); }));
 //           toHost(d, values.data());
-//           return KernelStatus::Success;
+//           return KernelStatus::Ok;
 //       } catch (...) {
 //           return reportDeviceFailure("scaleAll");
 //       }
@@ -98,7 +98,7 @@
 #define ZT_RETURN_IF_FAILED(expr)                       \
     do {                                                \
         const ::zt::KernelStatus ztStatus_ = (expr);    \
-        if (ztStatus_ != ::zt::KernelStatus::Success) { \
+        if (ztStatus_ != ::zt::KernelStatus::Ok) { \
             return ztStatus_;                           \
         }                                               \
     } while (0)
@@ -213,7 +213,7 @@ KernelStatus launchShape(const char* name, const LaunchShape& shape, const Body&
         reportLaunchFailure(name, cudaGetErrorString(error));
         return KernelStatus::LaunchFailed;
     }
-    return KernelStatus::Success;
+    return KernelStatus::Ok;
 }
 #else
 // The whole index space of the grid, in order, each index handed to the body
@@ -230,7 +230,7 @@ KernelStatus launchShape(const char* /*name*/, const LaunchShape& shape, const B
     for (std::int64_t i = 0; i < threads; ++i) {
         body(static_cast<ElementIndex>(i));
     }
-    return KernelStatus::Success;
+    return KernelStatus::Ok;
 }
 #endif
 
@@ -273,14 +273,14 @@ public:
     RandomBuffer(std::size_t count, unsigned long long seed);
 
     KernelStatus status() const { return status_; }
-    bool ok() const { return status_ == KernelStatus::Success; }
+    bool ok() const { return status_ == KernelStatus::Ok; }
     const float* data() const { return raw(values_); }
     std::size_t size() const { return values_.size(); }
     std::vector<float> toHost() const;
 
 private:
     DeviceVector<float> values_;
-    KernelStatus status_ = KernelStatus::Success;
+    KernelStatus status_ = KernelStatus::Ok;
 };
 
 }  // namespace ZT_BACKEND_NS

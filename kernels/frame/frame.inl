@@ -114,7 +114,7 @@ ZT_HD inline void generateUniformStream(ElementIndex stream, std::size_t streams
 }
 
 KernelStatus generateUniform(float* deviceOut, std::size_t n, unsigned long long seed) {
-    if (n == 0) return KernelStatus::Success;
+    if (n == 0) return KernelStatus::Ok;
     try {
         const std::size_t streams = std::min(n, kRandomStreams);
         const DeviceVector<XorwowState> starts = toDevice(xorwowStreamStarts(seed, streams));
@@ -126,7 +126,7 @@ KernelStatus generateUniform(float* deviceOut, std::size_t n, unsigned long long
         // The start states are released on return; the kernel must be done
         // with them before that.
         ZT_CUDA_CHECK(cudaDeviceSynchronize());
-        return KernelStatus::Success;
+        return KernelStatus::Ok;
     } catch (...) {
         return reportDeviceFailure("generateUniform");
     }
@@ -182,7 +182,7 @@ void generateStreamRange(std::size_t begin, std::size_t end, std::size_t streams
 }  // namespace
 
 KernelStatus generateUniform(float* deviceOut, std::size_t n, unsigned long long seed) {
-    if (n == 0) return KernelStatus::Success;
+    if (n == 0) return KernelStatus::Ok;
     try {
         const std::size_t streams = std::min(n, kRandomStreams);
         const std::vector<XorwowState> starts = xorwowStreamStarts(seed, streams);
@@ -203,7 +203,7 @@ KernelStatus generateUniform(float* deviceOut, std::size_t n, unsigned long long
             const std::size_t end = std::min(streams, lines * (member + 1) / team * 16);
             generateStreamRange(begin, end, streams, planes.data(), weyl, n, deviceOut);
         }
-        return KernelStatus::Success;
+        return KernelStatus::Ok;
     } catch (...) {
         return reportDeviceFailure("generateUniform");
     }

@@ -57,8 +57,8 @@ TEST_F(CrossBackend, RandomBuffersAreIdentical) {
     for (unsigned long long seed : {0ull, 1ull, 1234ull, 0xfedcba9876543210ull}) {
         for (std::size_t n : {std::size_t(1), std::size_t(4097), std::size_t(1000000)}) {
             std::vector<float> onCpu, onCuda;
-            ASSERT_EQ(zt::cpu::randomBufferContents(n, seed, onCpu), zt::KernelStatus::Success);
-            ASSERT_EQ(cudaSide::randomBufferContents(n, seed, onCuda), zt::KernelStatus::Success);
+            ASSERT_EQ(zt::cpu::randomBufferContents(n, seed, onCpu), zt::KernelStatus::Ok);
+            ASSERT_EQ(cudaSide::randomBufferContents(n, seed, onCuda), zt::KernelStatus::Ok);
             EXPECT_TRUE(sameBits(onCpu, onCuda)) << "seed " << seed << ", " << n << " floats";
         }
     }
@@ -66,15 +66,15 @@ TEST_F(CrossBackend, RandomBuffersAreIdentical) {
 
 TEST_F(CrossBackend, KernelArithmeticIsIdentical) {
     std::vector<float> a, b;
-    ASSERT_EQ(zt::cpu::randomBufferContents(300000, 11, a), zt::KernelStatus::Success);
-    ASSERT_EQ(zt::cpu::randomBufferContents(300000, 12, b), zt::KernelStatus::Success);
+    ASSERT_EQ(zt::cpu::randomBufferContents(300000, 11, a), zt::KernelStatus::Ok);
+    ASSERT_EQ(zt::cpu::randomBufferContents(300000, 12, b), zt::KernelStatus::Ok);
     for (std::size_t i = 0; i < a.size(); ++i) {
         a[i] = (a[i] - 0.5f) * 1000.0f;
         b[i] = (b[i] - 0.25f) * 3.0f;
     }
     std::vector<float> onCpu, onCuda;
-    ASSERT_EQ(zt::cpu::mixValues(a, b, onCpu), zt::KernelStatus::Success);
-    ASSERT_EQ(cudaSide::mixValues(a, b, onCuda), zt::KernelStatus::Success);
+    ASSERT_EQ(zt::cpu::mixValues(a, b, onCpu), zt::KernelStatus::Ok);
+    ASSERT_EQ(cudaSide::mixValues(a, b, onCuda), zt::KernelStatus::Ok);
     ASSERT_EQ(onCpu.size(), a.size());
     std::size_t differing = 0;
     for (std::size_t i = 0; i < onCpu.size(); ++i) {
@@ -89,9 +89,9 @@ TEST_F(CrossBackend, LaunchesCoverTheSameIndexSpace) {
     for (std::size_t n : {std::size_t(0), std::size_t(64), std::size_t(100001)}) {
         std::vector<unsigned int> onCpu, onCuda;
         unsigned int cpuInvocations = 0, cudaInvocations = 0;
-        ASSERT_EQ(zt::cpu::countVisits1D(n, 64, onCpu, cpuInvocations), zt::KernelStatus::Success);
+        ASSERT_EQ(zt::cpu::countVisits1D(n, 64, onCpu, cpuInvocations), zt::KernelStatus::Ok);
         ASSERT_EQ(cudaSide::countVisits1D(n, 64, onCuda, cudaInvocations),
-                  zt::KernelStatus::Success);
+                  zt::KernelStatus::Ok);
         EXPECT_EQ(onCpu, onCuda) << n;
         EXPECT_EQ(cpuInvocations, cudaInvocations) << n;
     }

@@ -83,7 +83,7 @@ TEST(Launch, OneDimensionalVisitsEveryElementOnce) {
                           std::size_t(65), std::size_t(1000), std::size_t(1000000)}) {
         std::vector<unsigned int> counts;
         unsigned int invocations = 0;
-        ASSERT_EQ(zt::countVisits1D(n, guard, counts, invocations), zt::KernelStatus::Success);
+        ASSERT_EQ(zt::countVisits1D(n, guard, counts, invocations), zt::KernelStatus::Ok);
         ASSERT_EQ(counts.size(), n + guard);
         expectEveryElementOnce(counts, n, "1D");
         EXPECT_EQ(invocations, zt::shape1D(n)->threads()) << "1D n=" << n;
@@ -98,7 +98,7 @@ TEST(Launch, TwoDimensionalVisitsEveryElementOnce) {
             std::vector<unsigned int> counts;
             unsigned int invocations = 0;
             ASSERT_EQ(zt::countVisits2D(n, width, guard, counts, invocations),
-                      zt::KernelStatus::Success);
+                      zt::KernelStatus::Ok);
             expectEveryElementOnce(counts, n, width == 64 ? "2D/64" : "2D/128");
             EXPECT_EQ(invocations, zt::shape2D(n, width)->threads()) << n << " by " << width;
         }

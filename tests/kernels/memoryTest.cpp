@@ -49,7 +49,7 @@ TEST(MemoryCheck, RandomBufferAllocatesNothingWhenTheCheckFails) {
     }
     {
         const zt::ScopedFreeMemoryOverride fake(1000 * sizeof(float));
-        EXPECT_EQ(zt::randomBufferContents(1000, 1, values), zt::KernelStatus::Success);
+        EXPECT_EQ(zt::randomBufferContents(1000, 1, values), zt::KernelStatus::Ok);
         EXPECT_EQ(values.size(), 1000u);
     }
 }

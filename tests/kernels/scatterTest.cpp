@@ -21,7 +21,7 @@ ScatterResult scatter(const TriMesh& mesh, ScatterSettings settings,
     testing::frameTo(mesh, settings);
     ScatterResult result;
     const KernelStatus status = scatterPoints(mesh.view(), settings, result, selection, nullptr);
-    EXPECT_EQ(status, KernelStatus::Success);
+    EXPECT_EQ(status, KernelStatus::Ok);
     return result;
 }
 
@@ -237,7 +237,7 @@ TEST(Scatter, DegenerateAndTinyMeshes) {
     s.bboxMaxX = 2.0f;
     ScatterResult result;
     ASSERT_EQ(scatterPoints(flat.view(), s, result, CpuSelection::kStreaming, nullptr),
-              KernelStatus::Success);
+              KernelStatus::Ok);
     EXPECT_TRUE(result.meshHasNoArea);
 
     // A mesh smaller than the radius holds exactly one point.
@@ -263,13 +263,13 @@ TEST(Scatter, ABoundingBoxSmallerThanTheMeshStillKeepsTheDistance) {
     s.bboxMaxX = 0.5f, s.bboxMaxZ = 0.5f;
     ScatterResult r;
     ASSERT_EQ(scatterPoints(mesh.view(), s, r, CpuSelection::kStreaming, nullptr),
-              KernelStatus::Success);
+              KernelStatus::Ok);
     ASSERT_GT(count(r), 500u);
     EXPECT_GT(testing::closestPairDistance(r.positions, 0.1), 0.1);
     expectOnTriangles(mesh, r);
     ScatterResult again;
     ASSERT_EQ(scatterPoints(mesh.view(), s, again, CpuSelection::kStreaming, nullptr),
-              KernelStatus::Success);
+              KernelStatus::Ok);
     EXPECT_EQ(r.positions, again.positions);
 }
 
@@ -286,7 +286,7 @@ TEST(Scatter, CandidateCountIsCappedWithAWarningFlag) {
 TEST(BorderEdges, AreEdgesOfExactlyOneTriangle) {
     auto edgesOf = [](const TriMesh& m) {
         BorderEdgeList list;
-        EXPECT_EQ(findMeshBorderEdges(m.view(), list), KernelStatus::Success);
+        EXPECT_EQ(findMeshBorderEdges(m.view(), list), KernelStatus::Ok);
         return list;
     };
     TriMesh one;

@@ -36,7 +36,7 @@ KernelStatus countVisits(std::size_t n, std::size_t guard, std::vector<unsigned 
         ZT_RETURN_IF_FAILED(launch(raw(deviceCounts), raw(deviceInvocations)));
         counts = ZT_BACKEND_NS::toHost(deviceCounts);
         invocations = ZT_BACKEND_NS::toHost(deviceInvocations)[0];
-        return KernelStatus::Success;
+        return KernelStatus::Ok;
     } catch (...) {
         return reportDeviceFailure("countVisits");
     }
@@ -80,7 +80,7 @@ KernelStatus mixValues(const std::vector<float>& a, const std::vector<float>& b,
         ZT_RETURN_IF_FAILED(launch2D(
             "mixValue", n, 128, ZT_LAMBDA(ElementIndex i) { mixValue(i, n, pa, pb, po); }));
         out = ZT_BACKEND_NS::toHost(deviceOut);
-        return KernelStatus::Success;
+        return KernelStatus::Ok;
     } catch (...) {
         return reportDeviceFailure("mixValues");
     }
@@ -91,7 +91,7 @@ KernelStatus randomBufferContents(std::size_t n, unsigned long long seed, std::v
     if (!buffer.ok()) return buffer.status();
     try {
         out = buffer.toHost();
-        return KernelStatus::Success;
+        return KernelStatus::Ok;
     } catch (...) {
         return reportDeviceFailure("randomBufferContents");
     }
