@@ -95,12 +95,12 @@
 
 // Returns from the enclosing function with the status of `expr` unless it
 // succeeded.
-#define ZT_RETURN_IF_FAILED(expr)                       \
-    do {                                                \
-        const ::zt::KernelStatus ztStatus_ = (expr);    \
-        if (ztStatus_ != ::zt::KernelStatus::Ok) { \
-            return ztStatus_;                           \
-        }                                               \
+#define ZT_RETURN_IF_FAILED(expr)                    \
+    do {                                             \
+        const ::zt::KernelStatus ztStatus_ = (expr); \
+        if (ztStatus_ != ::zt::KernelStatus::Ok) {   \
+            return ztStatus_;                        \
+        }                                            \
     } while (0)
 
 #if ZT_BACKEND_CUDA
