@@ -49,6 +49,7 @@ public:
         kPluginDeformerNode = 607,
         kPluginShape = 698,
         kDynArrayAttrsData = 721,
+        kInstancer = 749,
         kPluginEmitterNode = 723,
         kPluginTransformNode = 898,
         kLast = 1100

@@ -92,6 +92,8 @@ const char* apiTypeName(MFn::Type type) {
             return "kPluginShape";
         case MFn::kDynArrayAttrsData:
             return "kDynArrayAttrsData";
+        case MFn::kInstancer:
+            return "kInstancer";
         case MFn::kPluginEmitterNode:
             return "kPluginEmitterNode";
         case MFn::kPluginTransformNode:

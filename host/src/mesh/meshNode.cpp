@@ -37,6 +37,7 @@ MObject MeshNode::boundingBoxSize;
 MObject MeshNode::boundingBoxSizeX;
 MObject MeshNode::boundingBoxSizeY;
 MObject MeshNode::boundingBoxSizeZ;
+MObject MeshNode::displayColors;
 
 void* MeshNode::creator() {
     return new MeshNode();
@@ -114,7 +115,12 @@ MStatus MeshNode::initialize() {
         fn.setStorable(false);
     }
 
-    for (const MObject* attr : {&inMesh, &cachedInMesh, &outMesh, &worldMesh, &boundingBox}) {
+    {
+        MFnNumericAttribute fn;
+        displayColors = fn.create("displayColors", "dc", MFnNumericData::kBoolean, 0);
+    }
+    for (const MObject* attr :
+         {&inMesh, &cachedInMesh, &outMesh, &worldMesh, &boundingBox, &displayColors}) {
         MStatus status = addAttribute(*attr);
         if (!status) return status;
     }

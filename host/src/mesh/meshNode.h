@@ -8,7 +8,8 @@
 //   boundingBox  (boundingBoxMin, boundingBoxMax, boundingBoxSize, each with
 //                X/Y/Z double children) of outMesh in object space, (0,0,0)
 //                for an empty mesh.
-// UV sets and colour sets travel with the mesh data.
+// UV sets and colour sets travel with the mesh data. displayColors (dc, off
+// by default) makes the view draw the current colour set.
 
 #include <maya/MPxNode.h>
 #include <maya/MTypeId.h>
@@ -30,6 +31,8 @@ public:
     static MObject boundingBoxMin, boundingBoxMinX, boundingBoxMinY, boundingBoxMinZ;
     static MObject boundingBoxMax, boundingBoxMaxX, boundingBoxMaxY, boundingBoxMaxZ;
     static MObject boundingBoxSize, boundingBoxSizeX, boundingBoxSizeY, boundingBoxSizeZ;
+    // Whether the view shows the vertex colours of the current colour set.
+    static MObject displayColors;
 
     static void* creator();
     static MStatus initialize();

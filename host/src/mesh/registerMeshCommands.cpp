@@ -9,6 +9,7 @@
 
 #include <maya/MFnDagNode.h>
 #include <maya/MFnDependencyNode.h>
+#include <maya/MPlug.h>
 
 #include <algorithm>
 #include <array>
@@ -376,6 +377,10 @@ void registerPolyColorPerVertex() {
                 },
                 &error);
             if (!status) throw CommandError("polyColorPerVertex: " + error);
+            // As in the full host, -colorDisplayOption makes the view show
+            // the painted colours.
+            if (args.isFlagSet("colorDisplayOption"))
+                MPlug(sel.shape, MeshNode::displayColors).setValue(true);
         }
         result = Value(usedSet);
     };

@@ -5,6 +5,7 @@ namespace zt::host {
 
 void registerViewportCommands() {
     registerPlayblastCommands();
+    registerSurfaceCommands();
 }
 
 }  // namespace zt::host

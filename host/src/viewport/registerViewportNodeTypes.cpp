@@ -3,6 +3,7 @@
 #include "graph/registry.h"
 #include "hostInit.h"
 #include "viewport/cameraNode.h"
+#include "viewport/instancerNode.h"
 
 namespace zt::host {
 
@@ -11,6 +12,7 @@ MStatus initializeLocatorAttributes();  // MPxLocatorNode.cpp
 void registerViewportNodeTypes() {
     setKindInitializer(MPxNode::kLocatorNode, initializeLocatorAttributes);
     registerCameraNodeType();
+    registerInstancerNodeType();
 }
 
 }  // namespace zt::host

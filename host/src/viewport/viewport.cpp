@@ -151,9 +151,9 @@ bool boolAttribute(const MObject& node, const char* name, bool fallback) {
     return plug.asBool();
 }
 
-// Visible: the node and every ancestor have visibility on, and the node is
-// not an intermediate object.
-bool isVisible(const MDagPath& path) {
+}  // namespace
+
+bool isVisiblePath(const MDagPath& path) {
     if (boolAttribute(path.node(), "intermediateObject", false)) return false;
     MDagPath walk(path);
     while (walk.length() > 0) {
@@ -163,8 +163,6 @@ bool isVisible(const MDagPath& path) {
     return true;
 }
 
-}  // namespace
-
 std::vector<VisibleLocator> visibleLocators() {
     std::vector<VisibleLocator> opaque, transparent, last;
     for (const MObject& node : listNodes()) {
@@ -172,7 +170,7 @@ std::vector<VisibleLocator> visibleLocators() {
         MFnDependencyNode fn(node);
         auto* locator = dynamic_cast<MPxLocatorNode*>(fn.userNode());
         MDagPath path;
-        if (!locator || MDagPath::getAPathTo(node, path) != MS::kSuccess || !isVisible(path))
+        if (!locator || MDagPath::getAPathTo(node, path) != MS::kSuccess || !isVisiblePath(path))
             continue;
         VisibleLocator entry{locator, path, fn.name().asChar()};
         if (locator->drawLast())
@@ -217,6 +215,7 @@ Image Viewport::render(int width, int height) {
     glDepthFunc(GL_LEQUAL);
     glDisable(GL_LIGHTING);
     const Matrix4 projection = projectionMatrix(lens, double(width) / double(height));
+    drawSurfaces(worldToCamera, projection, shading_);
 
     M3dView view = M3dView::active3dView();
     for (VisibleLocator& entry : visibleLocators()) {

@@ -16,6 +16,7 @@
 #include "bitmapText.h"
 #include "cameraMath.h"
 #include "offscreenContext.h"
+#include "shadedMesh.h"
 
 class MPxLocatorNode;
 
@@ -61,7 +62,12 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-    // Renders the scene through the view's camera at the given size: every
+    // How mesh shapes and instanced copies are drawn (smooth by default).
+    ShadingMode shading() const { return shading_; }
+    void setShading(ShadingMode mode) { shading_ = mode; }
+
+    // Renders the scene through the view's camera at the given size: the
+    // visible mesh shapes and instancers shaded (see shadedMesh.h), then every
     // visible locator drawn in its own space, opaque ones first, then the
     // transparent ones, then those that ask to be drawn last. Throws
     // std::runtime_error (with a message for the user) when the size, the
@@ -78,6 +84,7 @@ private:
     int width_ = kDefaultViewWidth;
     int height_ = kDefaultViewHeight;
     int glDepth_ = 0;
+    ShadingMode shading_ = ShadingMode::kSmooth;
 };
 
 // A locator the view draws: visible itself, with every transform above it
@@ -87,6 +94,10 @@ struct VisibleLocator {
     MDagPath path;
     std::string name;
 };
+
+// Whether the view draws a DAG node: it and every node above it have
+// visibility on, and it is not an intermediate object.
+bool isVisiblePath(const MDagPath& path);
 
 // The scene's visible locators in drawing order: opaque ones first, then the
 // transparent ones, then those that ask to be drawn last.

@@ -30,6 +30,7 @@
 #include "graph/scene.h"
 #include "viewport/cameraNode.h"
 #include "viewport/pngFile.h"
+#include "viewport/shadedMesh.h"
 #include "viewport/viewport.h"
 
 namespace zt::host {
@@ -61,7 +62,7 @@ void evaluateOutputs(const MObject& node) {
     }
 }
 
-// The union of the visible locators' world boxes.
+// The union of the visible locators' and surfaces' world boxes.
 MBoundingBox sceneBox() {
     MBoundingBox box;
     for (const VisibleLocator& entry : visibleLocators()) {
@@ -75,6 +76,7 @@ MBoundingBox sceneBox() {
             box.expand(MPoint(0.0, 0.0, 0.0) * world);
         }
     }
+    box.expand(surfacesBox());
     if (box.width() == 0.0 && box.height() == 0.0 && box.depth() == 0.0) {
         const MPoint c = box.center();
         box.expand(MPoint(c.x - 1.0, c.y - 1.0, c.z - 1.0));

@@ -31,4 +31,7 @@ Image renderThrough(const MDagPath& camera, int width, int height);
 // Registers playblast and viewFit.
 void registerPlayblastCommands();
 
+// Registers modelEditor, instancer and exportInstances (surfaceCommands.cpp).
+void registerSurfaceCommands();
+
 }  // namespace zt::host
