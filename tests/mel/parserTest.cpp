@@ -154,3 +154,30 @@ TEST(Parser, SurvivesMutatedAndRandomInput) {
             EXPECT_EQ(errors, 1u) << text << "\n" << r.err;
     }
 }
+
+// Long flat chains of random operators and operands, some of them damaged:
+// whatever comes out, the run returns with at most one error.
+TEST(Parser, SurvivesLongRandomOperatorChains) {
+    const char* ops[] = {"+", "-", "*", "/", "%", "<", ">=", "==", "!=", "&&", "||"};
+    const char* terms[] = {"1", "2.5", "\"s\"", "$v", "(3)", "-4", "{1}", "`melFuzzUnknown`"};
+    std::mt19937 rng(99);
+    zt::mel::test::Session session;
+    session.interp.setStepLimit(2000);
+    ASSERT_TRUE(session.run("int $v = 3;").ok);
+    for (int round = 0; round < 24; ++round) {
+        const int n = 20000 + static_cast<int>(rng() % 40000);
+        std::string text = "$r = 1";
+        for (int i = 0; i < n; ++i) {
+            if (round % 3 == 0 && rng() % 4 == 0)
+                text += " ? 1 : ";
+            else
+                text += std::string(" ") + ops[rng() % (sizeof ops / sizeof *ops)] + " ";
+            text += terms[rng() % (round % 2 ? 3 : sizeof terms / sizeof *terms)];
+        }
+        if (round % 4 == 1) text.insert(rng() % text.size(), 1, "();?:$"[rng() % 6]);
+        text += ";";
+        auto r = session.run(text);
+        std::size_t errors = countOf(r.err, "// Error: ");
+        EXPECT_EQ(errors, r.ok ? 0u : 1u) << text.substr(0, 200) << "\n" << r.err;
+    }
+}

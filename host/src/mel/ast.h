@@ -29,6 +29,13 @@ struct CommandWord {
 };
 
 struct Expr {
+    Expr() = default;
+    // Frees the subtree without recursion: a flat chain of 100 000 operators
+    // is a tree that deep, and a recursive destructor would run out of stack.
+    ~Expr();
+    Expr(const Expr&) = delete;
+    Expr& operator=(const Expr&) = delete;
+
     enum class Kind {
         kLiteral,       // literal
         kVariable,      // $name, or $name[index] when operands holds the index

@@ -23,9 +23,12 @@ namespace {
 
 // Bounds on what a script can make the interpreter do, so that no input can
 // exhaust the stack or memory: nested procedure calls, sourced files and
-// evals together, and the length of one array.
+// evals together, the length of one array and of one string.
 constexpr int kMaxCallDepth = 120;
 constexpr std::size_t kMaxArrayLength = 50000000;
+// Longest string that '+' builds (64 MiB): a doubling loop stops with an
+// error long before it exhausts memory.
+constexpr std::size_t kMaxStringLength = std::size_t(1) << 26;
 
 VarType typeOfValue(const Value& v) {
     switch (v.type()) {
@@ -245,9 +248,12 @@ bool Interpreter::run(const std::string& text, const std::string& file, Value* r
 }
 
 bool Interpreter::runFile(const std::string& path, bool echo) {
-    std::ifstream in(path, std::ios::binary);
+    // Checked before opening: opening a FIFO would wait for a writer.
     struct stat info {};
-    if (!in || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    const bool regular = ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    std::ifstream in;
+    if (regular) in.open(path, std::ios::binary);
+    if (!regular || !in) {
         post(true, "Cannot find file \"" + path + "\" for source statement.");
         return false;
     }
@@ -554,22 +560,15 @@ Value Interpreter::eval(const Expr& expr) {
         }
         case Expr::Kind::kUnary:
             return evalUnary(expr);
-        case Expr::Kind::kBinary: {
-            if (expr.op == "&&") {
-                if (!eval(*expr.operands[0]).asBool()) return Value(0);
-                return Value(eval(*expr.operands[1]).asBool() ? 1 : 0);
-            }
-            if (expr.op == "||") {
-                if (eval(*expr.operands[0]).asBool()) return Value(1);
-                return Value(eval(*expr.operands[1]).asBool() ? 1 : 0);
-            }
-            Value a = eval(*expr.operands[0]);
-            Value b = eval(*expr.operands[1]);
-            return evalBinary(expr.op, a, b, expr.line);
+        case Expr::Kind::kBinary:
+            return evalBinaryChain(expr);
+        case Expr::Kind::kTernary: {
+            // The else branches of "a ? b : c ? d : e" are followed in a loop.
+            const Expr* e = &expr;
+            while (e->kind == Expr::Kind::kTernary)
+                e = eval(*e->operands[0]).asBool() ? e->operands[1].get() : e->operands[2].get();
+            return eval(*e);
         }
-        case Expr::Kind::kTernary:
-            return eval(*expr.operands[0]).asBool() ? eval(*expr.operands[1])
-                                                    : eval(*expr.operands[2]);
         case Expr::Kind::kAssign:
             return evalAssign(expr);
         case Expr::Kind::kIncDec:
@@ -593,6 +592,53 @@ Value Interpreter::evalUnary(const Expr& expr) {
     if (expr.op == "+") return v;
     if (v.type() == VType::kInt) return Value(wrap(-static_cast<long long>(v.asInt())));
     return Value(-v.asDouble());
+}
+
+// "1 + 2 + 3 ..." parses into a tree that leans left as deep as the chain is
+// long. It is evaluated from its innermost left operand up, in a loop; only
+// the right operands (one precedence level tighter, or bracketed and so
+// bounded by the parser's nesting limit) are evaluated recursively.
+Value Interpreter::evalBinaryChain(const Expr& top) {
+    std::vector<const Expr*> spine;
+    const Expr* e = &top;
+    for (; e->kind == Expr::Kind::kBinary; e = e->operands[0].get()) spine.push_back(e);
+    Value acc = eval(*e);
+    // While a run of string '+' lasts, the value so far lives in `text` and
+    // grows in place, which keeps a chain of many string terms linear.
+    std::string text;
+    bool inText = false;
+    for (auto it = spine.rbegin(); it != spine.rend(); ++it) {
+        const Expr& node = **it;
+        if (node.op == "&&" || node.op == "||") {
+            if (inText) acc = Value(std::move(text));
+            inText = false;
+            bool left = acc.asBool();
+            bool decided = node.op == "&&" ? !left : left;
+            acc = Value(decided ? (left ? 1 : 0) : (eval(*node.operands[1]).asBool() ? 1 : 0));
+            continue;
+        }
+        Value b = eval(*node.operands[1]);
+        if (node.op == "+" && (inText || acc.isString()) && !b.isArray() && !b.isNone()) {
+            if (!inText) text = acc.asString();
+            inText = true;
+            std::string tail = b.asString();
+            checkStringLength(text.size(), tail.size(), node.line);
+            text += tail;
+            continue;
+        }
+        if (inText) acc = Value(std::move(text));
+        inText = false;
+        acc = evalBinary(node.op, acc, b, node.line);
+    }
+    if (inText) acc = Value(std::move(text));
+    return acc;
+}
+
+void Interpreter::checkStringLength(std::size_t a, std::size_t b, int line) const {
+    if (a > kMaxStringLength || b > kMaxStringLength - a)
+        fail("string too long: joining " + std::to_string(a) + " and " + std::to_string(b) +
+                 " characters exceeds the limit of " + std::to_string(kMaxStringLength),
+             line);
 }
 
 Value Interpreter::evalBinary(const std::string& op, const Value& a, const Value& b, int line) {
@@ -619,7 +665,12 @@ Value Interpreter::evalBinary(const std::string& op, const Value& a, const Value
         return Value(r ? 1 : 0);
     }
     if (strings) {
-        if (op == "+") return Value(a.asString() + b.asString());
+        if (op == "+") {
+            std::string text = a.asString();
+            std::string tail = b.asString();
+            checkStringLength(text.size(), tail.size(), line);
+            return Value(text + tail);
+        }
         fail("'" + op + "' cannot be applied to a string", line);
     }
     if (a.type() == VType::kInt && b.type() == VType::kInt) {
@@ -833,8 +884,10 @@ Value Interpreter::nativeSource(const std::vector<Value>& args, int line) {
     ZT_EXPECT_ARGS("source", 1);
     std::string path = resolveScript(args[0].asString());
     struct stat info {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    const bool regular = ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    std::ifstream in;
+    if (regular) in.open(path, std::ios::binary);
+    if (!regular || !in)
         fail("Cannot find file \"" + args[0].asString() + "\" for source statement.", line);
     std::ostringstream text;
     text << in.rdbuf();

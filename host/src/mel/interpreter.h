@@ -90,6 +90,8 @@ private:
     void declare(const Stmt& stmt);
 
     commands::Value eval(const Expr& expr);
+    commands::Value evalBinaryChain(const Expr& top);
+    void checkStringLength(std::size_t a, std::size_t b, int line) const;
     commands::Value evalBinary(const std::string& op, const commands::Value& a,
                                const commands::Value& b, int line);
     commands::Value evalUnary(const Expr& expr);

@@ -54,6 +54,23 @@ VarType arrayTypeOf(VarType scalarType) {
     }
 }
 
+Expr::~Expr() {
+    std::vector<ExprPtr> pending;
+    auto adopt = [&pending](Expr& e) {
+        for (auto& child : e.operands)
+            if (child) pending.push_back(std::move(child));
+        for (auto& word : e.words)
+            if (word.value) pending.push_back(std::move(word.value));
+    };
+    adopt(*this);
+    while (!pending.empty()) {
+        ExprPtr next = std::move(pending.back());
+        pending.pop_back();
+        adopt(*next);
+        // `next` now has no children, so its destructor does not recurse.
+    }
+}
+
 namespace {
 
 using Kind = Token::Kind;
@@ -469,16 +486,31 @@ private:
         return e;
     }
 
+    // "a ? b : c ? d : e" nests to the right. The chain is read in a loop
+    // and then linked from its last branch up, so that its length is not
+    // limited by the stack.
     ExprPtr ternary() {
         ExprPtr cond = binary(0);
         if (!peekOp("?")) return cond;
-        Token q = lexer_.next();
-        auto e = node(Expr::Kind::kTernary, q.line);
-        e->operands.push_back(std::move(cond));
-        e->operands.push_back(expression());
-        expectOp(":");
-        e->operands.push_back(ternary());
-        return e;
+        std::vector<ExprPtr> links;  // kTernary nodes holding condition and then-branch
+        for (;;) {
+            Token q = lexer_.next();
+            auto e = node(Expr::Kind::kTernary, q.line);
+            e->operands.push_back(std::move(cond));
+            e->operands.push_back(expression());
+            expectOp(":");
+            links.push_back(std::move(e));
+            cond = binary(0);
+            if (!peekOp("?")) break;
+        }
+        ExprPtr tail = std::move(cond);
+        while (!links.empty()) {
+            ExprPtr e = std::move(links.back());
+            links.pop_back();
+            e->operands.push_back(std::move(tail));
+            tail = std::move(e);
+        }
+        return tail;
     }
 
     // Binary operators by precedence level, loosest first.
