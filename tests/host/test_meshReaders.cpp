@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -301,6 +302,21 @@ TEST_F(MeshReaders, DamagedFilesGiveAnErrorOrAValidMesh) {
     }
     sources.emplace_back("le.ply", binaryQuadPly(false));
     sources.emplace_back("be.ply", binaryQuadPly(true));
+    // A face of 260 corners, beyond what one byte counts.
+    std::string polygonObj, polygonOff = "OFF\n260 1 0\n", corners;
+    for (int i = 0; i < 260; ++i) {
+        const double a = 2.0 * M_PI * i / 260;
+        char line[64];
+        std::snprintf(line, sizeof line, "%.3f 0 %.3f\n", std::cos(a), std::sin(a));
+        polygonObj += std::string("v ") + line;
+        polygonOff += line;
+        corners += " " + std::to_string(i);
+    }
+    polygonOff += "260" + corners + "\n";
+    polygonObj += "f";
+    for (int i = 1; i <= 260; ++i) polygonObj += " " + std::to_string(i);
+    sources.emplace_back("polygon.obj", polygonObj + "\n");
+    sources.emplace_back("polygon.off", polygonOff);
 
     std::mt19937 random(20240607);
     int errors = 0, meshes = 0;
@@ -329,6 +345,25 @@ TEST_F(MeshReaders, DamagedFilesGiveAnErrorOrAValidMesh) {
             damaged[at] = static_cast<char>(random() % 256);
             check(name, damaged);
         }
+    }
+    // Element counts far beyond the file, in the header of every PLY source,
+    // and an element without properties that claims a huge count.
+    for (const auto& [name, bytes] : sources) {
+        if (name.find(".ply") == std::string::npos) continue;
+        for (const char* huge :
+             {"4294967296", "1000000000000", "18446744073709551615", "99999999999999999999"}) {
+            for (const char* element : {"element vertex ", "element face "}) {
+                std::string damaged = bytes;
+                const std::size_t at = damaged.find(element);
+                ASSERT_NE(at, std::string::npos) << name;
+                const std::size_t digits = at + std::strlen(element);
+                damaged.replace(digits, damaged.find('\n', digits) - digits, huge);
+                check(name, damaged);
+            }
+        }
+        std::string extra = bytes;
+        extra.insert(extra.find("end_header"), "element junk 1000000000000\n");
+        check(name, extra);
     }
     // Most damage is caught; some (a changed digit) still reads as a mesh.
     EXPECT_GT(errors, meshes);

@@ -1,10 +1,13 @@
 #include "mesh/meshReaders.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <limits>
 #include <sstream>
 
@@ -27,10 +30,30 @@ void fail(const std::string& path, const std::string& what) {
 }
 
 std::string loadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) fail(path, "cannot open the file");
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) fail(path, "error while reading the file");
+    // Opened without blocking and checked before reading: a FIFO or device
+    // named like a mesh would otherwise wait for a writer forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) fail(path, std::string("cannot open the file (") + std::strerror(errno) + ")");
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) fail(path, "cannot open the file");
+    if (S_ISDIR(info.st_mode)) fail(path, "is a directory, not a mesh file");
+    if (!S_ISREG(info.st_mode)) fail(path, "is not a regular file (only regular files are read)");
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(path, "error while reading the file");
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
     if (bytes.empty()) fail(path, "the file is empty");
     return bytes;
 }

@@ -5,6 +5,7 @@
 // that runs past the end or a token that is not a number is an error, never
 // a silently zero-filled mesh.
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -102,6 +103,7 @@ struct Header {
     Format format = Format::kAscii;
     std::vector<Element> elements;
     std::size_t bodyStart = 0;
+    std::size_t bodyLine = 1;  // line number where the body starts
 };
 
 Header parseHeader(const std::string& bytes) {
@@ -179,14 +181,44 @@ Header parseHeader(const std::string& bytes) {
     }
     if (!sawFormat) throw ParseError("the header has no format line");
     header.bodyStart = pos;
+    header.bodyLine = lineNo + 1;
     return header;
+}
+
+// Refuses element counts that the body cannot hold, before anything is
+// read: every scalar takes at least its size in a binary body, or one
+// character and a separator in an ASCII one, and every list at least its
+// count. (Elements without properties take no room and are skipped.)
+void checkCounts(const Header& header, std::size_t bodyBytes) {
+    const bool ascii = header.format == Format::kAscii;
+    // Room the items read so far need, kept at or below the body size.
+    std::size_t needed = 0;
+    for (const Element& e : header.elements) {
+        std::size_t perItem = 0;
+        for (const Property& p : e.properties)
+            perItem += ascii ? 2 : byteSize(p.isList ? p.countType : p.type);
+        if (perItem == 0 || e.count == 0) continue;
+        // The last value of an ASCII body needs no separator after it.
+        const std::size_t room = bodyBytes - needed + (ascii ? 1 : 0);
+        if (e.count > room / perItem) {
+            throw ParseError("element \"" + e.name + "\" declares " + std::to_string(e.count) +
+                             " items, but the " + std::to_string(bodyBytes) +
+                             " bytes after the header cannot hold them (truncated, or a "
+                             "wrong count)");
+        }
+        needed = std::min(bodyBytes, needed + e.count * perItem);
+    }
 }
 
 // Reads scalar values from the body in either encoding.
 class BodyReader {
 public:
-    BodyReader(const std::string& bytes, std::size_t start, Format format)
-        : bytes_(bytes), pos_(start), format_(format) {}
+    BodyReader(const std::string& bytes, std::size_t start, std::size_t line, Format format)
+        : bytes_(bytes), pos_(start), line_(line), format_(format) {}
+
+    bool ascii() const { return format_ == Format::kAscii; }
+    // Line of the last value read (ASCII bodies).
+    std::size_t line() const { return line_; }
 
     double value(Scalar type) {
         return format_ == Format::kAscii ? asciiValue(type) : binaryValue(type);
@@ -203,6 +235,7 @@ public:
 private:
     double asciiValue(Scalar type) {
         while (pos_ < bytes_.size() && std::isspace(static_cast<unsigned char>(bytes_[pos_]))) {
+            if (bytes_[pos_] == '\n') ++line_;
             ++pos_;
         }
         if (pos_ >= bytes_.size()) throw ParseError("the file ends early (truncated)");
@@ -272,6 +305,7 @@ private:
 
     const std::string& bytes_;
     std::size_t pos_;
+    std::size_t line_;
     Format format_;
 };
 
@@ -322,8 +356,44 @@ VertexLayout vertexLayout(const Element& e) {
     return l;
 }
 
+// One face: its vertex indices (which must be whole numbers naming a vertex
+// of the file) and, when the face carries them, its per-corner texcoords.
+void addFace(const std::vector<double>& ids, const std::vector<double>* texcoords,
+             std::size_t vertexCount, RawMesh& raw, std::vector<float>& faceU,
+             std::vector<float>& faceV, std::vector<int>& faceCornerUVs) {
+    for (double id : ids) {
+        if (id != std::floor(id)) {
+            std::ostringstream msg;
+            msg << "vertex index " << id << " is not a whole number";
+            throw ParseError(msg.str());
+        }
+        if (id < 0 || id >= static_cast<double>(vertexCount)) {
+            std::ostringstream msg;
+            msg << "refers to vertex " << id << ", but the file has " << vertexCount << " vertices";
+            throw ParseError(msg.str());
+        }
+    }
+    raw.faceCounts.push_back(static_cast<int>(ids.size()));
+    for (double id : ids) raw.faceVertices.push_back(static_cast<int>(id));
+    if (!texcoords) return;
+    const std::vector<double>& tc = *texcoords;
+    if (tc.empty()) {
+        faceCornerUVs.insert(faceCornerUVs.end(), ids.size(), -1);
+    } else if (tc.size() != 2 * ids.size()) {
+        throw ParseError("texcoord list has " + std::to_string(tc.size()) + " values for " +
+                         std::to_string(ids.size()) + " corners (2 per corner expected)");
+    } else {
+        for (std::size_t k = 0; k < ids.size(); ++k) {
+            faceCornerUVs.push_back(static_cast<int>(faceU.size()));
+            faceU.push_back(readers::toFloat(tc[2 * k]));
+            faceV.push_back(readers::toFloat(tc[2 * k + 1]));
+        }
+    }
+}
+
 void readElements(const Header& header, const std::string& bytes, RawMesh& raw) {
-    BodyReader body(bytes, header.bodyStart, header.format);
+    checkCounts(header, bytes.size() - header.bodyStart);
+    BodyReader body(bytes, header.bodyStart, header.bodyLine, header.format);
     bool sawVertices = false;
     std::size_t vertexCount = 0;
     std::vector<float> faceU, faceV;
@@ -354,6 +424,7 @@ void readElements(const Header& header, const std::string& bytes, RawMesh& raw) 
             }
         }
 
+        if (e.properties.empty()) continue;
         std::vector<double> values;
         std::vector<std::vector<double>> lists(e.properties.size());
         for (std::size_t item = 0; item < e.count; ++item) {
@@ -369,57 +440,36 @@ void readElements(const Header& header, const std::string& bytes, RawMesh& raw) 
                     lists[p].clear();
                     for (std::size_t k = 0; k < n; ++k) lists[p].push_back(body.value(prop.type));
                 }
+                if (isVertex) {
+                    auto at = [&](int i) { return values[static_cast<std::size_t>(i)]; };
+                    raw.points.push_back(readers::toFloat(at(layout.x)));
+                    raw.points.push_back(readers::toFloat(at(layout.y)));
+                    raw.points.push_back(readers::toFloat(at(layout.z)));
+                    if (raw.hasColors) {
+                        auto channel = [&](int i) {
+                            const Property& prop = e.properties[static_cast<std::size_t>(i)];
+                            return readers::toFloat(at(i)) * colorScale(prop.type);
+                        };
+                        raw.colors.push_back({channel(layout.r), channel(layout.g),
+                                              channel(layout.b),
+                                              layout.a >= 0 ? channel(layout.a) : 1.f});
+                        raw.colorIsSet.push_back(1);
+                    }
+                    if (raw.hasUVs) {
+                        raw.u.push_back(readers::toFloat(at(layout.s)));
+                        raw.v.push_back(readers::toFloat(at(layout.t)));
+                    }
+                } else if (isFace) {
+                    addFace(lists[static_cast<std::size_t>(indexList)],
+                            texcoordList >= 0 ? &lists[static_cast<std::size_t>(texcoordList)]
+                                              : nullptr,
+                            vertexCount, raw, faceU, faceV, faceCornerUVs);
+                }
             } catch (const ParseError& err) {
-                throw ParseError(e.name + " " + std::to_string(item) + " of " +
+                const std::string where =
+                    body.ascii() ? "line " + std::to_string(body.line()) + ", " : "";
+                throw ParseError(where + e.name + " " + std::to_string(item) + " of " +
                                  std::to_string(e.count) + ": " + err.what());
-            }
-            if (isVertex) {
-                auto at = [&](int i) { return values[static_cast<std::size_t>(i)]; };
-                raw.points.push_back(readers::toFloat(at(layout.x)));
-                raw.points.push_back(readers::toFloat(at(layout.y)));
-                raw.points.push_back(readers::toFloat(at(layout.z)));
-                if (raw.hasColors) {
-                    auto channel = [&](int i) {
-                        const Property& prop = e.properties[static_cast<std::size_t>(i)];
-                        return readers::toFloat(at(i)) * colorScale(prop.type);
-                    };
-                    raw.colors.push_back({channel(layout.r), channel(layout.g), channel(layout.b),
-                                          layout.a >= 0 ? channel(layout.a) : 1.f});
-                    raw.colorIsSet.push_back(1);
-                }
-                if (raw.hasUVs) {
-                    raw.u.push_back(readers::toFloat(at(layout.s)));
-                    raw.v.push_back(readers::toFloat(at(layout.t)));
-                }
-            } else if (isFace) {
-                const std::vector<double>& ids = lists[static_cast<std::size_t>(indexList)];
-                raw.faceCounts.push_back(static_cast<int>(ids.size()));
-                for (double id : ids) {
-                    if (id < 0 || id >= static_cast<double>(vertexCount)) {
-                        std::ostringstream msg;
-                        msg << "face " << raw.faceCounts.size() - 1 << " refers to vertex " << id
-                            << ", but the file has " << vertexCount << " vertices";
-                        throw ParseError(msg.str());
-                    }
-                    raw.faceVertices.push_back(static_cast<int>(id));
-                }
-                if (texcoordList >= 0) {
-                    const std::vector<double>& tc = lists[static_cast<std::size_t>(texcoordList)];
-                    if (tc.empty()) {
-                        faceCornerUVs.insert(faceCornerUVs.end(), ids.size(), -1);
-                    } else if (tc.size() != 2 * ids.size()) {
-                        throw ParseError("face " + std::to_string(raw.faceCounts.size() - 1) +
-                                         ": texcoord list has " + std::to_string(tc.size()) +
-                                         " values for " + std::to_string(ids.size()) +
-                                         " corners (2 per corner expected)");
-                    } else {
-                        for (std::size_t k = 0; k < ids.size(); ++k) {
-                            faceCornerUVs.push_back(static_cast<int>(faceU.size()));
-                            faceU.push_back(readers::toFloat(tc[2 * k]));
-                            faceV.push_back(readers::toFloat(tc[2 * k + 1]));
-                        }
-                    }
-                }
             }
         }
     }
