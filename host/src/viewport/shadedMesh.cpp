@@ -159,8 +159,8 @@ bool appendTransformed(const ShadedTriangles& source, const MMatrix& matrix,
             for (float v : {kSurfaceGrey, kSurfaceGrey, kSurfaceGrey, 1.0f})
                 target.colours.push_back(v);
     }
-    target.positions.reserve(target.positions.size() + corners * 3);
-    target.normals.reserve(target.normals.size() + corners * 3);
+    // No reserve here: callers append many small pieces, and reserving the
+    // exact size each time would defeat the vectors' geometric growth.
     for (std::size_t i = 0; i < corners; ++i) {
         const double x = source.positions[3 * i], y = source.positions[3 * i + 1],
                      z = source.positions[3 * i + 2];
