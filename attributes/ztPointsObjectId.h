@@ -1,15 +1,36 @@
 #pragma once
-// ztPointsObjectId: index of the object to instance at each point.
-// Registered so scenes that use it load; its attributes and compute are not
-// built yet (see the status table in README.md).
+// ztPointsObjectId: writes the per-point "objectIndex" channel the instancer
+// reads to choose which object to place at each point.
 
+#include <maya/MDataBlock.h>
+#include <maya/MPlug.h>
 #include <maya/MPxNode.h>
 #include <maya/MTypeId.h>
 
 class ztPointsObjectId : public MPxNode {
 public:
-    static void* creator() { return new ztPointsObjectId(); }
-    static MStatus initialize() { return MS::kSuccess; }
+    ztPointsObjectId() = default;
+    ~ztPointsObjectId() override = default;
+
+    MStatus compute(const MPlug& plug, MDataBlock& data) override;
+
+    static void* creator();
+    static MStatus initialize();
 
     static const MTypeId id;
+
+    static MObject inPoints;
+    static MObject outPoints;
+    static MObject inMesh;
+    static MObject baseId;
+    static MObject seed;
+    static MObject randomIdVal;
+    static MObject randomIdProbability;
+    static MObject randomId;
+    static MObject vertexColorId1;
+    static MObject vertexColorId2;
+    static MObject vertexColorId3;
+    static MObject vertexColor;
+    static MObject inColor;
+    static MObject inColorIds;
 };

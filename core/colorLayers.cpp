@@ -1,11 +1,19 @@
 #include "core/colorLayers.h"
 
 #include <maya/MColorArray.h>
+#include <maya/MFnVectorArrayData.h>
+#include <maya/MGlobal.h>
+#include <maya/MIntArray.h>
 #include <maya/MStringArray.h>
+#include <maya/MVectorArray.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <string>
 
+#include "core/channels.h"
+#include "core/pointSet.h"
 #include "core/pointSetNode.h"
 
 namespace zt {
@@ -95,6 +103,81 @@ MStatus readVertexColorLayers(MDataBlock& block, const MObject& vertexColor, MFn
     }
     layers = std::move(result);
     return MS::kSuccess;
+}
+
+MStatus readLayerGeometry(MFnMesh& mesh, MFnArrayAttrsData& points, unsigned int count,
+                          const MPlug& plug, const char* missingMessage, LayerGeometry& geometry) {
+    if (!hasChannel(points, channels::kTriangleId, MFnArrayAttrsData::kIntArray) ||
+        !hasChannel(points, channels::kUv, MFnArrayAttrsData::kVectorArray)) {
+        MGlobal::displayError(plug.name() + missingMessage);
+        return MS::kFailure;
+    }
+    const MIntArray triangleIds = points.getIntData(channels::kTriangleId);
+    const MVectorArray uvs = points.getVectorData(channels::kUv);
+    if (triangleIds.length() != count || uvs.length() != count) {
+        MGlobal::displayError(plug.name() +
+                              ": the triID and uv channels must have one element per "
+                              "point (" +
+                              std::to_string(count).c_str() + ")");
+        return MS::kFailure;
+    }
+    MIntArray triangleCounts, triangleVertices;
+    MStatus status = mesh.getTriangles(triangleCounts, triangleVertices);
+    if (!status) {
+        reportError("ERROR meshFn.getTriangles", status);
+        return status;
+    }
+    LayerGeometry result;
+    result.triangles = toUnsigned(triangleVertices);
+    const unsigned int triangleCount = triangleVertices.length() / 3;
+    result.pointTriangles.resize(count);
+    result.pointUvs.resize(2u * static_cast<std::size_t>(count));
+    for (unsigned int i = 0; i < count; ++i) {
+        const int t = triangleIds[i];
+        if (t < 0 || static_cast<unsigned int>(t) >= triangleCount) {
+            MGlobal::displayError(plug.name() + ": point " + std::to_string(i).c_str() +
+                                  " lies on triangle " + std::to_string(t).c_str() +
+                                  ", which the mesh does not have (it has " +
+                                  std::to_string(triangleCount).c_str() + " triangles)");
+            return MS::kFailure;
+        }
+        if (!std::isfinite(uvs[i].x) || !std::isfinite(uvs[i].y)) {
+            MGlobal::displayError(plug.name() + ": point " + std::to_string(i).c_str() +
+                                  " has a uv that is not a finite number");
+            return MS::kFailure;
+        }
+        result.pointTriangles[i] = static_cast<unsigned int>(t);
+        result.pointUvs[2u * i] = static_cast<float>(uvs[i].x);
+        result.pointUvs[2u * i + 1] = static_cast<float>(uvs[i].y);
+    }
+    geometry = std::move(result);
+    return MS::kSuccess;
+}
+
+PaintedLayers paintedLayers(const VertexColorLayers& layers, const LayerGeometry& geometry) {
+    PaintedLayers view;
+    view.count = layers.count;
+    view.vertexCount = layers.vertexCount;
+    view.colors = layers.colors.data();
+    view.triangles = geometry.triangles.data();
+    view.triangleCount = geometry.triangles.size() / 3;
+    view.pointTriangles = geometry.pointTriangles.data();
+    view.pointUvs = geometry.pointUvs.data();
+    return view;
+}
+
+bool readPointColors(MDataBlock& block, const MObject& attribute, unsigned int count,
+                     std::vector<float>& rgb) {
+    rgb.clear();
+    MStatus status;
+    MDataHandle handle = block.inputValue(attribute, &status);
+    if (!status) return false;
+    MFnVectorArrayData colorData(handle.data(), &status);
+    if (!status) return false;
+    const MVectorArray colors = colorData.array(&status);
+    if (!status || colors.length() != count) return false;
+    rgb = toFloat3(colors);
+    return true;
 }
 
 }  // namespace zt

@@ -15,12 +15,15 @@
 #include <maya/MColor.h>
 #include <maya/MDataBlock.h>
 #include <maya/MDataHandle.h>
+#include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnMesh.h>
 #include <maya/MObject.h>
 #include <maya/MStatus.h>
 
 #include <functional>
 #include <vector>
+
+#include "kernels/paintedLayers.h"
 
 namespace zt {
 
@@ -59,6 +62,31 @@ MStatus readVertexColorLayers(MDataBlock& block, const MObject& vertexColor, MFn
 // when given), `unsetColor` where a vertex has none; 4 floats per vertex.
 MStatus readVertexColors(MFnMesh& mesh, const MString* set, const MColor& unsetColor,
                          std::vector<float>& rgba);
+
+// Where each point lies for the layer kernels: the mesh's triangulation
+// (getTriangles order) and every point's triangle ("triID") and (u, v) ("uv").
+struct LayerGeometry {
+    std::vector<unsigned int> triangles;       // 3 vertex ids per triangle
+    std::vector<unsigned int> pointTriangles;  // n
+    std::vector<float> pointUvs;               // 2n
+};
+
+// Reads the geometry of `count` points. A missing or mistyped "triID" or
+// "uv" displays the plug name followed by `missingMessage` and fails; so
+// does a channel of another length, a triangle id outside the mesh (named
+// with its point) and a non-finite (u, v). Never reads outside an array.
+MStatus readLayerGeometry(MFnMesh& mesh, MFnArrayAttrsData& points, unsigned int count,
+                          const MPlug& plug, const char* missingMessage, LayerGeometry& geometry);
+
+// The kernels' view of layers read by readVertexColorLayers and geometry
+// read by readLayerGeometry (both must outlive the returned value).
+PaintedLayers paintedLayers(const VertexColorLayers& layers, const LayerGeometry& geometry);
+
+// A per-point colour input (a vector array such as ztColorBuffer's output)
+// as 3 floats per point: false, with `rgb` empty, when nothing is connected
+// or its length is not `count` (the colour is then left out, silently).
+bool readPointColors(MDataBlock& block, const MObject& attribute, unsigned int count,
+                     std::vector<float>& rgb);
 
 // Layer type as the kernels take it: 0 (replace/multiply) or 1 (add).
 inline short clampLayerType(short type) {

@@ -7,6 +7,8 @@
 // order without contraction, so both backends produce the same bits.
 // Included by ztNodes.cu inside each backend's namespace.
 
+#include "kernels/weightedPickKernels.cuh"
+
 constexpr unsigned int kEmptySample = 0xFFFFFFFFu;
 
 // ---------------------------------------------------------------------------
@@ -50,33 +52,6 @@ ZT_HD inline unsigned short phaseOf(float x, float y, float z, float cellSize, f
     const unsigned int ky = static_cast<unsigned int>(cellIndexOnAxis(y, minY, cellSize)) % 3u;
     const unsigned int kz = static_cast<unsigned int>(cellIndexOnAxis(z, minZ, cellSize)) % 3u;
     return phaseMap[9u * ky + 3u * kz + kx];
-}
-
-// Index of the element whose interval of an inclusive prefix-sum table holds
-// r * total: the first t with r * total < cumulative[t], or the last element
-// when the target reaches the end of the table.
-ZT_HD inline unsigned int getTriIndex(const float* cumulative, int count, float r, float total) {
-    if (count == 1) return 0;
-    if (r == 0.0f) return 0;
-    if (r == 1.0f) return static_cast<unsigned int>(count - 1);
-    const float target = total * r;
-    int hi = count - 1;
-    int lo = 0;
-    int mid = hi / 2;
-    for (;;) {
-        const float c0 = cumulative[mid];
-        const float c1 = cumulative[mid + 1];
-        if (c0 <= target && target < c1) return static_cast<unsigned int>(mid + 1);
-        if (target < c0) {
-            if (mid == 0) return 0;
-            hi = mid;
-            mid = (mid + lo) / 2;
-        } else {
-            if (mid + 1 == hi) return static_cast<unsigned int>(hi);
-            lo = mid;
-            mid = (mid + hi) / 2;
-        }
-    }
 }
 
 // ---------------------------------------------------------------------------

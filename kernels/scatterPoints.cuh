@@ -36,17 +36,6 @@ T readValue(const DeviceVector<T>& v, std::size_t index) {
     return v[index];
 }
 
-// Inclusive prefix sum of floats, added one after another in index order on
-// the host. A parallel scan groups the additions differently on every backend
-// and machine, and the sums pick the triangles and edges of the candidates,
-// so the order is fixed here: both backends get the same table to the bit.
-inline void inclusiveScanInOrder(DeviceVector<float>& values) {
-    std::vector<float> host = toHost(values);
-    float sum = 0.0f;
-    for (float& v : host) v = sum = sum + v;
-    thrust::copy(host.begin(), host.end(), values.begin());
-}
-
 // Mesh arrays on the device.
 struct DeviceMesh {
     DeviceVector<float> points;
