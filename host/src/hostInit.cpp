@@ -2,6 +2,9 @@
 
 #include "hostInit.h"
 
+#include <maya/MFnDependencyNode.h>
+#include <maya/MPlug.h>
+
 #include "graph/scene.h"
 #include "graph/sceneImpl.h"
 #include "viewport/cameraNode.h"
@@ -29,7 +32,11 @@ void newScene() {
 void createDefaultSceneNodes() {
     MStatus status;
     MObject time = createNode("time", "time1", MObject::kNullObj, &status);
-    if (status) scene().time = nodeOf(time);
+    if (status) {
+        scene().time = nodeOf(time);
+        // A new scene stands on the first frame of its playback range.
+        MFnDependencyNode(time).findPlug("outTime").setValue(playbackRange().minTime);
+    }
     createDefaultCamera();
 }
 

@@ -48,6 +48,18 @@ TEST_F(Nodes, PostConstructorRunsWithAUsableObject) {
     EXPECT_EQ(zt::host::listNodes("graphSelfNaming").size(), 2u);
 }
 
+TEST_F(Nodes, ANameGivenAtCreationWinsOverTheNodesOwnName) {
+    EXPECT_EQ(nameOf(create("graphSelfNaming", "mine")), "mine");
+    // Taken names and '#' follow the usual rules.
+    EXPECT_EQ(nameOf(create("graphSelfNaming", "mine")), "mine1");
+    EXPECT_EQ(nameOf(create("graphSelfNaming", "item#")), "item1");
+    // Without a name the node's own choice stands, and the name it gave up
+    // is free again.
+    EXPECT_EQ(nameOf(create("graphSelfNaming")), "renamedNode1");
+    EXPECT_TRUE(zt::host::findNode("graphSelfNaming1").isNull());
+    EXPECT_FALSE(zt::host::findNode("mine").isNull());
+}
+
 TEST_F(Nodes, AShapeWithoutParentGetsATransform) {
     MObject transform;
     MStatus status;

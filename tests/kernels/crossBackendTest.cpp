@@ -90,8 +90,7 @@ TEST_F(CrossBackend, LaunchesCoverTheSameIndexSpace) {
         std::vector<unsigned int> onCpu, onCuda;
         unsigned int cpuInvocations = 0, cudaInvocations = 0;
         ASSERT_EQ(zt::cpu::countVisits1D(n, 64, onCpu, cpuInvocations), zt::KernelStatus::Ok);
-        ASSERT_EQ(cudaSide::countVisits1D(n, 64, onCuda, cudaInvocations),
-                  zt::KernelStatus::Ok);
+        ASSERT_EQ(cudaSide::countVisits1D(n, 64, onCuda, cudaInvocations), zt::KernelStatus::Ok);
         EXPECT_EQ(onCpu, onCuda) << n;
         EXPECT_EQ(cpuInvocations, cudaInvocations) << n;
     }

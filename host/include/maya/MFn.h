@@ -13,6 +13,7 @@ public:
         kNamedObject = 2,
         kModel = 3,
         kDependencyNode = 4,
+        kAnimCurve = 7,
         kDagNode = 107,
         kTransform = 110,
         kGeometryFilt = 116,

@@ -110,7 +110,7 @@ Shape shapeOf(const MObject& attr) {
 // The type names getAttr -type reports, as the full host names them.
 std::string typeName(const MPlug& plug) {
     MObject attr = plug.attribute();
-    if (plug.isArray()) return "TdataCompound";
+    if (plug.isArray()) return shapeOf(attr) == Shape::kMatrix ? "matrix" : "TdataCompound";
     switch (shapeOf(attr)) {
         case Shape::kBool:
             return "bool";
@@ -250,6 +250,10 @@ Value readChildren(const MPlug& plug, bool enumAsString) {
 
 Value readPlug(const MPlug& plug, bool enumAsString) {
     const std::string command = "getAttr";
+    // The matrices of a DAG node are arrays with one element per instance;
+    // named without an index they mean the first, as "getAttr t.worldMatrix".
+    if (plug.isArray() && shapeOf(plug.attribute()) == Shape::kMatrix)
+        return readPlug(plug.elementByLogicalIndex(0), enumAsString);
     if (plug.isArray()) {
         std::vector<Value> parts;
         for (unsigned int i = 0; i < plug.numElements(); ++i)

@@ -11,6 +11,9 @@ void registerPluginCommands();     // loadPlugin, unloadPlugin, pluginInfo
 void registerAttributeCommands();  // setAttr, getAttr, connectAttr, disconnectAttr
 void registerSceneCommands();      // currentTime, currentUnit, workspace
 void registerExportCommands();     // exportPoints
+void registerAnimationCommands();  // setKeyframe, playbackOptions
+void registerQueryCommands();      // listAttr, attributeQuery, listConnections
+void registerDagCommands();        // spaceLocator, listRelatives, parent, xform, duplicate, select
 
 // The workspace root with a trailing '/', as "workspace -q -rd" gives it:
 // the process's working directory until a script sets another.

@@ -69,6 +69,8 @@ void createNodeCommand(const ParsedArgs& args, CommandResult& result) {
                            (parent.isNull() ? ""
                                             : " under '" + args.flagString("parent") +
                                                   "' (a parent must be a transform)"));
+    // The new node becomes the selection, unless the script asks otherwise.
+    if (!args.isFlagSet("skipSelect")) host::setActiveSelection({node});
     result = Value(nodeName(node));
 }
 
@@ -107,7 +109,13 @@ void lsCommand(const ParsedArgs& args, CommandResult& result) {
     for (std::size_t u = 0; u < args.flagUseCount("type"); ++u)
         types.push_back(args.flagValues("type", u).at(0).asString());
     std::vector<MObject> nodes;
-    if (types.empty()) {
+    if (args.isFlagSet("selection")) {
+        // The selection in the order it was made, filtered like the scene.
+        std::set<std::string> wanted(types.begin(), types.end());
+        for (const MObject& node : host::activeSelection())
+            if (wanted.empty() || wanted.count(MFnDependencyNode(node).typeName().asChar()))
+                nodes.push_back(node);
+    } else if (types.empty()) {
         nodes = host::listNodes();
     } else {
         // Creation order across all requested types.
@@ -148,9 +156,7 @@ void registerNodeCommands() {
     create.name = "createNode";
     create.flags = {{"n", "name", {ArgType::kString}},
                     {"p", "parent", {ArgType::kString}},
-                    // Scripts written for the full host pass -ss so that the
-                    // new node does not replace the selection; there is no
-                    // selection here, so it changes nothing.
+                    // Keeps the selection as it was.
                     {"ss", "skipSelect", {}}};
     create.minPositional = create.maxPositional = 1;
     create.handler = createNodeCommand;
@@ -170,7 +176,7 @@ void registerNodeCommands() {
 
     CommandSpec ls;
     ls.name = "ls";
-    ls.flags = {{"type", "type", {ArgType::kString}, true}};
+    ls.flags = {{"type", "type", {ArgType::kString}, true}, {"sl", "selection", {}}};
     ls.handler = lsCommand;
     registerCommand(std::move(ls));
 

@@ -9,6 +9,9 @@ void registerCoreCommands() {
     commands::registerAttributeCommands();
     commands::registerSceneCommands();
     commands::registerExportCommands();
+    commands::registerAnimationCommands();
+    commands::registerQueryCommands();
+    commands::registerDagCommands();
 }
 
 }  // namespace zt::host

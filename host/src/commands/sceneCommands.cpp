@@ -2,6 +2,7 @@
 //
 //   currentUnit -time pal;          // 25 frames per second
 //   currentTime 12;                 // time1 moves, everything downstream is dirty
+//   currentTime -e 12 -update false;
 //   float $now = `currentTime -q`;
 //   workspace -rd "/projects/shot1"; // where relative cache paths are found
 //   string $root = `workspace -q -rd`;
@@ -192,6 +193,10 @@ void registerSceneCommands() {
     CommandSpec time;
     time.name = "currentTime";
     time.queryable = true;
+    // -edit is optional: "currentTime -e 7" and "currentTime 7" do the same.
+    // Nothing is evaluated before something reads it, so -update false
+    // changes nothing either.
+    time.flags = {{"e", "edit", {}}, {"u", "update", {ArgType::kBool}}};
     time.maxPositional = 1;
     time.handler = currentTimeCommand;
     registerCommand(std::move(time));

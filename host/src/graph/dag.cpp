@@ -7,6 +7,7 @@
 #include <maya/MFnMatrixAttribute.h>
 #include <maya/MFnNumericAttribute.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "graph/evaluation.h"
@@ -117,6 +118,39 @@ MMatrix composeTransform(const double t[3], const double r[3], const double s[3]
     m[3][1] = t[1];
     m[3][2] = t[2];
     return m;
+}
+
+void decomposeTransform(const MMatrix& m, double t[3], double r[3], double s[3]) {
+    double rows[3][3];
+    for (int i = 0; i < 3; ++i) {
+        t[i] = m[3][i];
+        s[i] = std::sqrt(m[i][0] * m[i][0] + m[i][1] * m[i][1] + m[i][2] * m[i][2]);
+        for (int k = 0; k < 3; ++k) rows[i][k] = s[i] > 0.0 ? m[i][k] / s[i] : 0.0;
+    }
+    const double det = rows[0][0] * (rows[1][1] * rows[2][2] - rows[1][2] * rows[2][1]) -
+                       rows[0][1] * (rows[1][0] * rows[2][2] - rows[1][2] * rows[2][0]) +
+                       rows[0][2] * (rows[1][0] * rows[2][1] - rows[1][1] * rows[2][0]);
+    if (det < 0.0) {
+        s[0] = -s[0];
+        for (int k = 0; k < 3; ++k) rows[0][k] = -rows[0][k];
+    }
+    // rows = Rx * Ry * Rz: row 0 is (cy cz, cy sz, -sy), row 1 ends in
+    // sx cy and row 2 in cx cy.
+    const double toDegrees = 180.0 / M_PI;
+    const double sy = std::clamp(-rows[0][2], -1.0, 1.0);
+    const double cy = std::sqrt(rows[0][0] * rows[0][0] + rows[0][1] * rows[0][1]);
+    if (cy > 1e-9) {
+        r[0] = std::atan2(rows[1][2], rows[2][2]);
+        r[1] = std::atan2(sy, cy);
+        r[2] = std::atan2(rows[0][1], rows[0][0]);
+    } else {
+        // Y at +-90 degrees: only X - Z (or X + Z) is defined; Z is taken as 0,
+        // which leaves row 1 as (sx sy, cx, 0).
+        r[0] = std::atan2(rows[1][0] * sy, rows[1][1]);
+        r[1] = sy > 0 ? M_PI / 2 : -M_PI / 2;
+        r[2] = 0.0;
+    }
+    for (int i = 0; i < 3; ++i) r[i] *= toDegrees;
 }
 
 bool isDagMatrixAttribute(const AttributeImpl* attr) {

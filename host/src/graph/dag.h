@@ -26,4 +26,10 @@ const DagAttributes& dagAttributes();
 MMatrix composeTransform(const double translate[3], const double rotateDegrees[3],
                          const double scale[3]);
 
+// The inverse of composeTransform for a matrix without shear: translate,
+// rotation about X, Y and Z in degrees (Y within -90..90) and scale (a
+// mirroring matrix gets a negative X scale).
+void decomposeTransform(const MMatrix& m, double translate[3], double rotateDegrees[3],
+                        double scale[3]);
+
 }  // namespace zt::host

@@ -20,6 +20,8 @@ const char* apiTypeName(MFn::Type type) {
             return "kModel";
         case MFn::kDependencyNode:
             return "kDependencyNode";
+        case MFn::kAnimCurve:
+            return "kAnimCurve";
         case MFn::kDagNode:
             return "kDagNode";
         case MFn::kTransform:

@@ -6,6 +6,7 @@
 #include <maya/MPxNode.h>
 #include <maya/MTypeId.h>
 
+#include "graph/animCurve.h"
 #include "graph/registry.h"
 #include "hostInit.h"
 
@@ -40,6 +41,7 @@ void registerGraphNodeTypes() {
                             MPxNode::kDependNode, MFn::kTime);
     registerBuiltinNodeType("transform", MTypeId(0x5846524d), TransformNode::creator, nullptr,
                             MPxNode::kTransformNode, MFn::kTransform);
+    registerAnimCurveNodeTypes();
 }
 
 }  // namespace zt::host

@@ -209,7 +209,14 @@ MObject createNode(const std::string& typeName, const std::string& name, const M
         parentNode->children.push_back(node.get());
     }
     MObject object = node->object();
+    const std::string given = node->name;
     node->user->postConstructor();
+    // A node may name itself in postConstructor ("myShape#"); a name the
+    // caller asked for still wins over it.
+    if (!name.empty() && node->alive && node->name != given) {
+        releaseName(*node);
+        claimName(*node, uniqueName(name, type->name, node.get()));
+    }
     if (createdTransform) *createdTransform = transform;
     report(status, MS::kSuccess);
     return object;
@@ -407,11 +414,100 @@ MObject timeNode() {
     return time && time->alive ? time->object() : MObject();
 }
 
+std::vector<std::pair<MPlug, MPlug>> connectionsOf(const MObject& object) {
+    std::vector<std::pair<MPlug, MPlug>> result;
+    NodeImpl* node = liveNodeOf(object);
+    if (!node) return result;
+    for (const auto* list : {&node->incoming, &node->outgoing})
+        for (const auto& c : *list)
+            result.emplace_back(PlugAccess::make(c->source), PlugAccess::make(c->destination));
+    return result;
+}
+
+namespace {
+
+// Both cells now refer to the same data objects: neither may change them in
+// place any more.
+void shareData(Cell& cell) {
+    cell.value.dataOwned = false;
+    for (Cell& child : cell.children) shareData(child);
+    for (auto& entry : cell.elements) shareData(*entry.second);
+}
+
+NodeImpl* copyNode(NodeImpl& original, NodeImpl* parent, const std::string& name,
+                   std::vector<MObject>* made) {
+    MObject createdTransform;
+    MStatus status;
+    MObject copyObject =
+        createNode(original.type->name, name.empty() ? original.name : name,
+                   parent ? parent->object() : MObject(), &status, &createdTransform);
+    NodeImpl* copy = status ? liveNodeOf(copyObject) : nullptr;
+    if (!copy) return nullptr;
+    if (made && !createdTransform.isNull()) made->push_back(createdTransform);
+    if (made) made->push_back(copyObject);
+    for (Cell& cell : original.cells) shareData(cell);
+    copy->cells = original.cells;
+    // What the copy computes is its own: its outputs start out dirty again.
+    for (std::size_t i = 0; i < copy->type->attributes.size() && i < copy->cells.size(); ++i)
+        markInitiallyDirty(*copy->type, copy->type->attributes[i].get(), copy->cells[i]);
+    const std::vector<NodeImpl*> children = original.children;
+    for (NodeImpl* child : children) {
+        if (!copyNode(*child, copy, "", made)) return nullptr;
+    }
+    return copy;
+}
+
+}  // namespace
+
+MObject duplicateNode(const MObject& object, const std::string& name, MStatus* status,
+                      std::vector<MObject>* made) {
+    NodeImpl* original = liveNodeOf(object);
+    if (!original || (!name.empty() && !isValidName(name))) {
+        report(status, MS::kInvalidParameter);
+        return MObject();
+    }
+    // A transform stays beside the original; a shape gets a transform of
+    // its own, as a shape created without a parent does.
+    NodeImpl* parent = original->isTransform() ? original->parent : nullptr;
+    NodeImpl* copy = copyNode(*original, parent, name, made);
+    if (!copy) {
+        report(status, MS::kFailure);
+        return MObject();
+    }
+    report(status, MS::kSuccess);
+    return copy->object();
+}
+
+std::vector<MObject> activeSelection() {
+    std::vector<MObject> live;
+    for (const MObject& node : scene().selection)
+        if (liveNodeOf(node)) live.push_back(node);
+    scene().selection = live;
+    return live;
+}
+
+void setActiveSelection(const std::vector<MObject>& nodes) {
+    std::vector<MObject> unique;
+    for (const MObject& node : nodes) {
+        if (!liveNodeOf(node)) continue;
+        if (std::find(unique.begin(), unique.end(), node) == unique.end()) unique.push_back(node);
+    }
+    scene().selection = unique;
+}
+
+PlaybackRange& playbackRange() {
+    return scene().playback;
+}
+
 void clearScene() {
     Scene& s = scene();
     while (!s.nodes.empty()) deleteNode(s.nodes.back()->object());
     s.time = nullptr;
     s.firstFreeNumber.clear();
+    s.selection.clear();
+    const MTime::Unit unit = MTime::uiUnit();
+    s.playback =
+        PlaybackRange{MTime(1.0, unit), MTime(120.0, unit), MTime(1.0, unit), MTime(200.0, unit)};
 }
 
 }  // namespace zt::host

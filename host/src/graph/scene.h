@@ -5,6 +5,7 @@
 #include <maya/MObject.h>
 #include <maya/MPlug.h>
 #include <maya/MStatus.h>
+#include <maya/MTime.h>
 
 #include <string>
 #include <vector>
@@ -51,5 +52,29 @@ bool plugFromString(const std::string& text, MPlug& plug);
 
 // The scene's time node ("time1"), whose outTime is the current time.
 MObject timeNode();
+
+// Every connection touching the node, as (source, destination) pairs:
+// incoming ones first, each group in the order the connections were made.
+std::vector<std::pair<MPlug, MPlug>> connectionsOf(const MObject& node);
+
+// A copy of the node with the same attribute values (connections are not
+// copied), under `parent` (a null parent: where the original is). A DAG
+// node's children are copied with it. `name` as for createNode; an empty
+// name gives the original's name with the next free number. Returns the new
+// node; the names of every node made are appended to *made when asked.
+MObject duplicateNode(const MObject& node, const std::string& name, MStatus* status = nullptr,
+                      std::vector<MObject>* made = nullptr);
+
+// The active selection in the order it was made; deleted nodes drop out.
+std::vector<MObject> activeSelection();
+void setActiveSelection(const std::vector<MObject>& nodes);
+
+// The time slider's ranges: the playback range and the animation range
+// around it. A new scene plays frames 1 to 120 of 1 to 200.
+struct PlaybackRange {
+    MTime minTime, maxTime;
+    MTime animationStart, animationEnd;
+};
+PlaybackRange& playbackRange();
 
 }  // namespace zt::host

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "graph/node.h"
+#include "graph/scene.h"
 
 namespace zt::host {
 
@@ -20,6 +21,8 @@ struct Scene {
     // for again while it is on this stack closes a cycle.
     std::vector<PlugRef> evaluating;
     NodeImpl* time = nullptr;  // time1
+    std::vector<MObject> selection;
+    PlaybackRange playback;
 };
 
 Scene& scene();

@@ -8,11 +8,13 @@
 namespace zt::host {
 
 MStatus initializeLocatorAttributes();  // MPxLocatorNode.cpp
+MStatus registerLocatorNodeType();      // locatorNode.cpp
 
 void registerViewportNodeTypes() {
     setKindInitializer(MPxNode::kLocatorNode, initializeLocatorAttributes);
     registerCameraNodeType();
     registerInstancerNodeType();
+    registerLocatorNodeType();
 }
 
 }  // namespace zt::host
