@@ -21,6 +21,7 @@ void startHost() {
     registerCoreCommands();
     registerMeshCommands();
     registerViewportCommands();
+    registerDeformerSupport();
     newScene();
 }
 

@@ -20,6 +20,7 @@ void registerViewportNodeTypes();  // viewport/: camera
 void registerCoreCommands();       // commands/: createNode, setAttr, ...
 void registerMeshCommands();       // mesh/: polyPlane, polyCube, ...
 void registerViewportCommands();   // viewport/: playblast, viewFit
+void registerDeformerSupport();    // deformer/: deformer kind's compute, deformer
 void createDefaultSceneNodes();    // graph/ time1, then viewport/ persp
 
 }  // namespace zt::host

@@ -1,6 +1,5 @@
-// MPxDeformerNode: the standard deformer attributes. The base class
-// declares the deformer's interface; nodes built on it compute their own
-// outputs.
+// MPxDeformerNode: the standard deformer attributes. What the base class
+// computes (outputGeom through deform) is in deformer/deformerEvaluation.cpp.
 
 #include <maya/MFnCompoundAttribute.h>
 #include <maya/MFnNumericAttribute.h>
@@ -64,8 +63,8 @@ MStatus addDeformerAttributes() {
         MStatus status = MPxNode::addAttribute(*attr);
         if (!status) return status;
     }
-    for (const MObject* source :
-         {&MPxDeformerNode::input, &MPxDeformerNode::envelope, &MPxDeformerNode::weightList}) {
+    for (const MObject* source : {&MPxDeformerNode::input, &MPxDeformerNode::envelope,
+                                  &MPxDeformerNode::weightList, &MPxNode::state}) {
         MStatus status = MPxNode::attributeAffects(*source, MPxDeformerNode::outputGeom);
         if (!status) return status;
     }

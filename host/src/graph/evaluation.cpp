@@ -9,6 +9,7 @@
 #include "graph/dataBlock.h"
 #include "graph/messages.h"
 #include "graph/plugAccess.h"
+#include "graph/registry.h"
 #include "graph/sceneImpl.h"
 
 namespace zt::host {
@@ -469,7 +470,14 @@ MStatus computePlug(const PlugRef& plug) {
     PlugRef asked = plug;
     while (node.user && node.alive) {
         DataBlockImpl block(node);
-        const MStatus status = node.user->compute(PlugAccess::make(asked), block.api());
+        const MPlug askedPlug = PlugAccess::make(asked);
+        MStatus status = node.user->compute(askedPlug, block.api());
+        if (status == MS::kUnknownParameter) {
+            // The base class of the node's kind may compute it (a deformer's
+            // output geometry).
+            if (KindCompute base = kindCompute(node.type->kind))
+                status = base(*node.user, askedPlug, block.api());
+        }
         if (status == MS::kUnknownParameter) {
             PlugRef up = parentPlug(asked);
             if (up.isNull()) break;

@@ -146,6 +146,15 @@ void setKindInitializer(MPxNode::Type kind, MInitializeFunction initializer) {
     registry().kindInitializers[kind] = initializer;
 }
 
+void setKindCompute(MPxNode::Type kind, KindCompute compute) {
+    registry().kindComputes[kind] = compute;
+}
+
+KindCompute kindCompute(MPxNode::Type kind) {
+    auto it = registry().kindComputes.find(kind);
+    return it == registry().kindComputes.end() ? nullptr : it->second;
+}
+
 bool nodeTypeExists(const std::string& typeName) {
     return findNodeType(typeName) != nullptr;
 }

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+class MDataBlock;
+class MPlug;
+
 namespace zt::host {
 
 // Registers a host type. `kind` decides where the type sits: kTransformNode
@@ -30,6 +33,13 @@ MStatus registerBuiltinNodeType(const std::string& typeName, const MTypeId& type
 // should create its attribute objects once and add the same objects every
 // time, so that the base class's static MObjects match every such type.
 void setKindInitializer(MPxNode::Type kind, MInitializeFunction initializer);
+
+// What the base class of one kind computes (the deformer's outputGeom, for
+// example): called with the same plug and data block when a node of that
+// kind answers kUnknownParameter from its own compute.
+using KindCompute = MStatus (*)(MPxNode& node, const MPlug& plug, MDataBlock& block);
+void setKindCompute(MPxNode::Type kind, KindCompute compute);
+KindCompute kindCompute(MPxNode::Type kind);
 
 bool nodeTypeExists(const std::string& typeName);
 std::vector<std::string> nodeTypeNames();  // sorted

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "graph/node.h"
+#include "graph/registry.h"
 
 namespace zt::host {
 
@@ -20,6 +21,7 @@ struct Registry {
     // and attributeAffects act on it).
     NodeTypePtr initializing;
     std::map<MPxNode::Type, MInitializeFunction> kindInitializers;
+    std::map<MPxNode::Type, KindCompute> kindComputes;
     std::set<std::string> failNext;
 };
 

@@ -1,0 +1,289 @@
+// ztNoise on a plane through the deformer command: what the deformed mesh
+// holds for amplitudes, lattice points, seeds, the handle's placement and the
+// envelope, and how bad input is met.
+
+#include <maya/MFnDagNode.h>
+#include <maya/MFnDependencyNode.h>
+#include <maya/MPlugArray.h>
+
+#include <cmath>
+#include <string>
+
+#include "host/src/graph/messages.h"
+#include "noiseScene.h"
+
+using namespace noisetest;
+using zt::host::MessageCapture;
+using zt::host::MessageKind;
+
+namespace {
+
+class NoiseDeformer : public NoiseTest {};
+
+MPointArray original() {
+    return meshPoints("groundShapeOrig.outMesh");
+}
+MPointArray deformed() {
+    return meshPoints("groundShape.outMesh");
+}
+
+// Largest coordinate difference between two point lists of the same length.
+double maxDifference(const MPointArray& a, const MPointArray& b) {
+    EXPECT_EQ(a.length(), b.length());
+    double worst = 0.0;
+    for (unsigned int i = 0; i < a.length() && i < b.length(); ++i) {
+        worst = std::max({worst, std::fabs(a[i].x - b[i].x), std::fabs(a[i].y - b[i].y),
+                          std::fabs(a[i].z - b[i].z)});
+    }
+    return worst;
+}
+
+std::string sourceOf(const std::string& plugName) {
+    MPlugArray sources;
+    plug(plugName).connectedTo(sources, true, false);
+    return sources.length() == 1 ? std::string(sources[0].name().asChar()) : std::string();
+}
+
+TEST_F(NoiseDeformer, CommandInsertsTheDeformerAndBuildsItsHandle) {
+    deformedPlane(4.0, 4);
+    // History: the original shape feeds the deformer, which feeds the shape.
+    EXPECT_EQ(sourceOf("ztNoise1.input[0].inputGeometry"), "groundShapeOrig.outMesh");
+    EXPECT_EQ(sourceOf("groundShape.inMesh"), "ztNoise1.outputGeometry[0]");
+    EXPECT_TRUE(MFnDagNode(node("groundShapeOrig")).isIntermediateObject());
+    EXPECT_FALSE(MFnDagNode(node("groundShape")).isIntermediateObject());
+
+    // The handle: a transform driving the deform space, with the locator
+    // under it passing its curve settings and receiving the curves.
+    const MObject locator = node("ztNoiseLocatorShape1");
+    ASSERT_FALSE(locator.isNull());
+    EXPECT_EQ(std::string(MFnDependencyNode(MFnDagNode(locator).parent(0)).name().asChar()),
+              "transform1");
+    EXPECT_EQ(sourceOf("ztNoise1.deformSpace"), "transform1.matrix");
+    const char* axes[] = {"x", "y", "z"};
+    for (const char* a : axes) {
+        const std::string o = std::string("o") + a;
+        EXPECT_EQ(sourceOf("ztNoise1." + o + "Length"), "ztNoiseLocatorShape1." + o + "CrvLenOut");
+        EXPECT_EQ(sourceOf("ztNoise1." + o + "PointsCount"),
+                  "ztNoiseLocatorShape1." + o + "CrvPtsCountOut");
+        EXPECT_EQ(sourceOf("ztNoiseLocatorShape1." + o + "CurvePoints"),
+                  "ztNoise1." + o + "VisualisationPoints");
+        // A fresh locator passes length 1 and 30 points.
+        EXPECT_EQ(plug("ztNoise1." + o + "Length").asFloat(), 1.0f);
+        EXPECT_EQ(plug("ztNoise1." + o + "PointsCount").asInt(), 30);
+        EXPECT_EQ(vectors("ztNoiseLocatorShape1." + o + "CurvePoints").length(), 30u);
+    }
+    // The shape with history: a second deformer goes after the first.
+    ASSERT_TRUE(mel("deformer -type ztNoise -n second ground;"));
+    EXPECT_EQ(sourceOf("second.input[0].inputGeometry"), "ztNoise1.outputGeometry[0]");
+    EXPECT_EQ(sourceOf("groundShape.inMesh"), "second.outputGeometry[0]");
+    EXPECT_FALSE(node("ztNoiseLocatorShape2").isNull());
+}
+
+TEST_F(NoiseDeformer, CommandRefusesWhatItCannotDeform) {
+    ASSERT_TRUE(mel("polyPlane -n ground; createNode transform -n empty;"));
+    MessageCapture capture;
+    EXPECT_FALSE(mel("deformer groundShape;"));
+    EXPECT_FALSE(mel("deformer -type ztScatterPoints groundShape;"));
+    EXPECT_TRUE(capture.contains(MessageKind::kError, "not a deformer type"));
+    EXPECT_FALSE(mel("deformer -type ztNoise empty;"));
+    EXPECT_TRUE(capture.contains(MessageKind::kError, "'empty' is not a mesh"));
+    EXPECT_FALSE(mel("deformer -type ztNoise nothing;"));
+    // Nothing was left behind by the failures.
+    EXPECT_TRUE(node("ztScatterPoints1").isNull());
+    EXPECT_TRUE(node("ztNoise1").isNull());
+    EXPECT_TRUE(node("groundShapeOrig").isNull());
+    EXPECT_FALSE(plug("groundShape.inMesh").isConnected());
+}
+
+TEST_F(NoiseDeformer, AmplitudesZeroLeaveTheMeshUnchanged) {
+    deformedPlane(3.0, 7);
+    for (const char* a : {"x", "y", "z"}) setAxis(a, 0.0, 1.37, 7);
+    EXPECT_EQ(maxDifference(deformed(), original()), 0.0);
+    // The same settings with an amplitude do move it.
+    setAxis("y", 0.4, 1.37, 7);
+    EXPECT_GT(maxDifference(deformed(), original()), 1e-3);
+}
+
+TEST_F(NoiseDeformer, WholeNumberPointsDoNotMoveAtFrequencyOne) {
+    // Vertices at every whole x and z from -3 to 3.
+    deformedPlane(6.0, 6);
+    for (const char* a : {"x", "y", "z"}) setAxis(a, 0.8, 1.0, 5);
+    EXPECT_LT(maxDifference(deformed(), original()), 1e-12);
+
+    // Half-way vertices (spacing 0.5) move.
+    ASSERT_TRUE(mel("delete ground; delete transform1; delete ztNoise1;"));
+    deformedPlane(6.0, 12);
+    for (const char* a : {"x", "y", "z"}) setAxis(a, 0.8, 1.0, 5);
+    EXPECT_GT(maxDifference(deformed(), original()), 1e-3);
+}
+
+TEST_F(NoiseDeformer, ASeedChangesOnlyItsOwnAxisField) {
+    deformedPlane(4.0, 16);
+    const MPointArray rest = original();
+    // The x field alone: only x coordinates move.
+    setAxis("x", 0.5, 0.9, 3);
+    const MPointArray xField = deformed();
+    for (unsigned int i = 0; i < rest.length(); ++i) {
+        ASSERT_EQ(xField[i].y, rest[i].y);
+        ASSERT_EQ(xField[i].z, rest[i].z);
+    }
+    ASSERT_GT(maxDifference(xField, rest), 1e-3);
+
+    // Another y or z seed leaves the x field as it was...
+    ASSERT_TRUE(mel("setAttr ztNoise1.oyNoiseSeed 2; setAttr ztNoise1.ozNoiseSeed 7;"));
+    EXPECT_EQ(maxDifference(deformed(), xField), 0.0);
+    // ...another x seed changes it, and the old seed brings it back.
+    ASSERT_TRUE(mel("setAttr ztNoise1.oxNoiseSeed 5;"));
+    EXPECT_GT(maxDifference(deformed(), xField), 1e-3);
+    ASSERT_TRUE(mel("setAttr ztNoise1.oxNoiseSeed 0;"));
+    EXPECT_EQ(maxDifference(deformed(), xField), 0.0);
+
+    // With the y field alone, its seed moves only y.
+    setAxis("x", 0.0, 0.9, 3);
+    setAxis("y", 0.5, 0.9, 3);
+    const MPointArray yField = deformed();
+    ASSERT_TRUE(mel("setAttr ztNoise1.oyNoiseSeed 3;"));
+    const MPointArray reseeded = deformed();
+    EXPECT_GT(maxDifference(reseeded, yField), 1e-3);
+    for (unsigned int i = 0; i < rest.length(); ++i) {
+        ASSERT_EQ(reseeded[i].x, rest[i].x);
+        ASSERT_EQ(reseeded[i].z, rest[i].z);
+    }
+}
+
+TEST_F(NoiseDeformer, MovingTheHandleOneUnitShiftsThePatternOneUnit) {
+    // 17 x 17 vertices 0.5 apart: a shift of one unit is two columns.
+    deformedPlane(8.0, 16);
+    for (const char* a : {"x", "y", "z"}) setAxis(a, 0.3, 0.6, 4);
+    const MPointArray rest = original();
+    const MPointArray before = deformed();
+    ASSERT_TRUE(mel("setAttr transform1.translateX 1;"));
+    const MPointArray after = deformed();
+
+    // The displacement at p with the handle at x = 1 is the one at p - (1,0,0)
+    // with the handle at the origin.
+    const int columns = 17;
+    int compared = 0;
+    for (int row = 0; row < columns; ++row) {
+        for (int col = 2; col < columns; ++col) {
+            const unsigned int here = unsigned(row * columns + col);
+            const unsigned int there = here - 2;
+            ASSERT_NEAR(rest[here].x - 1.0, rest[there].x, 1e-9) << "plane vertex order";
+            const MVector shifted = after[here] - rest[here];
+            const MVector original = before[there] - rest[there];
+            ASSERT_NEAR(shifted.x, original.x, 1e-6);
+            ASSERT_NEAR(shifted.y, original.y, 1e-6);
+            ASSERT_NEAR(shifted.z, original.z, 1e-6);
+            ++compared;
+        }
+    }
+    EXPECT_EQ(compared, 17 * 15);
+    EXPECT_GT(maxDifference(after, before), 1e-3) << "the pattern moved";
+}
+
+TEST_F(NoiseDeformer, ScaledHandleScalesTheDisplacement) {
+    // Scaling the handle by 2 scales deform space: a point at p sees the
+    // field at p/2 and its displacement is doubled.
+    deformedPlane(4.0, 8);
+    setAxis("y", 0.25, 0.8, 3);
+    const MPointArray rest = original();
+    const MPointArray unit = deformed();
+    ASSERT_TRUE(mel("setAttr transform1.scale 2 2 2;"));
+    const MPointArray twice = deformed();
+    // Vertices 0.5 apart in x and z: (i, j) at scale 2 reads (i/2, j/2).
+    const int n = 9;
+    for (int row = 0; row <= 8; row += 2) {
+        for (int col = 0; col <= 8; col += 2) {
+            const unsigned int here = unsigned(row * n + col);
+            // The vertex at half the coordinates: centre (4, 4) is the origin.
+            const unsigned int half = unsigned((4 + (row - 4) / 2) * n + (4 + (col - 4) / 2));
+            ASSERT_NEAR(rest[half].x * 2.0, rest[here].x, 1e-9);
+            ASSERT_NEAR(twice[here].y - rest[here].y, 2.0 * (unit[half].y - rest[half].y), 1e-6);
+        }
+    }
+}
+
+TEST_F(NoiseDeformer, EnvelopeScalesTheDisplacement) {
+    deformedPlane(4.0, 10);
+    for (const char* a : {"x", "y", "z"}) setAxis(a, 0.6, 0.7, 4);
+    const MPointArray rest = original();
+    const MPointArray full = deformed();
+    ASSERT_TRUE(mel("setAttr ztNoise1.envelope 0.5;"));
+    const MPointArray half = deformed();
+    for (unsigned int i = 0; i < rest.length(); ++i) {
+        const MVector d = full[i] - rest[i];
+        const MVector h = half[i] - rest[i];
+        ASSERT_NEAR(h.x, 0.5 * d.x, 1e-6);
+        ASSERT_NEAR(h.y, 0.5 * d.y, 1e-6);
+        ASSERT_NEAR(h.z, 0.5 * d.z, 1e-6);
+    }
+    EXPECT_GT(maxDifference(full, rest), 1e-2);
+    ASSERT_TRUE(mel("setAttr ztNoise1.envelope 0;"));
+    EXPECT_EQ(maxDifference(deformed(), rest), 0.0);
+}
+
+TEST_F(NoiseDeformer, BadValuesLeaveTheGeometryFiniteWithAMessage) {
+    deformedPlane(4.0, 8);
+    const MPointArray rest = original();
+    setAxis("y", 0.3, 0.8, 3);
+    const MPointArray good = deformed();
+
+    MessageCapture capture;
+    // NaN cannot be typed in a script; infinity arrives as a float overflow.
+    ASSERT_TRUE(mel("setAttr ztNoise1.oxNoiseAmp 1e39;"));
+    EXPECT_EQ(maxDifference(deformed(), good), 0.0) << "the x field is left out";
+    EXPECT_TRUE(capture.contains(MessageKind::kWarning, "the x noise has an amplitude"));
+    ASSERT_TRUE(mel("setAttr ztNoise1.oxNoiseAmp 0; setAttr ztNoise1.oyNoiseFreq 1e39;"));
+    EXPECT_EQ(maxDifference(deformed(), rest), 0.0);
+
+    // Huge but finite: every point stays finite.
+    ASSERT_TRUE(
+        mel("setAttr ztNoise1.oyNoiseFreq 1e30; setAttr ztNoise1.oyNoiseAmp 3e38;"
+            "setAttr ztNoise1.oyNoiseOctaves 10;"));
+    MPointArray huge = deformed();
+    ASSERT_EQ(huge.length(), rest.length());
+    for (unsigned int i = 0; i < huge.length(); ++i) ASSERT_TRUE(std::isfinite(huge[i].y));
+    ASSERT_TRUE(mel("setAttr ztNoise1.oyNoiseFreq 0.9;"));
+    huge = deformed();
+    for (unsigned int i = 0; i < huge.length(); ++i) ASSERT_TRUE(std::isfinite(huge[i].y));
+
+    // A handle scaled to nothing: the mesh passes through, with a warning.
+    ASSERT_TRUE(mel("setAttr ztNoise1.oyNoiseAmp 0.3; setAttr transform1.scaleY 0;"));
+    EXPECT_EQ(maxDifference(deformed(), rest), 0.0);
+    EXPECT_TRUE(capture.contains(MessageKind::kWarning, "not an invertible matrix"));
+}
+
+TEST_F(NoiseDeformer, DeletedHandleKeepsTheLastDeformSpace) {
+    deformedPlane(4.0, 8);
+    setAxis("y", 0.3, 0.8, 3);
+    ASSERT_TRUE(mel("setAttr transform1.translateX 0.25;"));
+    const MPointArray before = deformed();
+    ASSERT_TRUE(mel("delete transform1;"));
+    EXPECT_TRUE(node("ztNoiseLocatorShape1").isNull());
+    // Still evaluates (a seed change forces it) and the old seed gives the
+    // old result.
+    ASSERT_TRUE(mel("setAttr ztNoise1.oyNoiseSeed 4;"));
+    EXPECT_GT(maxDifference(deformed(), before), 1e-3);
+    ASSERT_TRUE(mel("setAttr ztNoise1.oyNoiseSeed 1;"));
+    EXPECT_EQ(maxDifference(deformed(), before), 0.0);
+}
+
+TEST_F(NoiseDeformer, MeshWithoutPointsPassesThrough) {
+    ASSERT_TRUE(mel("createNode mesh -n emptyShape;"));
+    ASSERT_TRUE(mel("deformer -type ztNoise emptyShape;"));
+    setAxis("y", 0.3, 0.8, 3);
+    MessageCapture capture;
+    EXPECT_EQ(meshPoints("emptyShape.outMesh").length(), 0u);
+    EXPECT_EQ(vectors("ztNoise1.oxVisualisationPoints").length(), 30u);
+    EXPECT_TRUE(capture.texts(MessageKind::kError).empty());
+}
+
+TEST_F(NoiseDeformer, NodeStateHasNoEffectPassesThrough) {
+    deformedPlane(4.0, 8);
+    setAxis("z", 0.3, 0.8, 3);
+    EXPECT_GT(maxDifference(deformed(), original()), 1e-3);
+    ASSERT_TRUE(mel("setAttr ztNoise1.nodeState 1;"));
+    EXPECT_EQ(maxDifference(deformed(), original()), 0.0);
+}
+
+}  // namespace
