@@ -192,7 +192,7 @@ TEST_F(Instancer, WiredNodeDrawsCopiesWhereThePointsAre) {
         "connectAttr flat.matrix inst.inputHierarchy[0];"
         "connectAttr small.matrix inst.inputHierarchy[1];"
         "createNode transform -n originals; setAttr originals.visibility 0;");
-    // The originals sit in a hidden group: hidden there, copied still.
+    // The originals sit in a hidden group.
     for (const char* name : {"flat", "small"})
         ASSERT_TRUE(
             zt::host::parentNode(zt::host::findNode(name), zt::host::findNode("originals")));
@@ -238,6 +238,19 @@ TEST_F(Instancer, WiredNodeDrawsCopiesWhereThePointsAre) {
     EXPECT_TRUE(colourNear(image, leftEdge.x - 2, left.y, background(), 1));
     EXPECT_TRUE(colourNear(image, rightEdge.x - 1, right.y, top, 2));
     EXPECT_TRUE(colourNear(image, rightEdge.x + 2, right.y, background(), 1));
+
+    // Hiding an original itself keeps its copies; hiding its shape (below
+    // the instanced object) removes them.
+    run("setAttr originals.visibility 1; setAttr small.visibility 0;");
+    image = render(camera, w, h);
+    EXPECT_TRUE(colourNear(image, right.x, right.y, top, 2));
+    const Pixel original = project(camera, MPoint(0, 0.5, 0), w, h);
+    EXPECT_TRUE(colourNear(image, original.x, original.y, top, 2)) << "the visible original";
+    run("setAttr small.visibility 1; setAttr smallShape.visibility 0;");
+    image = render(camera, w, h);
+    EXPECT_TRUE(colourNear(image, right.x, right.y, background(), 1));
+    EXPECT_TRUE(colourNear(image, left.x, left.y, top, 2));
+    run("setAttr smallShape.visibility 1; setAttr originals.visibility 0;");
 
     // Hiding the instancer hides the copies; an empty point set draws nothing.
     run("setAttr inst.visibility 0;");

@@ -2,6 +2,8 @@
 // of known surfaces measured in pictures, vertex colours, visibility, and
 // points staying visible on the surface.
 
+#include <maya/M3dView.h>
+#include <maya/MFnDependencyNode.h>
 #include <maya/MGlobal.h>
 #include <maya/MPlug.h>
 
@@ -13,6 +15,7 @@
 #include "host/src/mesh/meshPrimitives.h"
 #include "host/src/viewport/shadedMesh.h"
 #include "host/src/viewport/viewport.h"
+#include "host/src/viewport/viewportCommands.h"
 
 using namespace displaytest;
 using zt::host::Image;
@@ -268,4 +271,26 @@ TEST_F(ShadedSurfaces, SphereShadingFollowsTheNormal) {
             if (std::abs(int(faceted.pixel(x, y)[0]) - int(image.pixel(x, y)[0])) > 2) ++changed;
     EXPECT_GT(changed, 100);
     EXPECT_TRUE(colourNear(faceted, w / 2, h / 2, litGrey(1.0), 4));
+}
+
+TEST_F(ShadedSurfaces, FramingCoversMeshesAndInstancedCopies) {
+    // A plane far off to one side and a copy far off to the other: framing
+    // the persp camera brings both into the picture.
+    run("polyPlane -w 2 -h 2 -sx 1 -sy 1 -n farPlane; setAttr farPlane.translateX 60;"
+        "polyCube -n post; setAttr post.visibility 0;"
+        "instancer -object post -n inst;");
+    MObject inst = zt::host::findNode("inst");
+    ASSERT_TRUE(MFnDependencyNode(inst)
+                    .findPlug("inputPoints")
+                    .setValue(PointSet().vectors("position", {MVector(0, 0, -70)}).object()));
+    MDagPath persp;
+    ASSERT_TRUE(M3dView::active3dView().getCamera(persp));
+    const int w = 200, h = 150;
+    zt::host::fitCameraToLocators(persp, double(w) / h);
+    const Image image = render(persp, w, h);
+    for (const MPoint p : {MPoint(60, 0, 0), MPoint(0, 0, -70)}) {
+        const Pixel px = project(persp, p, w, h);
+        ASSERT_TRUE(px.x >= 0 && px.x < w && px.y >= 0 && px.y < h) << p.x << " " << p.z;
+        EXPECT_FALSE(colourNear(image, px.x, px.y, background(), 1)) << p.x << " " << p.z;
+    }
 }

@@ -95,19 +95,26 @@ MStatus registerInstancerNodeType() {
 
 namespace {
 
-bool isHidden(const MObject& node) {
-    MFnDependencyNode fn(node);
+bool isIntermediate(const MObject& node) {
     MStatus status;
-    MPlug visibility = fn.findPlug("visibility", &status);
-    if (status && !visibility.isNull() && !visibility.asBool()) return true;
-    MPlug intermediate = fn.findPlug("intermediateObject", &status);
+    MPlug intermediate = MFnDependencyNode(node).findPlug("intermediateObject", &status);
     return status && !intermediate.isNull() && intermediate.asBool();
 }
 
+bool isHidden(const MObject& node) {
+    MStatus status;
+    MPlug visibility = MFnDependencyNode(node).findPlug("visibility", &status);
+    if (status && !visibility.isNull() && !visibility.asBool()) return true;
+    return isIntermediate(node);
+}
+
 // The visible mesh shapes at and below `node`, with their matrices
-// relative to `node`.
-void collectMeshes(const MObject& node, const MMatrix& relative, std::vector<InstancedMesh>& out) {
-    if (isHidden(node)) return;
+// relative to `node`. The instanced object itself (`top`) counts as
+// visible whatever its visibility: hiding the original is how a scene keeps
+// it out of the picture while its copies show.
+void collectMeshes(const MObject& node, const MMatrix& relative, std::vector<InstancedMesh>& out,
+                   bool top) {
+    if (top ? isIntermediate(node) : isHidden(node)) return;
     if (node.hasFn(MFn::kMesh)) {
         InstancedMesh mesh;
         mesh.shape = node;
@@ -126,7 +133,7 @@ void collectMeshes(const MObject& node, const MMatrix& relative, std::vector<Ins
             if (MFnDependencyNode(child).findPlug("matrix").getValue(value))
                 local = MFnMatrixData(value).matrix();
         }
-        collectMeshes(child, local * relative, out);
+        collectMeshes(child, local * relative, out, false);
     }
 }
 
@@ -155,7 +162,7 @@ bool readInstancer(const MObject& instancer, InstancerContents& out, std::string
             objectMatrix = MFnMatrixData(value).matrix();
         // The object's own matrix comes from the plug (what the connection
         // delivers); the transforms below it are walked here.
-        collectMeshes(object, MMatrix(), entry.meshes);
+        collectMeshes(object, MMatrix(), entry.meshes, true);
         for (InstancedMesh& mesh : entry.meshes)
             mesh.objectMatrix = mesh.objectMatrix * objectMatrix;
         out.objects.push_back(std::move(entry));

@@ -18,10 +18,10 @@
 // What is instanced: the mesh shapes at and below each connected object,
 // placed by the object's own matrix (the value arriving on inputHierarchy)
 // and the transforms between it and the shape, then by the point's matrix
-// (see instanceMath.h), then by the instancer's world matrix. Visibility
-// inside the instanced hierarchy (the object and what is below it) applies
-// to the copies; visibility above it (hiding the group that holds the
-// originals, say) does not. "objectIndex" k picks the k-th connected
+// (see instanceMath.h), then by the instancer's world matrix. The object's
+// own visibility and that of the nodes above it do not matter (hiding the
+// original keeps it out of the picture while its copies show); visibility
+// of the nodes below it does. "objectIndex" k picks the k-th connected
 // element in index order; a point whose index names no object is skipped.
 
 #include <maya/MBoundingBox.h>
