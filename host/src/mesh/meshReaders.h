@@ -5,10 +5,12 @@
 // Every fault (missing, empty, truncated or malformed file, faces with fewer
 // than 3 vertices, indices out of range, non-finite numbers, a file without
 // faces) raises MeshError with a message that starts with the file's path.
+// Only regular files are read (a FIFO or device is refused, not waited on).
 //
-//   OBJ: through tinyobjloader. "vt" become the default UV set, one UV id per
-//        face corner as the file gives it; "v x y z r g b" colours become the
-//        colour set "colorSet1".
+//   OBJ: "v", "vt" and "f" lines; other keywords are skipped. "vt" become the
+//        default UV set, one UV id per face corner as the file gives it;
+//        "v x y z r g b" colours become the colour set "colorSet1". Faces may
+//        have any number of corners.
 //   PLY: ASCII, binary little and big endian. Vertex properties x, y, z;
 //        red, green, blue (alpha) as uchar 0-255 or float 0-1 become
 //        "colorSet1"; per-vertex texture coordinates (s/t, u/v, texture_u/
