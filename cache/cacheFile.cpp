@@ -1,6 +1,7 @@
 #include "cache/cacheFile.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <memory>
@@ -28,6 +29,15 @@ namespace zt::cache::detail {
 class SizeBeyondEnd : public std::runtime_error {
 public:
     SizeBeyondEnd() : std::runtime_error("a size in the file exceeds the bytes left in it") {}
+};
+
+// Thrown when an object is marked as tracked. The format serializes its maps
+// by value only, so every writer of it marks nothing as tracked; a set byte is
+// damage, and left alone it makes the library skip the data that follows.
+class TrackedObject : public std::runtime_error {
+public:
+    TrackedObject()
+        : std::runtime_error("an object is marked as tracked (damaged tracking byte)") {}
 };
 
 // Reads exactly the bytes boost::archive::binary_iarchive reads, with one
@@ -65,6 +75,14 @@ private:
     void load_override(boost::serialization::collection_size_type& count) {
         Base::load_override(count);
         requireAvailable(count);
+    }
+    // The tracking flag is one byte in the archive versions this reader
+    // accepts; anything but 0 is refused.
+    void load_override(boost::archive::tracking_type& tracking) {
+        std::int_least8_t flag = 0;
+        Base::load_override(flag);
+        if (flag != 0) throw TrackedObject();
+        tracking = boost::archive::tracking_type(false);
     }
 
     template <class T>
@@ -137,6 +155,29 @@ void addVectorChannel(CacheFrame& frame, const std::string& name, const double* 
     std::vector<float>& floats = frame.vectors[name];
     floats.resize(3 * count);
     for (std::size_t i = 0; i < 3 * count; ++i) floats[i] = static_cast<float>(xyz[i]);
+}
+
+bool channelLengthsAgree(const CacheFrame& frame, std::string& detail) {
+    const std::string* firstName = nullptr;
+    std::size_t firstCount = 0;
+    auto check = [&](const std::string& name, std::size_t count) {
+        if (!firstName) {
+            firstName = &name;
+            firstCount = count;
+            return true;
+        }
+        if (count == firstCount) return true;
+        detail = "channel '" + *firstName + "' holds " + std::to_string(firstCount) +
+                 " points, channel '" + name + "' " + std::to_string(count);
+        return false;
+    };
+    for (const auto& [name, values] : frame.ints)
+        if (!check(name, values.size())) return false;
+    for (const auto& [name, values] : frame.doubles)
+        if (!check(name, values.size())) return false;
+    for (const auto& [name, floats] : frame.vectors)
+        if (!check(name, floats.size() / 3)) return false;
+    return true;
 }
 
 void saveCacheFrame(boost::archive::binary_oarchive& archive, const CacheFrame& frame) {
@@ -219,6 +260,16 @@ LoadResult loadCacheStream(std::istream& in) noexcept {
         if (!guarded(result, LoadError::badHeader,
                      [&] { archive = std::make_unique<detail::BoundedBinaryIArchive>(in, end); }))
             return result;
+        // The library reads older versions too, but their layout is not the
+        // one this format was written in.
+        const unsigned int version = archive->get_library_version();
+        const unsigned int expected = boost::archive::BOOST_ARCHIVE_VERSION();
+        if (version != expected) {
+            result.error = LoadError::badHeader;
+            result.detail = "archive of library version " + std::to_string(version) +
+                            ", expected " + std::to_string(expected);
+            return result;
+        }
         if (!guarded(result, LoadError::intMap, [&] { *archive >> result.frame.ints; }) ||
             !guarded(result, LoadError::doubleMap, [&] { *archive >> result.frame.doubles; }) ||
             !guarded(result, LoadError::vectorMap, [&] { *archive >> result.frame.vectors; })) {
@@ -234,6 +285,18 @@ LoadResult loadCacheStream(std::istream& in) noexcept {
                 return result;
             }
         }
+        const std::streamoff position = in.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in);
+        if (position != end) {
+            result.error = LoadError::trailingBytes;
+            result.detail = std::to_string(end - position) + " bytes follow the cache data";
+            result.frame = CacheFrame();
+            return result;
+        }
+        if (!channelLengthsAgree(result.frame, result.detail)) {
+            result.error = LoadError::unequalLengths;
+            result.frame = CacheFrame();
+            return result;
+        }
     } catch (...) {
         // Only allocation failures of the messages themselves can get here.
         result.error = LoadError::cannotOpen;
@@ -244,6 +307,14 @@ LoadResult loadCacheStream(std::istream& in) noexcept {
 
 LoadResult loadCacheFile(const std::string& fileName) noexcept {
     try {
+        std::error_code ignored;
+        const std::filesystem::file_status status = std::filesystem::status(fileName, ignored);
+        if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+            LoadResult result;
+            result.error = LoadError::cannotOpen;
+            result.detail = fileName + " is not a regular file";
+            return result;
+        }
         std::ifstream file(fileName, std::ios::in);
         if (!file) {
             LoadResult result;
@@ -275,6 +346,10 @@ const char* loadErrorName(LoadError error) {
             return "vector map";
         case LoadError::invalidVectorLength:
             return "invalid vector length";
+        case LoadError::unequalLengths:
+            return "unequal channel lengths";
+        case LoadError::trailingBytes:
+            return "trailing bytes";
     }
     return "unknown";
 }

@@ -59,6 +59,11 @@ void addDoubleChannel(CacheFrame& frame, const std::string& name, const double* 
 void addVectorChannel(CacheFrame& frame, const std::string& name, const double* xyz,
                       std::size_t count);
 
+// Whether every channel holds the same number of points (a vector channel
+// one per three floats), as the points of a point set do. Otherwise `detail`
+// names the first channel and one that differs from it.
+bool channelLengthsAgree(const CacheFrame& frame, std::string& detail);
+
 // The signed value stored under an int channel's bit pattern.
 inline int intFromBits(unsigned int bits) {
     return static_cast<int>(bits);
@@ -86,6 +91,8 @@ enum class LoadError {
     doubleMap,            // map 2 could not be deserialized
     vectorMap,            // map 3 could not be deserialized
     invalidVectorLength,  // a vector entry whose float count is not a multiple of 3
+    unequalLengths,       // channels with different numbers of points
+    trailingBytes,        // bytes left in the file after the three maps
 };
 
 struct LoadResult {
@@ -99,7 +106,11 @@ struct LoadResult {
 };
 
 // Reads one cache file. Every failure, including a file that claims more
-// data than it holds, becomes an error result; nothing is thrown.
+// data than it holds, becomes an error result; nothing is thrown. Only a
+// regular file is opened (a FIFO of the right name would block the reader).
+// The archive must be of the library version this build writes, mark no
+// object as tracked (the format never tracks), be followed by nothing, and
+// its channels must all hold the same number of points.
 LoadResult loadCacheFile(const std::string& fileName) noexcept;
 
 // The same over an already opened stream (positioned at the archive start).

@@ -185,45 +185,53 @@ MStatus doZtPointsCacheCmd::writeFrame(const MPlug& outPointsPlug, const std::st
     const MStringArray names = fnPoints.list(&status);
     CHECK_MSTATUS(status);
 
+    // The frame is built and checked before its file is created, so that a
+    // point set that cannot be cached leaves no file behind.
+    zt::cache::CacheFrame cached;
+    for (unsigned int i = 0; i < names.length(); ++i) {
+        const MString& name = names[i];
+        if (!modeWrites(mode_, name)) continue;
+        MFnArrayAttrsData::Type type = MFnArrayAttrsData::kInvalid;
+        fnPoints.checkArrayExist(name, type);
+        if (type == MFnArrayAttrsData::kIntArray) {
+            const MIntArray values = fnPoints.getIntData(name, &status);
+            CHECK_MSTATUS(status);
+            std::vector<int> flat(values.length());
+            for (unsigned int k = 0; k < values.length(); ++k) flat[k] = values[k];
+            zt::cache::addIntChannel(cached, name.asChar(), flat.data(), flat.size());
+        } else if (type == MFnArrayAttrsData::kDoubleArray) {
+            const MDoubleArray values = fnPoints.getDoubleData(name, &status);
+            CHECK_MSTATUS(status);
+            std::vector<double> flat(values.length());
+            for (unsigned int k = 0; k < values.length(); ++k) flat[k] = values[k];
+            zt::cache::addDoubleChannel(cached, name.asChar(), flat.data(), flat.size());
+        } else if (type == MFnArrayAttrsData::kVectorArray) {
+            const MVectorArray values = fnPoints.getVectorData(name, &status);
+            CHECK_MSTATUS(status);
+            std::vector<double> flat(3 * static_cast<std::size_t>(values.length()));
+            for (unsigned int k = 0; k < values.length(); ++k) {
+                flat[3 * k] = values[k].x;
+                flat[3 * k + 1] = values[k].y;
+                flat[3 * k + 2] = values[k].z;
+            }
+            zt::cache::addVectorChannel(cached, name.asChar(), flat.data(), values.length());
+        } else {
+            cerr << "doZtPointsCacheCmd: invalid array type" << endl;
+            return MS::kFailure;
+        }
+    }
+    // The reader refuses a file whose channels differ in length.
+    std::string detail;
+    if (!zt::cache::channelLengthsAgree(cached, detail)) {
+        return fail(MString("Can not cache frame ") + frame + " of " + nodeName_ + ": " +
+                    detail.c_str());
+    }
+
     const std::string fileName = zt::cache::cacheFileName(cachePath, frame);
     std::ofstream file(fileName, std::ios::out);
     if (!file) return fail(MString("Can not create cache file: ") + fileName.c_str());
-
     try {
         boost::archive::binary_oarchive archive(file, 0);
-        zt::cache::CacheFrame cached;
-        for (unsigned int i = 0; i < names.length(); ++i) {
-            const MString& name = names[i];
-            if (!modeWrites(mode_, name)) continue;
-            MFnArrayAttrsData::Type type = MFnArrayAttrsData::kInvalid;
-            fnPoints.checkArrayExist(name, type);
-            if (type == MFnArrayAttrsData::kIntArray) {
-                const MIntArray values = fnPoints.getIntData(name, &status);
-                CHECK_MSTATUS(status);
-                std::vector<int> flat(values.length());
-                for (unsigned int k = 0; k < values.length(); ++k) flat[k] = values[k];
-                zt::cache::addIntChannel(cached, name.asChar(), flat.data(), flat.size());
-            } else if (type == MFnArrayAttrsData::kDoubleArray) {
-                const MDoubleArray values = fnPoints.getDoubleData(name, &status);
-                CHECK_MSTATUS(status);
-                std::vector<double> flat(values.length());
-                for (unsigned int k = 0; k < values.length(); ++k) flat[k] = values[k];
-                zt::cache::addDoubleChannel(cached, name.asChar(), flat.data(), flat.size());
-            } else if (type == MFnArrayAttrsData::kVectorArray) {
-                const MVectorArray values = fnPoints.getVectorData(name, &status);
-                CHECK_MSTATUS(status);
-                std::vector<double> flat(3 * static_cast<std::size_t>(values.length()));
-                for (unsigned int k = 0; k < values.length(); ++k) {
-                    flat[3 * k] = values[k].x;
-                    flat[3 * k + 1] = values[k].y;
-                    flat[3 * k + 2] = values[k].z;
-                }
-                zt::cache::addVectorChannel(cached, name.asChar(), flat.data(), values.length());
-            } else {
-                cerr << "doZtPointsCacheCmd: invalid array type" << endl;
-                return MS::kFailure;
-            }
-        }
         zt::cache::saveCacheFrame(archive, cached);
     } catch (const std::exception& e) {
         return fail(MString("Can not write cache file: ") + fileName.c_str() + " (" + e.what() +

@@ -61,7 +61,10 @@ MString loadFailureMessage(const zt::cache::LoadResult& result, const std::strin
         case LoadError::invalidVectorLength:
             return "ztPointsCache: invalid vector length";
         case LoadError::cannotOpen:
-            return MString("ztPointsCache: cannot open cache file ") + fileName.c_str();
+            return MString("ztPointsCache: cannot open cache file ") + fileName.c_str() +
+                   (result.detail.empty() ? "" : (" (" + result.detail + ")").c_str());
+        case LoadError::unequalLengths:
+        case LoadError::trailingBytes:
         case LoadError::badHeader:
         case LoadError::none:
             break;
@@ -128,6 +131,11 @@ MStatus ztPointsCache::compute(const MPlug& plug, MDataBlock& data) {
     }
 
     std::string fileName = zt::cache::cacheFileName(path.asChar(), frame);
+    if (!pathExists(fileName) && boost::filesystem::path(fileName).is_absolute()) {
+        MGlobal::displayWarning(MString("No cache found for frame ") + frame + ": " +
+                                fileName.c_str());
+        return MS::kSuccess;
+    }
     if (!pathExists(fileName)) {
         // A relative path that is not found from the working directory is
         // looked up under the project's workspace root.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <climits>
 #include <cmath>
 #include <limits>
@@ -27,23 +29,24 @@ using zt::cache::test::writeBytes;
 
 namespace {
 
-// A frame with every kind of value the format must carry exactly.
+// A frame of six points with every kind of value the format must carry
+// exactly.
 zc::CacheFrame awkwardFrame() {
     zc::CacheFrame frame;
     const int ints[] = {0, -1, 7, INT_MIN, INT_MAX, -123456789};
     zc::addIntChannel(frame, "objectIndex", ints, 6);
-    zc::addIntChannel(frame, "empty", ints, 0);
-    const double doubles[] = {std::numeric_limits<double>::quiet_NaN(),
-                              doubleFromBits(0x7ff4000000000abcULL),  // NaN with a payload
-                              std::numeric_limits<double>::infinity(),
-                              -std::numeric_limits<double>::infinity(),
-                              -0.0,
-                              std::numeric_limits<double>::denorm_min(),
-                              0.1};
-    zc::addDoubleChannel(frame, "fallof", doubles, 7);
-    const double xyz[] = {0.1, -2.5, 1e40, 3.0, 4.0, 5.0};
-    zc::addVectorChannel(frame, "position", xyz, 2);
-    zc::addVectorChannel(frame, "aimDirection", xyz, 0);
+    const int zeros[6] = {};
+    zc::addIntChannel(frame, "flags", zeros, 6);
+    const double doubles[] = {
+        std::numeric_limits<double>::quiet_NaN(),
+        doubleFromBits(0x7ff4000000000abcULL),  // NaN with a payload
+        std::numeric_limits<double>::infinity(),  -std::numeric_limits<double>::infinity(), -0.0,
+        std::numeric_limits<double>::denorm_min()};
+    zc::addDoubleChannel(frame, "fallof", doubles, 6);
+    const double xyz[] = {0.1, -2.5, 1e40, 3.0, 4.0, 5.0, 0, 0, 0, 1, 1, 1, 2, 2, 2, -7, 8, -9};
+    zc::addVectorChannel(frame, "position", xyz, 6);
+    zc::addVectorChannel(frame, "aimDirection", xyz + 3, 5);
+    zc::addVectorChannel(frame, "aimDirection", xyz, 6);
     return frame;
 }
 
@@ -116,7 +119,7 @@ TEST(CacheFileRoundTrip, ValuesComeBackExactly) {
     ASSERT_EQ(ids.size(), 6u);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(zc::intFromBits(ids[i]), expectedInts[i]) << i;
     EXPECT_EQ(ids[1], 0xffffffffu);
-    EXPECT_TRUE(frame.ints.at("empty").empty());
+    EXPECT_EQ(frame.ints.at("flags"), std::vector<unsigned int>(6, 0u));
 
     const std::vector<double>& fallof = frame.doubles.at("fallof");
     const std::vector<double>& expectedDoubles = written.doubles.at("fallof");
@@ -125,13 +128,15 @@ TEST(CacheFileRoundTrip, ValuesComeBackExactly) {
         EXPECT_EQ(doubleBits(fallof[i]), doubleBits(expectedDoubles[i])) << i;
 
     const std::vector<float>& position = frame.vectors.at("position");
-    ASSERT_EQ(position.size(), 6u);
+    ASSERT_EQ(position.size(), 18u);
     EXPECT_EQ(position[0], static_cast<float>(0.1));
     EXPECT_NE(static_cast<double>(position[0]), 0.1);  // narrowed, not kept as double
     EXPECT_EQ(position[1], -2.5f);
     EXPECT_TRUE(std::isinf(position[2]));  // 1e40 overflows single precision
     EXPECT_EQ(position[5], 5.0f);
-    EXPECT_TRUE(frame.vectors.at("aimDirection").empty());
+    EXPECT_EQ(position[17], -9.0f);
+    // A channel added twice keeps the second values.
+    EXPECT_EQ(frame.vectors.at("aimDirection"), position);
 }
 
 TEST(CacheFileRoundTrip, EmptyFrameIsHeaderAndThreeEmptyMaps) {
@@ -175,7 +180,7 @@ TEST(CacheFileRoundTrip, SameBytesAsThePlainLibraryArchives) {
     archive >> back.ints >> back.doubles >> back.vectors;
     EXPECT_EQ(back.ints, frame.ints);
     EXPECT_EQ(back.vectors, frame.vectors);
-    EXPECT_EQ(back.doubles.at("fallof").size(), 7u);
+    EXPECT_EQ(back.doubles.at("fallof").size(), 6u);
 
     // ...and the reader also takes a stream that does not start at zero.
     std::istringstream shifted("junk" + ours);
@@ -198,7 +203,7 @@ TEST(CacheFileErrors, UnreadableFilesAreClassified) {
     const std::string bytes = validFileBytes(dir, frame);
 
     EXPECT_EQ(zc::loadCacheFile(dir.file("absent_1.ztc")).error, zc::LoadError::cannotOpen);
-    EXPECT_EQ(zc::loadCacheFile(dir.path().string()).error, zc::LoadError::badHeader);
+    EXPECT_EQ(zc::loadCacheFile(dir.path().string()).error, zc::LoadError::cannotOpen);
     EXPECT_EQ(loadBytes(dir, "").error, zc::LoadError::badHeader);
     EXPECT_EQ(loadBytes(dir, "position 1 2 3\n").error, zc::LoadError::badHeader);
     EXPECT_EQ(loadBytes(dir, bytes.substr(0, 20)).error, zc::LoadError::badHeader);
@@ -292,11 +297,11 @@ TEST(CacheFileFuzz, MutatedAndTruncatedFilesNeverCrash) {
     ScratchDir dir("fuzz");
     zc::CacheFrame many;
     for (int c = 0; c < 4; ++c) {
-        std::vector<int> ints(5 + c, -c);
+        std::vector<int> ints(5, -c);
         zc::addIntChannel(many, "int" + std::to_string(c), ints.data(), ints.size());
-        std::vector<double> doubles(3 * c, 0.5 * c);
-        zc::addDoubleChannel(many, "dbl" + std::to_string(c), doubles.data(), doubles.size());
-        zc::addVectorChannel(many, "vec" + std::to_string(c), doubles.data(), c);
+        std::vector<double> doubles(15, 0.5 * c);
+        zc::addDoubleChannel(many, "dbl" + std::to_string(c), doubles.data(), 5);
+        zc::addVectorChannel(many, "vec" + std::to_string(c), doubles.data(), 5);
     }
     const std::vector<std::string> seeds = {validFileBytes(dir, zc::CacheFrame()),
                                             validFileBytes(dir, awkwardFrame()),
@@ -307,11 +312,11 @@ TEST(CacheFileFuzz, MutatedAndTruncatedFilesNeverCrash) {
         return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
     };
     int loaded = 0;
-    int failed[8] = {};
+    int failed[16] = {};
     const int iterations = 4000;
     for (int i = 0; i < iterations; ++i) {
         std::string bytes = seeds[pick(seeds.size())];
-        switch (i % 5) {
+        switch (i % 6) {
             case 0:  // truncate
                 bytes.resize(pick(bytes.size()));
                 break;
@@ -332,6 +337,9 @@ TEST(CacheFileFuzz, MutatedAndTruncatedFilesNeverCrash) {
                     bytes.insert(at, bytes.substr(at, length));
                 break;
             }
+            case 4:  // bytes after the archive
+                for (std::size_t k = 1 + pick(8); k > 0; --k) bytes += static_cast<char>(pick(256));
+                break;
             default:  // damage, then truncate
                 bytes[pick(bytes.size())] = static_cast<char>(pick(256));
                 bytes.resize(bytes.size() - pick(bytes.size() / 2 + 1));
@@ -355,9 +363,138 @@ TEST(CacheFileFuzz, MutatedAndTruncatedFilesNeverCrash) {
     }
     // The corpus must exercise both outcomes and a failure in every part of
     // the file, or it proves little. (Damage that leaves a vector entry of
-    // the wrong length is too rare to count on; it has its own test.)
+    // the wrong length, or channels of unequal lengths, is too rare to count
+    // on; each has its own test.)
     EXPECT_GT(loaded, 50);
-    for (zc::LoadError kind : {zc::LoadError::badHeader, zc::LoadError::intMap,
-                               zc::LoadError::doubleMap, zc::LoadError::vectorMap})
+    for (zc::LoadError kind :
+         {zc::LoadError::badHeader, zc::LoadError::intMap, zc::LoadError::doubleMap,
+          zc::LoadError::vectorMap, zc::LoadError::trailingBytes})
         EXPECT_GT(failed[static_cast<int>(kind)], 0) << zc::loadErrorName(kind);
+}
+
+// What the library would accept but the format rules out: data after the
+// archive, channels of different lengths, another library version and a set
+// tracking byte. Each is a failed load that says what was wrong.
+TEST(CacheFileChecks, TrailingBytesAreRefused) {
+    ScratchDir dir("trailing");
+    const std::string bytes = validFileBytes(dir, awkwardFrame());
+    ASSERT_TRUE(loadBytes(dir, bytes).ok());
+    for (const std::string& extra : {std::string(1, '\0'), std::string("junk"), bytes}) {
+        const zc::LoadResult result = loadBytes(dir, bytes + extra);
+        EXPECT_EQ(result.error, zc::LoadError::trailingBytes) << extra.size();
+        EXPECT_EQ(result.detail, std::to_string(extra.size()) + " bytes follow the cache data");
+        EXPECT_TRUE(result.frame.ints.empty() && result.frame.vectors.empty());
+    }
+    // A stream that starts later is measured from its own start.
+    std::istringstream shifted("prefix" + bytes + "x");
+    shifted.seekg(6);
+    EXPECT_EQ(zc::loadCacheStream(shifted).error, zc::LoadError::trailingBytes);
+}
+
+TEST(CacheFileChecks, ChannelsMustHoldTheSameNumberOfPoints) {
+    ScratchDir dir("lengths");
+    struct Case {
+        zc::CacheFrame frame;
+        const char* detail;  // "" when the frame is consistent
+    };
+    std::vector<Case> cases(6);
+    cases[0].frame.ints["a"] = {1, 2};
+    cases[0].frame.doubles["b"] = {1, 2, 3};
+    cases[0].detail = "channel 'a' holds 2 points, channel 'b' 3";
+    cases[1].frame.ints["a"] = {1, 2};
+    cases[1].frame.vectors["v"] = {1, 2, 3};  // one point
+    cases[1].detail = "channel 'a' holds 2 points, channel 'v' 1";
+    cases[2].frame.doubles["d"] = {};
+    cases[2].frame.vectors["v"] = {1, 2, 3};
+    cases[2].detail = "channel 'd' holds 0 points, channel 'v' 1";
+    cases[3].frame.ints["a"] = {1};
+    cases[3].frame.ints["b"] = {1};
+    cases[3].frame.ints["c"] = {};
+    cases[3].detail = "channel 'a' holds 1 points, channel 'c' 0";
+    // Consistent: two points everywhere, and no points anywhere.
+    cases[4].frame.ints["a"] = {1, 2};
+    cases[4].frame.doubles["b"] = {1, 2};
+    cases[4].frame.vectors["v"] = {1, 2, 3, 4, 5, 6};
+    cases[4].detail = "";
+    cases[5].frame.ints["a"] = {};
+    cases[5].frame.vectors["v"] = {};
+    cases[5].detail = "";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.detail);
+        std::string detail;
+        EXPECT_EQ(zc::channelLengthsAgree(c.frame, detail), *c.detail == '\0');
+        EXPECT_EQ(detail, c.detail);
+        const zc::LoadResult result = loadBytes(dir, plainArchiveBytes(c.frame, 3));
+        if (*c.detail == '\0') {
+            ASSERT_TRUE(result.ok()) << result.detail;
+            EXPECT_EQ(result.frame.ints, c.frame.ints);
+            EXPECT_EQ(result.frame.vectors, c.frame.vectors);
+        } else {
+            EXPECT_EQ(result.error, zc::LoadError::unequalLengths);
+            EXPECT_EQ(result.detail, c.detail);
+            EXPECT_TRUE(result.frame.ints.empty() && result.frame.doubles.empty());
+        }
+    }
+}
+
+TEST(CacheFileChecks, OnlyTheLibraryVersionThisBuildWritesIsRead) {
+    ScratchDir dir("version");
+    const std::string bytes = validFileBytes(dir, awkwardFrame());
+    const unsigned int ours = boost::archive::BOOST_ARCHIVE_VERSION();
+    ASSERT_EQ(static_cast<unsigned char>(bytes[30]), ours);  // low byte, after the signature
+    ASSERT_EQ(bytes[31], 0);
+    for (unsigned int version : {ours - 1, ours - 8, 10u}) {
+        std::string older = bytes;
+        older[30] = static_cast<char>(version);
+        const zc::LoadResult result = loadBytes(dir, older);
+        EXPECT_EQ(result.error, zc::LoadError::badHeader) << version;
+        EXPECT_EQ(result.detail, "archive of library version " + std::to_string(version) +
+                                     ", expected " + std::to_string(ours));
+    }
+}
+
+TEST(CacheFileChecks, ASetTrackingByteIsRefusedByTheMapItDamages) {
+    ScratchDir dir("tracking");
+    zc::CacheFrame frame;
+    frame.ints["ids"] = {1, 2};
+    frame.doubles["w"] = {0.5, 0.25};
+    frame.vectors["p"] = {1, 2, 3, 4, 5, 6};
+    const std::string bytes = plainArchiveBytes(frame, 3);
+    // Each map begins with its class's tracking byte and 4 version bytes,
+    // then the entry count (8) and item version (4); the first entry's pair
+    // class then has its own tracking byte.
+    const std::size_t mapStart[] = {plainArchiveBytes(frame, 0).size(),
+                                    plainArchiveBytes(frame, 1).size(),
+                                    plainArchiveBytes(frame, 2).size()};
+    const zc::LoadError failure[] = {zc::LoadError::intMap, zc::LoadError::doubleMap,
+                                     zc::LoadError::vectorMap};
+    for (int m = 0; m < 3; ++m) {
+        for (std::size_t offset : {std::size_t(0), std::size_t(17)}) {
+            const std::size_t at = mapStart[m] + offset;
+            ASSERT_EQ(bytes[at], 0) << "map " << m << " offset " << offset;
+            for (char value : {'\x01', '\x37', '\xff'}) {
+                std::string damaged = bytes;
+                damaged[at] = value;
+                const zc::LoadResult result = loadBytes(dir, damaged);
+                EXPECT_EQ(result.error, failure[m]) << "map " << m << " offset " << offset;
+                EXPECT_NE(result.detail.find("damaged tracking byte"), std::string::npos)
+                    << result.detail;
+                EXPECT_TRUE(result.frame.ints.empty() && result.frame.vectors.empty());
+            }
+        }
+    }
+    ASSERT_TRUE(loadBytes(dir, bytes).ok());
+}
+
+TEST(CacheFileChecks, OnlyRegularFilesAreOpened) {
+    ScratchDir dir("special");
+    const std::string fifo = dir.file("pipe_1.ztc");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Opening the FIFO would wait for a writer that never comes.
+    const zc::LoadResult result = zc::loadCacheFile(fifo);
+    EXPECT_EQ(result.error, zc::LoadError::cannotOpen);
+    EXPECT_EQ(result.detail, fifo + " is not a regular file");
+    EXPECT_EQ(zc::loadCacheFile(dir.path().string()).detail,
+              dir.path().string() + " is not a regular file");
+    EXPECT_EQ(zc::loadCacheFile("/dev/null").error, zc::LoadError::cannotOpen);
 }

@@ -19,6 +19,7 @@
 #include <maya/MTime.h>
 #include <maya/MVectorArray.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -71,28 +72,30 @@ std::ostream& operator<<(std::ostream& os, const Channel& c) {
 
 // What the source node outputs at `frame`, in its own (creation) order.
 // With `narrowed`, vectors as they come back from a cache: single precision.
+// Four points; every channel holds one value per point.
 struct SourceValues {
     std::vector<int> ids;
+    std::vector<int> flags;
     std::vector<double> weights;
     std::vector<double> positions;  // x y z per point
+    std::vector<double> aim;        // x y z per point
     std::vector<double> extra;      // x y z per point
 };
 
 SourceValues sourceValues(int frame) {
     SourceValues v;
     v.ids = {frame, -frame - 1, INT_MIN, INT_MAX};
-    v.weights = {doubleFromBits(0x7ff4000000000abcULL),
-                 std::numeric_limits<double>::infinity(),
-                 -std::numeric_limits<double>::infinity(),
-                 -0.0,
-                 frame + 0.1,
-                 std::numeric_limits<double>::denorm_min()};
-    v.positions = {frame + 0.1, -1e-3, 1e39, 1.0 / 3.0, 2.0 / 3.0, static_cast<double>(frame)};
-    v.extra = {0.5, -0.25, frame * 1e-7};
+    v.flags = {0, 1, 0, -1};
+    v.weights = {doubleFromBits(0x7ff4000000000abcULL), -std::numeric_limits<double>::infinity(),
+                 -0.0, frame + 0.1};
+    v.positions = {frame + 0.1, -1e-3, 1e39,  1.0 / 3.0, 2.0 / 3.0, static_cast<double>(frame),
+                   0.5,         0.25,  0.125, -1.0,      -2.0,      -3.0};
+    v.aim = {0, 1, 0, 0, 0, 1, 1, 0, 0, 0, -1, 0};
+    v.extra = {0.5, -0.25, frame * 1e-7, 1, 1, 1, 2, 2, 2, 3, 3, 3};
     return v;
 }
 
-enum Variant { kAwkward = 0, kEmpty = 1, kWithStrings = 2 };
+enum Variant { kAwkward = 0, kEmpty = 1, kWithStrings = 2, kUnequal = 3 };
 
 // A point-set source for the command: its channels depend on the frame, so
 // a file holding the wrong frame shows. At `interruptAt` it asks the running
@@ -129,9 +132,11 @@ public:
             appendVectors(fn.vectorArray("position"), v.positions);
             MIntArray ids = fn.intArray("objectIndex");
             for (int id : v.ids) ids.append(id);
-            fn.vectorArray("aimDirection");
-            fn.intArray("emptyIds");
+            appendVectors(fn.vectorArray("aimDirection"), v.aim);
+            MIntArray flags = fn.intArray("flags");
+            for (int flag : v.flags) flags.append(flag);
             if (kind == kWithStrings) fn.stringArray("label").append("a");
+            if (kind == kUnequal) flags.append(7);
         }
         block.outputValue(outPoints).set(data);
         block.setClean(plug);
@@ -160,10 +165,10 @@ std::vector<std::uint64_t> doubleBitsOf(const std::vector<double>& values, bool 
 // `frame`: int channels by name, then double, then vector channels.
 std::vector<Channel> expectedFromCache(int frame) {
     const SourceValues v = sourceValues(frame);
-    return {{"emptyIds", MFnArrayAttrsData::kIntArray, {}},
+    return {{"flags", MFnArrayAttrsData::kIntArray, intBits(v.flags)},
             {"objectIndex", MFnArrayAttrsData::kIntArray, intBits(v.ids)},
             {"fallof", MFnArrayAttrsData::kDoubleArray, doubleBitsOf(v.weights, false)},
-            {"aimDirection", MFnArrayAttrsData::kVectorArray, {}},
+            {"aimDirection", MFnArrayAttrsData::kVectorArray, doubleBitsOf(v.aim, true)},
             {"position", MFnArrayAttrsData::kVectorArray, doubleBitsOf(v.positions, true)},
             {"zExtra", MFnArrayAttrsData::kVectorArray, doubleBitsOf(v.extra, true)}};
 }
@@ -305,6 +310,15 @@ TEST_F(CacheInHost, FailedLoadsReportAndKeepThePreviousPointSet) {
     badVectors.vectors["position"] = {1, 2, 3, 4};
     ASSERT_TRUE(zc::writeCacheFile(dir_.file("c_9.ztc"), badVectors));
     const std::string headerOnly = readBytes(dir_.file("c_9.ztc")).substr(0, 40);
+    zc::CacheFrame unequalFrame;
+    unequalFrame.ints["a"] = {1};
+    unequalFrame.ints["b"] = {1, 2};
+    ASSERT_TRUE(zc::writeCacheFile(dir_.file("c_12.ztc"), unequalFrame));
+    const std::string unequal = readBytes(dir_.file("c_12.ztc"));
+    std::string tracked = good;
+    ASSERT_EQ(tracked[40], 0);  // the first map's tracking byte, after the header
+    tracked[40] = 1;
+    ASSERT_EQ(::mkfifo(dir_.file("c_14.ztc").c_str(), 0600), 0);
 
     const struct {
         int frame;
@@ -319,12 +333,23 @@ TEST_F(CacheInHost, FailedLoadsReportAndKeepThePreviousPointSet) {
         {7, good.substr(0, 30) + "\x7f" + good.substr(31),
          "ztPointsCache: not a readable cache file: *"},
         {9, "", "ztPointsCache: invalid vector length"},
+        {11, good + "xyz",
+         "ztPointsCache: not a readable cache file: " + dir_.file("c_11.ztc") +
+             " (3 bytes follow the cache data)"},
+        {12, unequal,
+         "ztPointsCache: not a readable cache file: " + dir_.file("c_12.ztc") +
+             " (channel 'a' holds 1 points, channel 'b' 2)"},
+        {13, tracked, "Failed to load cache data (int map)"},
+        {14, "",
+         "ztPointsCache: cannot open cache file " + dir_.file("c_14.ztc") + " (" +
+             dir_.file("c_14.ztc") + " is not a regular file)"},
     };
     setCachePath(dir_.file("c"));
     const std::vector<Channel> previous = readerAt(1);
     ASSERT_EQ(previous, expectedFromCache(1));
     for (const auto& c : cases) {
-        if (c.frame != 9) writeBytes(dir_.file("c_" + std::to_string(c.frame) + ".ztc"), c.bytes);
+        if (c.frame != 9 && c.frame != 14)
+            writeBytes(dir_.file("c_" + std::to_string(c.frame) + ".ztc"), c.bytes);
         MessageCapture messages;
         readerAt(1);
         EXPECT_EQ(readerAt(c.frame), previous) << "frame " << c.frame;
@@ -350,13 +375,12 @@ TEST_F(CacheInHost, MissingFrameWarnsAndKeepsThePreviousPointSet) {
     setCachePath(dir_.file("gap"));
     ASSERT_EQ(readerAt(1), expectedFromCache(1));
 
-    MString root;
-    ASSERT_TRUE(MGlobal::executeCommand("workspace -q -rd;", root));
+    // The path is absolute: the warning names it as it is, without the
+    // workspace root in front.
     MessageCapture messages;
     EXPECT_EQ(readerAt(2), expectedFromCache(1));
     EXPECT_EQ(messages.texts(MessageKind::kWarning),
-              std::vector<std::string>{"No cache found for frame 2: " + std::string(root.asChar()) +
-                                       dir_.file("gap_2.ztc")});
+              std::vector<std::string>{"No cache found for frame 2: " + dir_.file("gap_2.ztc")});
     EXPECT_TRUE(messages.texts(MessageKind::kError).empty());
     EXPECT_EQ(readerAt(3), expectedFromCache(3));
 }
@@ -402,10 +426,20 @@ TEST_F(CacheInHost, RelativePathsTryTheWorkingDirectoryBeforeTheWorkspaceRoot) {
     bool ok = false;
     EXPECT_TRUE(readerAt(6, &ok).empty());  // the working directory's empty set
     EXPECT_TRUE(ok);
+
+    // A relative path found in neither place is named under the root.
+    MString rootDir;
+    ASSERT_TRUE(MGlobal::executeCommand("workspace -q -rd;", rootDir));
+    MessageCapture messages;
+    readerAt(7);
+    EXPECT_EQ(messages.texts(MessageKind::kWarning),
+              std::vector<std::string>{"No cache found for frame 7: " +
+                                       std::string(rootDir.asChar()) + "caches/rel_7.ztc"});
 }
 
 TEST_F(CacheInHost, ReaderFailsWithoutAWorkspace) {
-    setCachePath(dir_.file("absent"));
+    // Only a relative path is looked up under the workspace root.
+    setCachePath("no/such/cache");
     // In a child process, so that removing the command leaves this one intact.
     EXPECT_EXIT(
         {
@@ -444,9 +478,26 @@ TEST_F(CacheInHost, CommandStopsAtAChannelItCannotStore) {
     EXPECT_NE(diagnostics.text().find("doZtPointsCacheCmd: invalid array type\n"),
               std::string::npos)
         << diagnostics.text();
-    // The frame's file is left as far as it got; no later frame is written.
-    EXPECT_FALSE(zc::loadCacheFile(dir_.file("str_1.ztc")).ok());
+    // The frame is checked before its file is created: no file is written.
+    EXPECT_FALSE(fs::exists(dir_.file("str_1.ztc")));
     EXPECT_FALSE(fs::exists(dir_.file("str_2.ztc")));
+}
+
+TEST_F(CacheInHost, CommandRefusesChannelsOfUnequalLength) {
+    ASSERT_TRUE(run(cacheCommand(dir_.path().string(), "uneq", 1, 1)));
+    ASSERT_TRUE(run("setAttr source.variant 3;"));
+    MessageCapture messages;
+    EXPECT_FALSE(run(cacheCommand(dir_.path().string(), "uneq", 2, 3)));
+    EXPECT_TRUE(messages.contains(MessageKind::kError,
+                                  "Can not cache frame 2 of source: channel 'flags' holds 5 "
+                                  "points, channel 'objectIndex' 4"));
+    EXPECT_FALSE(messages.contains(MessageKind::kInfo, "ztPointsCache completed"));
+    EXPECT_TRUE(zc::loadCacheFile(dir_.file("uneq_1.ztc")).ok());
+    EXPECT_FALSE(fs::exists(dir_.file("uneq_2.ztc")));
+    EXPECT_FALSE(fs::exists(dir_.file("uneq_3.ztc")));
+    // Mode 2 does not write "flags", so the same set caches.
+    EXPECT_TRUE(run(cacheCommand(dir_.path().string(), "inst", 2, 2, 2)));
+    EXPECT_TRUE(zc::loadCacheFile(dir_.file("inst_2.ztc")).ok());
 }
 
 // Damaged files through the node itself: each evaluation either loads a
