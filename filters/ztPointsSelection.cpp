@@ -25,10 +25,7 @@
 #include <maya/MDataHandle.h>
 #include <maya/MDoubleArray.h>
 #include <maya/MFnArrayAttrsData.h>
-#include <maya/MFnAttribute.h>
-#include <maya/MFnCompoundAttribute.h>
 #include <maya/MFnMesh.h>
-#include <maya/MFnNumericAttribute.h>
 #include <maya/MFnStringData.h>
 #include <maya/MFnTypedAttribute.h>
 #include <maya/MFnVectorArrayData.h>
@@ -45,6 +42,7 @@
 
 #include "core/channels.h"
 #include "core/colorLayers.h"
+#include "core/nodeAttributes.h"
 #include "core/pointSetNode.h"
 #include "filters/selectionConditions.h"
 #include "kernels/selection.h"
@@ -80,14 +78,6 @@ MStatus fail(const MString& message) {
     return MS::kFailure;
 }
 
-// Keyable, storable, readable, writable: the flags of the node's settings.
-void setSettingFlags(MFnAttribute& attribute) {
-    CHECK_MSTATUS(attribute.setKeyable(true));
-    CHECK_MSTATUS(attribute.setStorable(true));
-    CHECK_MSTATUS(attribute.setReadable(true));
-    CHECK_MSTATUS(attribute.setWritable(true));
-}
-
 MStatus createPointSet(MObject& attribute, const char* longName, const char* shortName,
                        bool writable) {
     MStatus status;
@@ -100,19 +90,6 @@ MStatus createPointSet(MObject& attribute, const char* longName, const char* sho
     CHECK_MSTATUS(typed.setStorable(false));
     CHECK_MSTATUS(typed.setWritable(writable));
     CHECK_MSTATUS(typed.setKeyable(false));
-    return MS::kSuccess;
-}
-
-MStatus createSwitch(MObject& attribute, const char* longName, const char* shortName,
-                     const char* errorLine) {
-    MStatus status;
-    MFnNumericAttribute numeric;
-    attribute = numeric.create(longName, shortName, MFnNumericData::kBoolean, 0, &status);
-    if (!status) {
-        reportError(errorLine, status);
-        return status;
-    }
-    setSettingFlags(numeric);
     return MS::kSuccess;
 }
 
@@ -474,88 +451,45 @@ MStatus runKernels(const SelectionInputs& in, std::vector<std::uint8_t>& flags) 
 MStatus ztPointsSelection::initialize() {
     MStatus status;
     if (!(status = createPointSet(inPoints, "inPoints", "ip", true))) return status;
-    CHECK_MSTATUS(addAttribute(inPoints));
-
-    if (!(status = createSwitch(useVertexColor, "useVertexColor", "uvc", "ERROR in uniform.\n"))) {
-        return status;
-    }
-    CHECK_MSTATUS(addAttribute(useVertexColor));
-
-    MFnTypedAttribute typed;
-    inMesh = typed.create("inMesh", "im", MFnData::kMesh, MObject::kNullObj, &status);
-    CHECK_MSTATUS(status);
-    setSettingFlags(typed);
-    CHECK_MSTATUS(addAttribute(inMesh));
-
-    if (!(status = createSwitch(useInColor, "useInColor", "uic", "ERROR in uniform.\n"))) {
-        return status;
-    }
-    CHECK_MSTATUS(addAttribute(useInColor));
-
-    inColor = typed.create("inColor", "ic", MFnData::kVectorArray, MObject::kNullObj, &status);
-    if (!status) {
-        reportError("ERROR in inColor.\n", status);
-        return status;
-    }
-    setSettingFlags(typed);
-    CHECK_MSTATUS(addAttribute(inColor));
-
+    useVertexColor = zt::numericAttribute("useVertexColor", "uvc", MFnNumericData::kBoolean, 0,
+                                          zt::Range::none(), &status);
+    if (!status) return status;
+    inMesh = zt::meshAttribute("inMesh", "im");
+    useInColor = zt::numericAttribute("useInColor", "uic", MFnNumericData::kBoolean, 0,
+                                      zt::Range::none(), &status);
+    if (!status) return status;
+    inColor = zt::vectorArrayAttribute("inColor", "ic", &status);
+    if (!status) return status;
     if (!(status = createString(conditions, "conditions", "c", "ERROR in 'conditions'\n"))) {
         return status;
     }
-    CHECK_MSTATUS(addAttribute(conditions));
-
-    if (!(status = createSwitch(dotProdCondition, "dotProdCondition", "dpc",
-                                "ERROR in dotProdCondition.\n"))) {
-        return status;
-    }
-    CHECK_MSTATUS(addAttribute(dotProdCondition));
-
-    MFnNumericAttribute numeric;
-    dotProdVector = numeric.create("dotProdVector", "dpv", MFnNumericData::k3Float, 0, &status);
-    if (!status) {
-        reportError("ERROR in dotProdVector.\n", status);
-        return status;
-    }
-    setSettingFlags(numeric);
-    CHECK_MSTATUS(addAttribute(dotProdVector));
-
-    dotProdRange = numeric.create("dotProdRange", "dpr", MFnNumericData::kFloat, 0, &status);
-    if (!status) {
-        reportError("ERROR in dotProdRange.\n", status);
-        return status;
-    }
-    setSettingFlags(numeric);
-    CHECK_MSTATUS(numeric.setMin(-1.0));
-    CHECK_MSTATUS(numeric.setMax(1.0));
-    CHECK_MSTATUS(addAttribute(dotProdRange));
-
+    dotProdCondition = zt::numericAttribute("dotProdCondition", "dpc", MFnNumericData::kBoolean, 0,
+                                            zt::Range::none(), &status);
+    if (!status) return status;
+    dotProdVector = zt::numericAttribute("dotProdVector", "dpv", MFnNumericData::k3Float, 0,
+                                         zt::Range::none(), &status);
+    if (!status) return status;
+    dotProdRange = zt::numericAttribute("dotProdRange", "dpr", MFnNumericData::kFloat, 0,
+                                        zt::Range::between(-1.0, 1.0), &status);
+    if (!status) return status;
     if (!(status = createString(varName, "varName", "vn", "ERROR in 'varName'\n"))) return status;
-    varValue = numeric.create("varValue", "vv", MFnNumericData::k3Float, 0, &status);
-    CHECK_MSTATUS(status);
-    setSettingFlags(numeric);
-    MFnCompoundAttribute compound;
-    variables = compound.create("variables", "v", &status);
-    CHECK_MSTATUS(status);
-    CHECK_MSTATUS(compound.addChild(varName));
-    CHECK_MSTATUS(compound.addChild(varValue));
-    CHECK_MSTATUS(compound.setReadable(true));
-    CHECK_MSTATUS(compound.setWritable(true));
-    CHECK_MSTATUS(compound.setArray(true));
-    CHECK_MSTATUS(addAttribute(variables));
-
+    varValue = zt::numericAttribute("varValue", "vv", MFnNumericData::k3Float, 0);
+    variables = zt::compoundArrayAttribute("variables", "v", {varName, varValue});
     if (!(status = createPointSet(outPoints, "outPoints", "op", false))) return status;
-    CHECK_MSTATUS(addAttribute(outPoints));
     if (!(status = createPointSet(outPointsComplement, "outPointsComplement", "opc", false))) {
         return status;
     }
-    CHECK_MSTATUS(addAttribute(outPointsComplement));
 
-    for (const MObject* input :
-         {&inPoints, &conditions, &variables, &useVertexColor, &inMesh, &useInColor, &inColor,
-          &dotProdCondition, &dotProdVector, &dotProdRange}) {
-        CHECK_MSTATUS(attributeAffects(*input, outPoints));
-        CHECK_MSTATUS(attributeAffects(*input, outPointsComplement));
+    status = zt::addAttributes({inPoints, useVertexColor, inMesh, useInColor, inColor, conditions,
+                                dotProdCondition, dotProdVector, dotProdRange, variables, outPoints,
+                                outPointsComplement});
+    if (!status) return status;
+    for (const MObject* output : {&outPoints, &outPointsComplement}) {
+        status =
+            zt::declareAffects({inPoints, conditions, variables, useVertexColor, inMesh, useInColor,
+                                inColor, dotProdCondition, dotProdVector, dotProdRange},
+                               *output);
+        if (!status) return status;
     }
     return MS::kSuccess;
 }
