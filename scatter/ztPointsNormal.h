@@ -1,15 +1,25 @@
 #pragma once
-// ztPointsNormal: normals of the points' triangles.
-// Registered so scenes that use it load; its attributes and compute are not
-// built yet (see the status table in README.md).
+// ztPointsNormal: gives every point of a point set the flat face normal of
+// the mesh triangle it lies on ("triID"), as the "normal" channel. Use it for
+// point sets scattered without normals, or to refresh normals after the mesh
+// changed.
 
 #include <maya/MPxNode.h>
 #include <maya/MTypeId.h>
 
 class ztPointsNormal : public MPxNode {
 public:
+    ztPointsNormal() = default;
+    ~ztPointsNormal() override;
+
+    MStatus compute(const MPlug& plug, MDataBlock& data) override;
+
     static void* creator() { return new ztPointsNormal(); }
-    static MStatus initialize() { return MS::kSuccess; }
+    static MStatus initialize();
 
     static const MTypeId id;
+
+    static MObject inPoints;
+    static MObject inMesh;
+    static MObject outPoints;
 };
