@@ -1,0 +1,134 @@
+// ztPointsUV: UVs interpolated in the points' triangles, checked against the
+// plane's UV layout (u along +X, v along -Z over the plane's extent).
+
+#include <maya/MFnMesh.h>
+
+#include <cmath>
+
+#include "attributeTestScene.h"
+
+namespace {
+
+using PointsUV = AttributeScene;
+
+// UV of a point of the w x h plane centred at the origin.
+MVector planeUv(const MVector& p, double w, double h) {
+    return MVector(p.x / w + 0.5, 0.5 - p.z / h, 0.0);
+}
+
+TEST_F(PointsUV, TriangleCornersGetTheCornersUVs) {
+    ASSERT_TRUE(
+        mel("polyPlane -w 2 -h 4 -sx 2 -sy 1; createNode ztPointsUV -n puv;"
+            "connectAttr pPlaneShape1.outMesh puv.inMesh;"));
+    // The corners' UVs worked out from their positions.
+    MObject meshObject = plug("pPlaneShape1.outMesh").asMObject();
+    MFnMesh mesh(meshObject);
+    MIntArray counts, corners;
+    ASSERT_TRUE(mesh.getTriangles(counts, corners));
+    const int triangles = static_cast<int>(corners.length() / 3);
+    ASSERT_EQ(triangles, 4);
+
+    std::vector<int> ids;
+    std::vector<std::pair<double, double>> params;
+    for (int t = 0; t < triangles; ++t) {
+        for (auto p : {std::make_pair(0.0, 0.0), std::make_pair(1.0, 0.0), std::make_pair(0.0, 1.0),
+                       std::make_pair(1.0 / 3, 1.0 / 3)}) {
+            ids.push_back(t);
+            params.push_back(p);
+        }
+    }
+    ASSERT_TRUE(plug("puv.inPoints").setValue(pointSet(ids, params)));
+    const MVectorArray uv = vectors("puv.outUVs");
+    ASSERT_EQ(uv.length(), ids.size());
+    for (int t = 0; t < triangles; ++t) {
+        MVector cornerUv[3];
+        for (int j = 0; j < 3; ++j) {
+            MPoint p;
+            mesh.getPoint(corners[static_cast<unsigned int>(3 * t + j)], p);
+            cornerUv[j] = planeUv(MVector(p.x, p.y, p.z), 2.0, 4.0);
+        }
+        const MVector centre = (cornerUv[0] + cornerUv[1] + cornerUv[2]) / 3.0;
+        const MVector expected[4] = {cornerUv[0], cornerUv[1], cornerUv[2], centre};
+        for (int k = 0; k < 4; ++k) {
+            const MVector& got = uv[static_cast<unsigned int>(4 * t + k)];
+            EXPECT_NEAR(got.x, expected[k].x, 1e-6) << "triangle " << t << " point " << k;
+            EXPECT_NEAR(got.y, expected[k].y, 1e-6) << "triangle " << t << " point " << k;
+            EXPECT_EQ(got.z, 0.0);
+        }
+    }
+}
+
+TEST_F(PointsUV, ScatteredPointsGetTheUVOfTheirPosition) {
+    ASSERT_TRUE(
+        mel("polyPlane -w 6 -h 3 -sx 5 -sy 4; createNode ztScatterPoints -n sc;"
+            "connectAttr pPlaneShape1.outMesh sc.inMesh;"
+            "connectAttr pPlaneShape1.boundingBox sc.boundingBox; setAttr sc.radius 0.2;"
+            "createNode ztPointsUV -n puv; connectAttr pPlaneShape1.outMesh puv.inMesh;"
+            "connectAttr sc.outPoints puv.inPoints;"));
+    MFnArrayAttrsData points(plug("sc.outPoints").asMObject());
+    const MVectorArray position = points.getVectorData("position");
+    const MVectorArray uv = vectors("puv.outUVs");
+    ASSERT_GT(position.length(), 100u);
+    ASSERT_EQ(uv.length(), position.length());
+    for (unsigned int i = 0; i < uv.length(); ++i) {
+        const MVector expected = planeUv(position[i], 6.0, 3.0);
+        EXPECT_NEAR(uv[i].x, expected.x, 1e-5) << i;
+        EXPECT_NEAR(uv[i].y, expected.y, 1e-5) << i;
+    }
+
+    // A UV set index past the mesh's sets warns and reads the current set.
+    ASSERT_TRUE(mel("setAttr puv.uvSet 3;"));
+    MVectorArray again;
+    const std::string warnings = errorsOf([&] { again = vectors("puv.outUVs"); });
+    EXPECT_NE(warnings.find("ztPointsUV: UV set not found, using default UV set."),
+              std::string::npos)
+        << warnings;
+    ASSERT_EQ(again.length(), uv.length());
+    for (unsigned int i = 0; i < uv.length(); ++i) EXPECT_EQ(again[i], uv[i]);
+}
+
+TEST_F(PointsUV, BadPointsFailWithTheirMessageAndKeepTheOutput) {
+    ASSERT_TRUE(
+        mel("polyPlane -w 1 -h 1 -sx 1 -sy 1; createNode ztPointsUV -n puv;"
+            "connectAttr pPlaneShape1.outMesh puv.inMesh;"));
+    MPlug input = plug("puv.inPoints");
+    ASSERT_TRUE(input.setValue(pointSet({0, 1}, {{0.0, 0.0}, {0.5, 0.5}})));
+    ASSERT_EQ(vectors("puv.outUVs").length(), 2u);
+
+    struct Case {
+        MObject points;
+        const char* message;
+    };
+    MFnArrayAttrsData noUv;
+    MObject noUvData = noUv.create();
+    noUv.intArray("triID").append(0);
+    MFnArrayAttrsData noIds;
+    MObject noIdsData = noIds.create();
+    noIds.vectorArray("uv").append(MVector(0, 0, 0));
+    const Case cases[] = {
+        {pointSet({0, 2}, {{0, 0}, {0, 0}}),
+         "ztPointsUV: sample triId out of range, probably wrong inMesh input"},
+        {pointSet({-3}, {{0, 0}}),
+         "ztPointsUV: sample triId out of range, probably wrong inMesh input"},
+        {noUvData, "puv.inPointsMissing 'uv' attribute in point array"},
+        {noIdsData, "puv.inPointsMissing 'triID' attribute in point array"},
+        {pointSet({0, 1}, {{0, 0}}), "puv.inPoints: 'uv' has 1 elements"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(input.setValue(c.points));
+        MVectorArray kept;
+        const std::string messages = errorsOf([&] { kept = vectors("puv.outUVs"); });
+        EXPECT_NE(messages.find(c.message), std::string::npos) << messages;
+        EXPECT_EQ(kept.length(), 2u) << c.message;
+    }
+
+    // A node that never had a mesh.
+    ASSERT_TRUE(mel("createNode ztPointsUV -n bare;"));
+    ASSERT_TRUE(plug("bare.inPoints").setValue(pointSet({0}, {{0, 0}})));
+    MVectorArray none;
+    const std::string messages = errorsOf([&] { none = vectors("bare.outUVs"); });
+    EXPECT_NE(messages.find("bare.inMesh: please supply inMesh"), std::string::npos) << messages;
+    EXPECT_EQ(none.length(), 0u);
+}
+
+}  // namespace
