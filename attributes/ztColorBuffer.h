@@ -1,15 +1,26 @@
 #pragma once
-// ztColorBuffer: colours sampled from a shading network at point UVs.
-// Registered so scenes that use it load; its attributes and compute are not
-// built yet (see the status table in README.md).
+// ztColorBuffer: one colour per point from a texture or any shading network.
+// It takes the points' UVs (ztPointsUV.outUVs into inUVs), samples the
+// network connected to its inColor at every UV through the renderer, and
+// outputs the colours as a vector array (outColor), which the rotation,
+// scale and object id nodes take as their inColor.
 
 #include <maya/MPxNode.h>
 #include <maya/MTypeId.h>
 
 class ztColorBuffer : public MPxNode {
 public:
+    ztColorBuffer() = default;
+    ~ztColorBuffer() override;
+
+    MStatus compute(const MPlug& plug, MDataBlock& data) override;
+
     static void* creator() { return new ztColorBuffer(); }
-    static MStatus initialize() { return MS::kSuccess; }
+    static MStatus initialize();
 
     static const MTypeId id;
+
+    static MObject outColor;
+    static MObject inUVs;
+    static MObject inColor;
 };

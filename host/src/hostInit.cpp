@@ -18,6 +18,7 @@ void startHost() {
     registerGraphNodeTypes();
     registerMeshNodeTypes();
     registerViewportNodeTypes();
+    registerRenderNodeTypes();
     registerCoreCommands();
     registerMeshCommands();
     registerViewportCommands();

@@ -17,6 +17,7 @@ void newScene();
 void registerGraphNodeTypes();     // graph/: time, transform
 void registerMeshNodeTypes();      // mesh/: mesh
 void registerViewportNodeTypes();  // viewport/: camera
+void registerRenderNodeTypes();    // render/: file, ramp, colorConstant, place2dTexture
 void registerCoreCommands();       // commands/: createNode, setAttr, ...
 void registerMeshCommands();       // mesh/: polyPlane, polyCube, ...
 void registerViewportCommands();   // viewport/: playblast, viewFit
