@@ -33,6 +33,20 @@ MObject numericAttribute(const char* longName, const char* shortName, MFnNumeric
     return attribute;
 }
 
+MObject pointAttribute(const char* longName, const char* shortName, MStatus* status) {
+    MFnNumericAttribute numeric;
+    MStatus result;
+    MObject attribute = numeric.createPoint(longName, shortName, &result);
+    if (result) {
+        CHECK_MSTATUS(numeric.setKeyable(true));
+        CHECK_MSTATUS(numeric.setStorable(true));
+        CHECK_MSTATUS(numeric.setReadable(true));
+        CHECK_MSTATUS(numeric.setWritable(true));
+    }
+    report(longName, result, status);
+    return attribute;
+}
+
 MObject meshAttribute(const char* longName, const char* shortName, bool hidden, MStatus* status) {
     MFnTypedAttribute typed;
     MStatus result;

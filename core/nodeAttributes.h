@@ -29,6 +29,10 @@ MObject numericAttribute(const char* longName, const char* shortName, MFnNumeric
                          double defaultValue, Range range = Range::none(),
                          MStatus* status = nullptr);
 
+// A point of three floats (children <longName>X, Y, Z, short names with
+// x, y, z), default (0, 0, 0), with the flags of a numeric setting.
+MObject pointAttribute(const char* longName, const char* shortName, MStatus* status = nullptr);
+
 // A typed input holding a mesh (default null): keyable, storable, readable,
 // writable, hidden when asked.
 MObject meshAttribute(const char* longName, const char* shortName, bool hidden = false,

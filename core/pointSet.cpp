@@ -3,6 +3,7 @@
 #include <maya/MFnTypedAttribute.h>
 #include <maya/MIOStream.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace zt {
@@ -112,6 +113,18 @@ std::vector<unsigned int> toUnsigned(const MIntArray& values) {
         flat[i] = static_cast<unsigned int>(values[i]);
     }
     return flat;
+}
+
+std::vector<float> keepElements(const std::vector<float>& values, std::size_t width,
+                                const std::vector<std::uint8_t>& keep) {
+    std::vector<float> kept;
+    const std::size_t count = width > 0 ? std::min(values.size() / width, keep.size()) : 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!keep[i]) continue;
+        kept.insert(kept.end(), values.begin() + static_cast<std::ptrdiff_t>(i * width),
+                    values.begin() + static_cast<std::ptrdiff_t>((i + 1) * width));
+    }
+    return kept;
 }
 
 void appendFloat3(MVectorArray& out, const float* xyz, std::size_t count) {

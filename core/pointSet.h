@@ -13,6 +13,7 @@
 #include <maya/MVectorArray.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace zt {
@@ -36,6 +37,11 @@ std::vector<float> toFloat3(const MVectorArray& values);
 std::vector<float> toFloat2(const MVectorArray& values);
 std::vector<float> toFloat(const MDoubleArray& values);
 std::vector<unsigned int> toUnsigned(const MIntArray& values);
+
+// The elements of a flat array (`width` values each) whose keep flag is set,
+// in order. Elements without a flag are dropped.
+std::vector<float> keepElements(const std::vector<float>& values, std::size_t width,
+                                const std::vector<std::uint8_t>& keep);
 
 // Appends `count` elements of a flat array to a Maya array, widening to double.
 void appendFloat3(MVectorArray& out, const float* xyz, std::size_t count);

@@ -9,6 +9,7 @@
 #include <maya/MVectorArray.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "core/channels.h"
@@ -105,6 +106,29 @@ bool checkChannelLengths(MFnArrayAttrsData& pointSet, unsigned int count, const 
         MGlobal::displayError(plug.name() + ": channel '" + names[i] + "' has " +
                               std::to_string(length).c_str() + " elements, expected " +
                               std::to_string(count).c_str());
+        return false;
+    }
+    return true;
+}
+
+bool requireChannelLength(MFnArrayAttrsData& pointSet, const char* name, unsigned int count,
+                          const MPlug& plug) {
+    unsigned int length = 0;
+    if (channelLength(pointSet, name, length) && length == count) return true;
+    MGlobal::displayError(plug.name() + ": channel '" + name + "' has " +
+                          std::to_string(length).c_str() + " elements, expected " +
+                          std::to_string(count).c_str());
+    return false;
+}
+
+bool requireFinite(const std::vector<float>& values, unsigned int width, const MPlug& plug,
+                   const char* what) {
+    for (std::size_t k = 0; k < values.size(); ++k) {
+        if (std::isfinite(values[k])) continue;
+        const std::size_t element = width > 0 ? k / width : k;
+        MGlobal::displayError(plug.name() + ": " + what +
+                              " holds a value that is not a finite number (element " +
+                              std::to_string(element).c_str() + ")");
         return false;
     }
     return true;

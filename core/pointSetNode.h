@@ -61,6 +61,18 @@ unsigned int pointCount(MFnArrayAttrsData& pointSet);
 // <count>" for the first channel that differs and returns false.
 bool checkChannelLengths(MFnArrayAttrsData& pointSet, unsigned int count, const MPlug& plug);
 
+// True when channel `name` (of any point-set type) has `count` elements.
+// Otherwise displays "<plug>: channel '<name>' has <k> elements, expected
+// <count>" and returns false.
+bool requireChannelLength(MFnArrayAttrsData& pointSet, const char* name, unsigned int count,
+                          const MPlug& plug);
+
+// True when every value of a flat array is a finite number. Otherwise
+// displays "<plug>: <what> holds a value that is not a finite number
+// (element <i>)", i counted in elements of `width` values, and returns false.
+bool requireFinite(const std::vector<float>& values, unsigned int width, const MPlug& plug,
+                   const char* what);
+
 // Copies the vector, double and int channels of `in` whose names are not in
 // `excluded` into `out`, keeping only the elements whose keep flag is set,
 // in input order (one flag per point). Channels of any other type are

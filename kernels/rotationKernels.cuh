@@ -10,6 +10,7 @@
 // per random channel) both backends give the same bits.
 // Included by ztNodes.cu inside each backend's namespace.
 
+#include "kernels/paintedLayersKernels.cuh"
 #include "kernels/vectorKernels.cuh"
 
 // Everything one launch of computeDirectionVector reads and writes, as raw
@@ -55,11 +56,6 @@ ZT_HD inline float clampRotation(float x, float a, float b) {
     return x;
 }
 
-// A per-corner value at the point: A - u A - v A + u B + v C.
-ZT_HD inline float barycentric(float a, float b, float c, float u, float v) {
-    return a - u * a - v * a + u * b + v * c;
-}
-
 // Pool value k positions after the point's own index, wrapping at the pool size.
 ZT_HD inline float poolValue(const DirectionVectorArgs& args, ElementIndex i, unsigned int k) {
     const std::size_t index = (static_cast<std::size_t>(i) + k) % args.randomsNumber;
@@ -91,34 +87,31 @@ ZT_HD inline void applyColor(float& r, float& g, float& b, bool add, float k, fl
 ZT_HD inline void applyLayers(const DirectionVectorArgs& args, ElementIndex i, float& r, float& g,
                               float& b) {
     const std::size_t t = args.samplesTriID[i];
-    const std::size_t corners[3] = {args.triIds[3 * t], args.triIds[3 * t + 1],
-                                    args.triIds[3 * t + 2]};
+    const unsigned int corners[3] = {args.triIds[3 * t], args.triIds[3 * t + 1],
+                                     args.triIds[3 * t + 2]};
     const float u = args.uvs[2 * static_cast<std::size_t>(i)];
     const float v = args.uvs[2 * static_cast<std::size_t>(i) + 1];
     for (unsigned short layer = 0; layer < args.layersCount; ++layer) {
         if (args.activeLayer > -1 && layer != args.activeLayer) continue;
         const float weight = args.weights[layer];
         const short type = args.layerTypes[layer];
-        const std::size_t layerBase = static_cast<std::size_t>(layer) * args.meshPointsCount;
-        const float* ca = args.colors + 4 * (layerBase + corners[0]);
-        const float* cb = args.colors + 4 * (layerBase + corners[1]);
-        const float* cc = args.colors + 4 * (layerBase + corners[2]);
-        const float alpha =
-            barycentric(clampRotation(ca[3], 0.0f, 1.0f), clampRotation(cb[3], 0.0f, 1.0f),
-                        clampRotation(cc[3], 0.0f, 1.0f), u, v);
-        if (type == 1 && alpha == 0.0f) {
+        const LayerColor color = layerColorAt(args.colors, args.meshPointsCount, layer, corners[0],
+                                              corners[1], corners[2], u, v);
+        if (type == 1 && color.a == 0.0f) {
             args.visible[i] = 0;
             continue;
         }
         args.visible[i] = 1;
-        if (weight == 0.0f || alpha == 0.0f) continue;
-        // Red is clamped per corner; green and blue are not.
+        if (weight == 0.0f || color.a == 0.0f) continue;
+        // Red is clamped to [-1, 1] per corner before interpolation; green
+        // and blue are used as painted.
+        const float* layerColors =
+            args.colors + 4 * (static_cast<std::size_t>(layer) * args.meshPointsCount);
         const float red =
-            barycentric(clampRotation(ca[0], -1.0f, 1.0f), clampRotation(cb[0], -1.0f, 1.0f),
-                        clampRotation(cc[0], -1.0f, 1.0f), u, v);
-        const float green = barycentric(ca[1], cb[1], cc[1], u, v);
-        const float blue = barycentric(ca[2], cb[2], cc[2], u, v);
-        applyColor(r, g, b, type == 1, alpha * weight, red, green, blue);
+            barycentric(clampRotation(layerColors[4 * corners[0]], -1.0f, 1.0f),
+                        clampRotation(layerColors[4 * corners[1]], -1.0f, 1.0f),
+                        clampRotation(layerColors[4 * corners[2]], -1.0f, 1.0f), u, v);
+        applyColor(r, g, b, type == 1, color.a * weight, red, color.g, color.b);
     }
 }
 
