@@ -346,6 +346,68 @@ TEST_F(MeshShape, PolyColorPerVertexPaintsRangesSetsAndGradients) {
     EXPECT_EQ(count, 8);
 }
 
+TEST_F(MeshShape, PolyColorSetCreatesRenamesCopiesDeletesAndSwitchesSets) {
+    run("polyPlane -w 2 -h 2 -sx 1 -sy 1 -n quad");  // 4 vertices
+    MFnMesh fn(node("quadShape"));
+    EXPECT_EQ(run("polyColorSet -q -allColorSets quad").length(), 0u);
+    EXPECT_EQ(run("polyColorSet -q -currentColorSet quad").length(), 0u);
+
+    // The first set created becomes current; creating an existing name keeps it.
+    run("polyColorSet -create -colorSet paint quad");
+    run("polyColorPerVertex -rgb 1 0.5 0 -a 0.75 -colorSetName paint quad.vtx[1]");
+    run("polyColorSet -cr -cs mask quadShape");
+    run("polyColorSet -create -colorSet paint quad");
+    MStringArray sets = run("polyColorSet -q -acs quad");
+    ASSERT_EQ(sets.length(), 2u);
+    EXPECT_EQ(sets[0], MString("paint"));
+    EXPECT_EQ(sets[1], MString("mask"));
+    EXPECT_EQ(run("polyColorSet -q -ccs quad")[0], MString("paint"));
+    MColorArray colors;
+    const MString paint("paint");
+    ASSERT_TRUE(fn.getVertexColors(colors, &paint));
+    EXPECT_EQ(colors[1], MColor(1.f, 0.5f, 0.f, 0.75f));
+
+    // Switching the current set changes what painting without a set name
+    // and reading without one see.
+    run("polyColorSet -currentColorSet -colorSet mask quad");
+    EXPECT_EQ(run("polyColorSet -q -currentColorSet quad")[0], MString("mask"));
+    run("polyColorPerVertex -a 0 quad.vtx[0]");
+    const MColor unset(9.f, 9.f, 9.f, 9.f);
+    ASSERT_TRUE(fn.getVertexColors(colors, nullptr, &unset));
+    EXPECT_EQ(colors[0], MColor(0.f, 0.f, 0.f, 0.f));
+    EXPECT_EQ(colors[1], unset);
+
+    // Copy keeps the colours; rename keeps a current set current; delete
+    // moves the current set to the first remaining one.
+    run("polyColorSet -copy -colorSet paint -newColorSet paint2 quad");
+    const MString copied("paint2");
+    ASSERT_TRUE(fn.getVertexColors(colors, &copied, &unset));
+    EXPECT_EQ(colors[1], MColor(1.f, 0.5f, 0.f, 0.75f));
+    EXPECT_EQ(colors[2], unset);
+    run("polyColorSet -rename -colorSet mask -newColorSet hide quad");
+    EXPECT_EQ(run("polyColorSet -q -ccs quad")[0], MString("hide"));
+    run("polyColorSet -delete -colorSet hide quad");
+    sets = run("polyColorSet -q -allColorSets quad");
+    ASSERT_EQ(sets.length(), 2u);
+    EXPECT_EQ(sets[1], MString("paint2"));
+    EXPECT_EQ(run("polyColorSet -q -ccs quad")[0], MString("paint"));
+
+    EXPECT_NE(runFailing("polyColorSet -delete -colorSet none quad").find("none"),
+              std::string::npos);
+    EXPECT_NE(runFailing("polyColorSet -currentColorSet -colorSet none quad").find("none"),
+              std::string::npos);
+    EXPECT_NE(runFailing("polyColorSet -rename -colorSet paint -newColorSet paint2 quad")
+                  .find("already exists"),
+              std::string::npos);
+    EXPECT_NE(runFailing("polyColorSet -create quad").find("needs -colorSet"), std::string::npos);
+    EXPECT_NE(runFailing("polyColorSet -rename -colorSet paint quad").find("needs -newColorSet"),
+              std::string::npos);
+    EXPECT_NE(
+        runFailing("polyColorSet -create -delete -colorSet a quad").find("cannot be combined"),
+        std::string::npos);
+    EXPECT_EQ(fn.numColorSets(), 2);
+}
+
 TEST_F(MeshShape, BoundingBoxConnectsCompoundToCompoundAndStaysCurrent) {
     static const bool registered = zt::host::registerBuiltinNodeType(
         "meshTestBoxReader", MTypeId(0x7F00D1), &BoxReader::creator, &BoxReader::initialize,

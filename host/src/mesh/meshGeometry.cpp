@@ -248,6 +248,35 @@ ColorSet& MeshGeometry::createColorSet(const std::string& name) {
     return colorSets_.back();
 }
 
+void MeshGeometry::deleteColorSet(const std::string& name) {
+    const auto found = std::find_if(colorSets_.begin(), colorSets_.end(),
+                                    [&](const ColorSet& s) { return s.name == name; });
+    if (found == colorSets_.end()) throw MeshError(setNotFound("colour", name));
+    colorSets_.erase(found);
+    if (currentColorSet_ == name) {
+        currentColorSet_ = colorSets_.empty() ? std::string() : colorSets_.front().name;
+    }
+}
+
+void MeshGeometry::renameColorSet(const std::string& name, const std::string& newName) {
+    ColorSet* s = findColorSet(name);
+    if (!s) throw MeshError(setNotFound("colour", name));
+    if (newName.empty()) throw MeshError("a colour set needs a name");
+    if (newName == name) return;
+    if (findColorSet(newName)) throw MeshError("colour set \"" + newName + "\" already exists");
+    s->name = newName;
+    if (currentColorSet_ == name) currentColorSet_ = newName;
+}
+
+void MeshGeometry::copyColorSet(const std::string& name, const std::string& newName) {
+    const ColorSet* s = findColorSet(name);
+    if (!s) throw MeshError(setNotFound("colour", name));
+    ColorSet copy = *s;
+    createColorSet(newName);  // checks the new name
+    copy.name = newName;
+    *findColorSet(newName) = std::move(copy);
+}
+
 void MeshGeometry::setVertexColor(const std::string& set, int vertex,
                                   const std::array<float, 4>& rgba) {
     ColorSet* s = findColorSet(set);

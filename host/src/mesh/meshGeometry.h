@@ -118,6 +118,13 @@ public:
     // Adds a set with no vertex coloured; MeshError when it exists. The
     // first set created becomes the current one.
     ColorSet& createColorSet(const std::string& name);
+    // Removes a set (MeshError for unknown names); the current set moves to
+    // the first remaining one, or none.
+    void deleteColorSet(const std::string& name);
+    // Renames a set, or adds a copy of it under a new name; MeshError for an
+    // unknown source or a target name in use. A renamed current set stays current.
+    void renameColorSet(const std::string& name, const std::string& newName);
+    void copyColorSet(const std::string& name, const std::string& newName);
     void setVertexColor(const std::string& set, int vertex, const std::array<float, 4>& rgba);
 
     // Faults in the topology, as one message; empty when valid: counts of at

@@ -1,6 +1,7 @@
 // Mesh commands: the primitives (polyPlane, polyCube, polySphere), mesh
 // import and a new scene (file), vertex colour painting
-// (polyColorPerVertex) and mesh statistics (polyEvaluate).
+// (polyColorPerVertex), colour sets (polyColorSet) and mesh statistics
+// (polyEvaluate).
 //
 //   polyPlane -w 10 -h 10 -sx 20 -sy 20 -n ground;   // -> ground groundShape
 //   file -import "rock.obj";                         // -> rock rockShape
@@ -387,6 +388,94 @@ void registerPolyColorPerVertex() {
     commands::registerCommand(std::move(paint));
 }
 
+// polyColorSet with the full host's flags: -create, -delete, -rename and
+// -copy of the set named by -colorSet (-newColorSet names the target),
+// -currentColorSet to make it current, and in query mode -currentColorSet
+// and -allColorSets. -clamped and -representation are accepted for scripts
+// written for the full host; colour sets here are always RGBA and unclamped.
+//
+//   polyColorSet -create -colorSet mask ground;
+//   polyColorSet -currentColorSet -colorSet mask ground;
+//   polyColorSet -q -allColorSets ground;          // {"colorSet1", "mask"}
+void registerPolyColorSet() {
+    CommandSpec sets;
+    sets.name = "polyColorSet";
+    sets.queryable = true;
+    sets.flags = {{"acs", "allColorSets", {}},
+                  {"cla", "clamped", {ArgType::kBool}},
+                  {"cs", "colorSet", {ArgType::kString}},
+                  {"cp", "copy", {}},
+                  {"cr", "create", {}},
+                  {"ccs", "currentColorSet", {}},
+                  {"d", "delete", {}},
+                  {"nc", "newColorSet", {ArgType::kString}},
+                  {"rn", "rename", {}},
+                  {"rpt", "representation", {ArgType::kString}}};
+    sets.minPositional = 1;
+    sets.maxPositional = 1;
+    sets.handler = [](const ParsedArgs& args, CommandResult& result) {
+        const MObject shape = meshShapeNamed("polyColorSet", args.positionalString(0));
+        if (args.isQuery()) {
+            MObject keep;
+            std::string error;
+            const MeshGeometry* mesh = meshGeometryOf(shape, keep, &error);
+            if (!mesh) throw CommandError("polyColorSet: " + error);
+            std::vector<std::string> names;
+            if (args.isFlagSet("allColorSets")) {
+                for (const ColorSet& set : mesh->colorSets()) names.push_back(set.name);
+            } else if (args.isFlagSet("currentColorSet")) {
+                if (!mesh->currentColorSetName().empty())
+                    names.push_back(mesh->currentColorSetName());
+            } else {
+                throw CommandError("polyColorSet: query -currentColorSet or -allColorSets");
+            }
+            result = Value(names);
+            return;
+        }
+        const char* actions[] = {"create", "delete", "rename", "copy", "currentColorSet"};
+        std::string action;
+        for (const char* a : actions) {
+            if (!args.isFlagSet(a)) continue;
+            if (!action.empty()) {
+                throw CommandError("polyColorSet: -" + action + " and -" + a +
+                                   " cannot be combined");
+            }
+            action = a;
+        }
+        if (action.empty()) {
+            throw CommandError(
+                "polyColorSet: give -create, -delete, -rename, -copy or -currentColorSet");
+        }
+        const std::string set = args.flagString("colorSet");
+        if (set.empty()) throw CommandError("polyColorSet: -" + action + " needs -colorSet");
+        const std::string newSet = args.flagString("newColorSet");
+        if ((action == "rename" || action == "copy") && newSet.empty()) {
+            throw CommandError("polyColorSet: -" + action + " needs -newColorSet");
+        }
+        std::string error;
+        const MStatus status = editMeshGeometry(
+            shape,
+            [&](MeshGeometry& mesh) {
+                if (action == "create") {
+                    // An existing set of that name is kept as it is.
+                    if (!mesh.findColorSet(set)) mesh.createColorSet(set);
+                } else if (action == "delete") {
+                    mesh.deleteColorSet(set);
+                } else if (action == "rename") {
+                    mesh.renameColorSet(set, newSet);
+                } else if (action == "copy") {
+                    mesh.copyColorSet(set, newSet);
+                } else {
+                    mesh.setCurrentColorSet(set);
+                }
+            },
+            &error);
+        if (!status) throw CommandError("polyColorSet: " + error);
+        result = Value(action == "rename" || action == "copy" ? newSet : set);
+    };
+    commands::registerCommand(std::move(sets));
+}
+
 void registerPolyEvaluate() {
     CommandSpec evaluate;
     evaluate.name = "polyEvaluate";
@@ -427,6 +516,7 @@ void registerMeshCommands() {
     registerPrimitives();
     registerFile();
     registerPolyColorPerVertex();
+    registerPolyColorSet();
     registerPolyEvaluate();
 }
 
