@@ -199,6 +199,18 @@ TEST_F(ShadedSurfaces, PlanesShowTheHeadLightAngle) {
     const Rgb wire =
         toRgb(zt::host::kWireColour[0], zt::host::kWireColour[1], zt::host::kWireColour[2]);
     EXPECT_TRUE(colourNearby(image, corner.x, centre.y, wire, 2, 1)) << "the plane's edge";
+    // The polygon's four edges, not the diagonal of its triangles: the wire
+    // pixels are the outline of the square.
+    const PixelBox wires = boxOfColour(image, wire, 2);
+    const Pixel opposite = project(camera, MPoint(-2, 0, -2), w, h);
+    EXPECT_NEAR(wires.minX, opposite.x, 1);
+    EXPECT_NEAR(wires.maxX, corner.x, 1);
+    int inside = 0;
+    for (int y = wires.minY + 2; y <= wires.maxY - 2; ++y)
+        for (int x = wires.minX + 2; x <= wires.maxX - 2; ++x)
+            if (colourNear(image, x, y, wire, 2)) ++inside;
+    EXPECT_EQ(inside, 0) << "no diagonal";
+    EXPECT_GE(wires.count, 4 * (wires.maxX - wires.minX) - 8);
     EXPECT_FALSE(zt::mel::executeText("modelEditor -e -displayAppearance shiny;"));
 }
 

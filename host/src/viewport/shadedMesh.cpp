@@ -75,6 +75,18 @@ void pushNormal(std::vector<float>& out, const Normal& n) {
 ShadedTriangles shadeMesh(const MeshGeometry& mesh, ShadingMode mode, const ColorSet* colours) {
     static const Normal kUp = {0.0, 0.0, 1.0};
     ShadedTriangles out;
+    if (mode == ShadingMode::kWireframe) {
+        for (const std::pair<int, int>& edge : meshEdges(mesh)) {
+            for (int v : {edge.first, edge.second}) {
+                const Vec3 p = mesh.point(v);
+                out.positions.push_back(static_cast<float>(p.x));
+                out.positions.push_back(static_cast<float>(p.y));
+                out.positions.push_back(static_cast<float>(p.z));
+                pushNormal(out.normals, kUp);
+            }
+        }
+        return out;
+    }
     const std::vector<Vec3> faceNormals = weightedFaceNormals(mesh);
     std::vector<Normal> unitFace(faceNormals.size());
     for (std::size_t f = 0; f < faceNormals.size(); ++f) unitFace[f] = unitOr(faceNormals[f], kUp);
@@ -211,7 +223,8 @@ void drawShadedTriangles(const ShadedTriangles& triangles, ShadingMode mode) {
             glColor4f(kSurfaceGrey, kSurfaceGrey, kSurfaceGrey, 1.0f);
         }
     }
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(triangles.positions.size() / 3));
+    glDrawArrays(mode == ShadingMode::kWireframe ? GL_LINES : GL_TRIANGLES, 0,
+                 static_cast<GLsizei>(triangles.positions.size() / 3));
     glPopClientAttrib();
     glPopAttrib();
 }

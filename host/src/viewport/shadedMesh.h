@@ -41,7 +41,8 @@ enum class ShadingMode {
 
 // Triangles ready for glDrawArrays: three corners each, corner k of
 // triangle t at index 3t + k. Colours are RGBA per corner, or empty when
-// the surface has the material grey.
+// the surface has the material grey. In wireframe mode the corners are
+// instead the two ends of each polygon edge (GL_LINES).
 struct ShadedTriangles {
     std::vector<float> positions;  // 3 floats per corner
     std::vector<float> normals;    // 3 floats per corner, unit length
@@ -52,7 +53,8 @@ struct ShadedTriangles {
 };
 
 // The mesh triangulated (MFnMesh::getTriangles order) with normals for the
-// mode (kWireframe gets flat normals). With `colours` the corners take the
+// mode; for kWireframe its edges, each once, with no colours. With
+// `colours` the corners take the
 // vertex colours of that set, and vertices it leaves unset the surface
 // grey. Polygons without area get the normal (0, 0, 1).
 ShadedTriangles shadeMesh(const MeshGeometry& mesh, ShadingMode mode,
