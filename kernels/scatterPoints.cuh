@@ -58,6 +58,10 @@ struct Candidates {
     DeviceVector<unsigned int> triId, cellId;
     unsigned int count = 0;
 
+    // What allocate(n) takes per candidate: the seven arrays above.
+    static constexpr unsigned long long kBytesPerCandidate =
+        5 * sizeof(float) + 2 * sizeof(unsigned int);
+
     void allocate(unsigned int n) {
         count = n;
         x.resize(n);
@@ -673,7 +677,8 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
         const unsigned int n = candidateCount(pass, expected, settings.randomsMultiplier, carried,
                                               hostMesh.pointCount, result.reachedCandidateCap);
         if (timings) timings->candidates += n;
-        if (!checkDeviceMemory(24ull * n + 8)) return KernelStatus::NotEnoughMemory;
+        if (!checkDeviceMemory(Candidates::kBytesPerCandidate * n))
+            return KernelStatus::NotEnoughMemory;
         Candidates candidates;
         candidates.allocate(n);
         switch (pass) {

@@ -16,6 +16,8 @@
 #include <maya/MVectorArray.h>
 
 #include <cmath>
+#include <cstdio>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -115,6 +117,58 @@ void addLimitedSetting(MObject& attribute, const char* longName, const char* sho
 bool allFinite(const std::vector<float>& values) {
     for (const float v : values) {
         if (!std::isfinite(v)) return false;
+    }
+    return true;
+}
+
+// The radius attribute's minimum; a smaller value arriving through a
+// connection is raised to it (smaller radii only multiply the candidates
+// until the cap undersamples).
+constexpr float kMinimumRadius = 0.001f;
+
+// Axis-aligned bounds of the mesh vertices (x, y, z triples).
+struct Bounds {
+    float lo[3] = {0.0f, 0.0f, 0.0f};
+    float hi[3] = {0.0f, 0.0f, 0.0f};
+};
+
+Bounds boundsOf(const std::vector<float>& points) {
+    Bounds b;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const std::size_t axis = i % 3;
+        if (i < 3 || points[i] < b.lo[axis]) b.lo[axis] = points[i];
+        if (i < 3 || points[i] > b.hi[axis]) b.hi[axis] = points[i];
+    }
+    return b;
+}
+
+// Summed triangle area in double precision (indices are checked against
+// the vertex count; the mesh's own triangulation always passes).
+double totalArea(const std::vector<float>& points, const std::vector<unsigned int>& triangles) {
+    double total = 0.0;
+    const std::size_t vertices = points.size() / 3;
+    for (std::size_t t = 0; t + 2 < triangles.size(); t += 3) {
+        if (triangles[t] >= vertices || triangles[t + 1] >= vertices ||
+            triangles[t + 2] >= vertices)
+            continue;
+        const float* a = &points[3u * triangles[t]];
+        const float* b = &points[3u * triangles[t + 1]];
+        const float* c = &points[3u * triangles[t + 2]];
+        const double u[3] = {double(b[0]) - a[0], double(b[1]) - a[1], double(b[2]) - a[2]};
+        const double v[3] = {double(c[0]) - a[0], double(c[1]) - a[1], double(c[2]) - a[2]};
+        const double x = u[1] * v[2] - u[2] * v[1], y = u[2] * v[0] - u[0] * v[2],
+                     z = u[0] * v[1] - u[1] * v[0];
+        total += 0.5 * std::sqrt(x * x + y * y + z * z);
+    }
+    return total;
+}
+
+// Whether triangle areas can be computed in single precision: products of
+// two edge lengths must stay finite.
+bool areaFitsInFloat(const Bounds& b) {
+    for (int axis = 0; axis < 3; ++axis) {
+        const float extent = b.hi[axis] - b.lo[axis];
+        if (!std::isfinite(extent * extent)) return false;
     }
     return true;
 }
@@ -260,7 +314,7 @@ MStatus ztScatterPoints::compute(const MPlug& plug, MDataBlock& data) {
         reportError("ERROR getting inMesh", status);
         return status;
     }
-    const float r = data.inputValue(radius).asFloat();
+    float r = data.inputValue(radius).asFloat();
     data.inputValue(addAll).asBool();
     data.inputValue(mode).asShort();
     MFnMesh meshFn(meshHandle.asMesh(), &status);
@@ -270,7 +324,6 @@ MStatus ztScatterPoints::compute(const MPlug& plug, MDataBlock& data) {
     }
 
     zt::ScatterSettings settings;
-    settings.radius = r;
     settings.phaseMap = phaseMap;
     settings.bboxMinX = data.inputValue(boundingBoxMinX).asFloat();
     settings.bboxMinY = data.inputValue(boundingBoxMinY).asFloat();
@@ -304,10 +357,36 @@ MStatus ztScatterPoints::compute(const MPlug& plug, MDataBlock& data) {
         return MS::kSuccess;
     }
 
+    // Mesh vertices, read before the box is judged: a box of zeros is the
+    // right box for a mesh collapsed onto the origin.
+    MFloatPointArray meshPoints;
+    status = meshFn.getPoints(meshPoints, MSpace::kObject);
+    if (!status) {
+        reportError("ERROR meshFn.getPoints", status);
+        return status;
+    }
+    std::vector<float> points(3u * static_cast<std::size_t>(meshPoints.length()));
+    for (unsigned int i = 0; i < meshPoints.length(); ++i) {
+        points[3u * i] = meshPoints[i].x;
+        points[3u * i + 1] = meshPoints[i].y;
+        points[3u * i + 2] = meshPoints[i].z;
+    }
+    const Bounds meshBounds = boundsOf(points);
+
     if (settings.bboxMinX == 0.0f && settings.bboxMinY == 0.0f && settings.bboxMinZ == 0.0f &&
         settings.bboxMaxX == 0.0f && settings.bboxMaxZ == 0.0f) {
+        bool meshAtOrigin = allFinite(points);
+        for (int axis = 0; axis < 3; ++axis)
+            meshAtOrigin =
+                meshAtOrigin && meshBounds.lo[axis] == 0.0f && meshBounds.hi[axis] == 0.0f;
+        if (meshAtOrigin) {
+            // All vertices coincide: no area to scatter on, which is not an
+            // error; the output keeps what it held.
+            data.setClean(plug);
+            return MS::kSuccess;
+        }
         const MString boxName = MPlug(thisMObject(), boundingBox).name();
-        MGlobal::displayError(boxName + ": plug-in bouinding box attribute or type: dgdirty " +
+        MGlobal::displayError(boxName + ": plug-in bounding box attribute or type: dgdirty " +
                               boxName + " in command line if bbox already connected");
         return MS::kFailure;
     }
@@ -325,6 +404,15 @@ MStatus ztScatterPoints::compute(const MPlug& plug, MDataBlock& data) {
                               ": the radius must be a positive finite number");
         return MS::kFailure;
     }
+    if (r < kMinimumRadius) {
+        char text[96];
+        std::snprintf(text, sizeof text, ": radius %g is below the minimum %g; %g is used",
+                      static_cast<double>(r), static_cast<double>(kMinimumRadius),
+                      static_cast<double>(kMinimumRadius));
+        MGlobal::displayWarning(MPlug(thisMObject(), radius).name() + text);
+        r = kMinimumRadius;
+    }
+    settings.radius = r;
 
     const int seedValue = data.inputValue(seed).asInt();
     const int multiplier = data.inputValue(randomsMultipler).asInt();
@@ -361,28 +449,51 @@ MStatus ztScatterPoints::compute(const MPlug& plug, MDataBlock& data) {
         }
     }
 
-    // Mesh: vertex positions as floats, triangles in getTriangles order.
-    MFloatPointArray meshPoints;
-    status = meshFn.getPoints(meshPoints, MSpace::kObject);
-    if (!status) {
-        reportError("ERROR meshFn.getPoints", status);
-        return status;
-    }
-    std::vector<float> points(3u * static_cast<std::size_t>(meshPoints.length()));
-    for (unsigned int i = 0; i < meshPoints.length(); ++i) {
-        points[3u * i] = meshPoints[i].x;
-        points[3u * i + 1] = meshPoints[i].y;
-        points[3u * i + 2] = meshPoints[i].z;
-    }
     if (!allFinite(points)) {
         MGlobal::displayError(MPlug(thisMObject(), inMesh).name() +
                               ": the mesh has vertex positions that are not finite numbers");
         return MS::kFailure;
     }
+    if (!areaFitsInFloat(meshBounds)) {
+        MGlobal::displayError(MPlug(thisMObject(), inMesh).name() +
+                              ": the mesh is too large to scatter on (its extent squared "
+                              "exceeds the single-precision range)");
+        return MS::kFailure;
+    }
+
+    // A box that is inverted, or that leaves the whole mesh outside (below
+    // its minimum on any axis, or beyond its maximum in x or z; the grid is
+    // unbounded upwards), gives no points.
+    const bool inverted =
+        settings.bboxMaxX < settings.bboxMinX || settings.bboxMaxZ < settings.bboxMinZ;
+    const bool disjoint =
+        meshBounds.hi[0] < settings.bboxMinX || meshBounds.lo[0] > settings.bboxMaxX ||
+        meshBounds.hi[1] < settings.bboxMinY || meshBounds.hi[2] < settings.bboxMinZ ||
+        meshBounds.lo[2] > settings.bboxMaxZ;
+    if (inverted || disjoint) {
+        MGlobal::displayWarning(
+            MPlug(thisMObject(), boundingBox).name() +
+            (inverted ? ": the bounding box is inverted (a maximum below its minimum)"
+                      : ": the bounding box does not overlap the mesh") +
+            "; the output has no points");
+        status = outHandle.set(outputData);
+        if (!status) {
+            reportError("ERROR\n", status);
+            return status;
+        }
+        data.setClean(plug);
+        return MS::kSuccess;
+    }
+    // Mesh: vertex positions as floats, triangles in getTriangles order.
     MIntArray triangleCounts, triangleVertices;
     CHECK_MSTATUS(meshFn.getTriangles(triangleCounts, triangleVertices));
     const std::vector<unsigned int> triangles = zt::toUnsigned(triangleVertices);
     data.inputValue(partial).asBool();
+    if (!(totalArea(points, triangles) <= std::numeric_limits<float>::max())) {
+        MGlobal::displayError(MPlug(thisMObject(), inMesh).name() +
+                              ": the mesh's area exceeds the single-precision range");
+        return MS::kFailure;
+    }
 
     zt::ScatterMesh mesh;
     mesh.points = points.data();
@@ -405,6 +516,12 @@ MStatus ztScatterPoints::compute(const MPlug& plug, MDataBlock& data) {
         // Not an error: the output keeps what it held.
         data.setClean(plug);
         return MS::kSuccess;
+    }
+    if (!allFinite(result.positions) || !allFinite(result.uvs) || !allFinite(result.normals)) {
+        MGlobal::displayError(MPlug(thisMObject(), outPoints).name() +
+                              ": the scatter produced values that are not finite numbers; the "
+                              "output keeps its previous points");
+        return MS::kFailure;
     }
 
     const unsigned int count = static_cast<unsigned int>(result.triangleIds.size());

@@ -172,10 +172,9 @@ TEST_F(ScatterNode, AnUnsetBoundingBoxIsAnError) {
     zt::host::MessageCapture messages;
     MStatus status;
     points("sc.outPoints", &status);
-    EXPECT_TRUE(
-        messages.contains(MessageKind::kError,
-                          "sc.boundingBox: plug-in bouinding box attribute or type: dgdirty "
-                          "sc.boundingBox in command line if bbox already connected"));
+    EXPECT_TRUE(messages.contains(MessageKind::kError,
+                                  "sc.boundingBox: plug-in bounding box attribute or type: dgdirty "
+                                  "sc.boundingBox in command line if bbox already connected"));
 }
 
 TEST_F(ScatterNode, WithoutAMeshItAsksForOne) {

@@ -1,5 +1,6 @@
 // MPlug and MPlugArray.
 
+#include <maya/MGlobal.h>
 #include <maya/MPlug.h>
 #include <maya/MPlugArray.h>
 
@@ -118,6 +119,20 @@ void afterWrite(const PlugRef& ref) {
     zt::host::propagateDirty(ref, false);
 }
 
+// The value an attribute's hard limits let through. A value they change is
+// reported, so that a setting outside the range is not replaced silently.
+double clampReported(const std::string& plugName, const zt::host::AttributeImpl& attr,
+                     double number) {
+    const double clamped = attr.clamp(number);
+    if (clamped != number && !std::isnan(number)) {
+        MGlobal::displayWarning(MString(plugName.c_str()) + ": " + number +
+                                (clamped > number ? " is below the attribute's minimum "
+                                                  : " is above the attribute's maximum ") +
+                                clamped + "; " + clamped + " is used");
+    }
+    return clamped;
+}
+
 MStatus writeNumber(const MPlug& plug, double number) {
     PlugRef ref;
     MStatus status;
@@ -129,7 +144,7 @@ MStatus writeNumber(const MPlug& plug, double number) {
         value.time = MTime(number, MTime::uiUnit());
     } else if (value.kind == Value::Kind::kNumeric && (component >= 0 || !ref.attr->isCompound())) {
         zt::host::setNumber(value, component < 0 ? 0u : static_cast<unsigned int>(component),
-                            ref.attr->clamp(number));
+                            clampReported(plug.name().asChar(), *ref.attr, number));
     } else {
         return MS::kInvalidParameter;
     }
@@ -545,8 +560,11 @@ MStatus MPlug::setValue(const MObject& val) {
         auto* numbers = dynamic_cast<zt::host::NumericDataImpl*>(data.get());
         if (!numbers) return MS::kInvalidParameter;
         const unsigned int count = zt::host::numericComponentCount(value.rep);
-        for (unsigned int k = 0; k < count && k < ref.attr->children.size(); ++k)
-            zt::host::setNumber(value, k, ref.attr->children[k]->clamp(numbers->values[k]));
+        for (unsigned int k = 0; k < count && k < ref.attr->children.size(); ++k) {
+            const std::string childName = ref.node->name + "." + ref.attr->children[k]->longName;
+            zt::host::setNumber(
+                value, k, clampReported(childName, *ref.attr->children[k], numbers->values[k]));
+        }
     } else {
         return MS::kInvalidParameter;
     }
