@@ -86,6 +86,10 @@ KernelStatus selectPoints(std::size_t count, const SelectionColorStage* color,
         std::fprintf(stderr, "selectPoints: %zu points exceed the 32-bit index space\n", count);
         return KernelStatus::InvalidLaunch;
     }
+    if (count == 0) {
+        flags.clear();
+        return KernelStatus::Ok;
+    }
     const unsigned int n = static_cast<unsigned int>(count);
     try {
         DeviceVector<std::uint8_t> visible(count);
