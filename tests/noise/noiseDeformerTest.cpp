@@ -287,3 +287,46 @@ TEST_F(NoiseDeformer, NodeStateHasNoEffectPassesThrough) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NoiseDeformer, KeyedSeedGivesTheFieldOfEachFramesSeed) {
+    deformedPlane(4.0, 8);
+    setAxis("y", 0.4, 0.9, 3);
+    // A second deformed plane whose seed is set by hand, for reference.
+    ASSERT_TRUE(
+        mel("polyPlane -n other -w 4 -h 4 -sx 8 -sy 8;"
+            "deformer -type ztNoise -n ref otherShape;"
+            "setAttr ref.oyNoiseAmp 0.4; setAttr ref.oyNoiseFreq 0.9;"
+            "setAttr ref.oyNoiseOctaves 3;"
+            "setKeyframe -t 1 -v 1 ztNoise1.oyNoiseSeed;"
+            "setKeyframe -t 10 -v 9 ztNoise1.oyNoiseSeed;"));
+    int distinct = 0;
+    MPointArray previous;
+    // Forwards, then jumping back: each frame's mesh is the one of its seed.
+    for (int frame : {1, 2, 3, 5, 8, 10, 4, 1}) {
+        ASSERT_TRUE(mel("currentTime " + std::to_string(frame) + ";"));
+        const int seed = plug("ztNoise1.oyNoiseSeed").asInt();
+        ASSERT_GE(seed, 1);
+        ASSERT_LE(seed, 9);
+        ASSERT_TRUE(mel("setAttr ref.oyNoiseSeed " + std::to_string(seed) + ";"));
+        const MPointArray keyed = deformed();
+        EXPECT_EQ(maxDifference(keyed, meshPoints("otherShape.outMesh")), 0.0)
+            << "frame " << frame << ", seed " << seed;
+        if (previous.length() > 0 && maxDifference(keyed, previous) > 1e-3) ++distinct;
+        previous = keyed;
+    }
+    EXPECT_GE(distinct, 4) << "the seed changed the field along the way";
+}
+
+TEST_F(NoiseDeformer, DeletedDeformerGivesBackTheUndeformedMesh) {
+    deformedPlane(4.0, 8);
+    setAxis("y", 0.4, 0.9, 3);
+    const MPointArray rest = original();
+    ASSERT_GT(maxDifference(deformed(), rest), 1e-3);
+    ASSERT_TRUE(mel("delete ztNoise1;"));
+    EXPECT_FALSE(plug("groundShape.inMesh").isConnected());
+    EXPECT_EQ(maxDifference(deformed(), rest), 0.0);
+}
+
+}  // namespace
