@@ -4,6 +4,7 @@
 #include <maya/MIOStream.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace zt {
@@ -139,6 +140,23 @@ void appendFloat(MDoubleArray& out, const float* values, std::size_t count) {
 
 void appendUnsigned(MIntArray& out, const unsigned int* values, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) out.append(static_cast<int>(values[i]));
+}
+
+std::array<float, 16> toFloatColumns(const MMatrix& m) {
+    std::array<float, 16> columns{};
+    for (unsigned int c = 0; c < 4; ++c) {
+        for (unsigned int r = 0; r < 4; ++r) columns[4 * c + r] = static_cast<float>(m(r, c));
+    }
+    return columns;
+}
+
+bool isFinite(const MMatrix& m) {
+    for (unsigned int r = 0; r < 4; ++r) {
+        for (unsigned int c = 0; c < 4; ++c) {
+            if (!std::isfinite(m(r, c))) return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace zt

@@ -6,12 +6,14 @@
 #include <maya/MDoubleArray.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MIntArray.h>
+#include <maya/MMatrix.h>
 #include <maya/MObject.h>
 #include <maya/MStatus.h>
 #include <maya/MString.h>
 #include <maya/MStringArray.h>
 #include <maya/MVectorArray.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -47,5 +49,13 @@ std::vector<float> keepElements(const std::vector<float>& values, std::size_t wi
 void appendFloat3(MVectorArray& out, const float* xyz, std::size_t count);
 void appendFloat(MDoubleArray& out, const float* values, std::size_t count);
 void appendUnsigned(MIntArray& out, const unsigned int* values, std::size_t count);
+
+// A matrix as the 16 floats the kernels take, column by column
+// (columns[4c + r] = m[r][c]), so a kernel computes the row-vector product
+// p * m as x' = c0*x + c1*y + c2*z + c3 and so on.
+std::array<float, 16> toFloatColumns(const MMatrix& m);
+
+// True when all 16 elements of the matrix are finite.
+bool isFinite(const MMatrix& m);
 
 }  // namespace zt
