@@ -1,0 +1,203 @@
+#include "filterTestUtil.h"
+
+#include <maya/MDoubleArray.h>
+#include <maya/MFnDependencyNode.h>
+#include <maya/MFnMatrixData.h>
+#include <maya/MIntArray.h>
+#include <maya/MPlug.h>
+#include <maya/MStringArray.h>
+#include <maya/MVectorArray.h>
+
+#include <cmath>
+
+#include "filters/ztPointsAttrShuffle.h"
+#include "filters/ztPointsContainer.h"
+#include "filters/ztPointsMerge.h"
+#include "filters/ztPointsTransform.h"
+#include "host/src/graph/registry.h"
+#include "host/src/graph/scene.h"
+#include "host/src/hostInit.h"
+
+namespace filtertest {
+
+namespace {
+
+template <class Node>
+void registerNode(const char* name) {
+    if (zt::host::nodeTypeExists(name)) return;
+    ASSERT_TRUE(zt::host::registerBuiltinNodeType(name, Node::id, Node::creator, Node::initialize,
+                                                  MPxNode::kDependNode, MFn::kInvalid));
+}
+
+MPlug plugOf(const MObject& node, const char* attribute) {
+    MStatus status;
+    MPlug plug = MFnDependencyNode(node).findPlug(attribute, &status);
+    EXPECT_TRUE(status) << "no attribute " << attribute;
+    return plug;
+}
+
+}  // namespace
+
+void FilterTest::SetUpTestSuite() {
+    zt::host::startHost();
+    registerNode<ztPointsMerge>("ztPointsMerge");
+    registerNode<ztPointsContainer>("ztPointsContainer");
+    registerNode<ztPointsTransform>("ztPointsTransform");
+    registerNode<ztPointsAttrShuffle>("ztPointsAttrShuffle");
+}
+
+void FilterTest::SetUp() {
+    zt::host::newScene();
+}
+
+MObject createNode(const std::string& type, const std::string& name) {
+    MStatus status;
+    MObject node = zt::host::createNode(type, name, MObject::kNullObj, &status);
+    EXPECT_TRUE(status) << "cannot create " << type;
+    return node;
+}
+
+PointSet::PointSet() {
+    MFnArrayAttrsData fn;
+    object_ = fn.create();
+}
+
+PointSet& PointSet::vectors(const char* name, const std::vector<MVector>& values) {
+    MFnArrayAttrsData fn(object_);
+    MVectorArray array = fn.vectorArray(name);
+    for (const MVector& v : values) array.append(v);
+    return *this;
+}
+
+PointSet& PointSet::doubles(const char* name, const std::vector<double>& values) {
+    MFnArrayAttrsData fn(object_);
+    MDoubleArray array = fn.doubleArray(name);
+    for (double v : values) array.append(v);
+    return *this;
+}
+
+PointSet& PointSet::ints(const char* name, const std::vector<int>& values) {
+    MFnArrayAttrsData fn(object_);
+    MIntArray array = fn.intArray(name);
+    for (int v : values) array.append(v);
+    return *this;
+}
+
+PointSet& PointSet::strings(const char* name, std::initializer_list<const char*> values) {
+    MFnArrayAttrsData fn(object_);
+    MStringArray array = fn.stringArray(name);
+    for (const char* v : values) array.append(v);
+    return *this;
+}
+
+void setPoints(const MObject& node, const char* attribute, const PointSet& points) {
+    ASSERT_TRUE(plugOf(node, attribute).setValue(points.object()));
+}
+
+void setMatrix(const MObject& node, const char* attribute, const MMatrix& m) {
+    MFnMatrixData fn;
+    MObject data = fn.create(m);
+    ASSERT_TRUE(plugOf(node, attribute).setValue(data));
+}
+
+void setFloat(const MObject& node, const char* attribute, float value) {
+    ASSERT_TRUE(plugOf(node, attribute).setValue(value));
+}
+
+void setInt(const MObject& node, const char* attribute, int value) {
+    ASSERT_TRUE(plugOf(node, attribute).setValue(value));
+}
+
+void setString(const MObject& node, const char* attribute, const char* value) {
+    ASSERT_TRUE(plugOf(node, attribute).setValue(MString(value)));
+}
+
+void setStringElement(const MObject& node, const char* attribute, unsigned int index,
+                      const char* value) {
+    ASSERT_TRUE(plugOf(node, attribute).elementByLogicalIndex(index).setValue(MString(value)));
+}
+
+MMatrix translation(double x, double y, double z) {
+    MMatrix m;
+    m(3, 0) = x;
+    m(3, 1) = y;
+    m(3, 2) = z;
+    return m;
+}
+
+MMatrix scaling(double s) {
+    MMatrix m;
+    m(0, 0) = s;
+    m(1, 1) = s;
+    m(2, 2) = s;
+    return m;
+}
+
+MMatrix rotationZ(double degrees) {
+    const double a = degrees * M_PI / 180.0;
+    MMatrix m;
+    m(0, 0) = std::cos(a);
+    m(0, 1) = std::sin(a);
+    m(1, 0) = -std::sin(a);
+    m(1, 1) = std::cos(a);
+    return m;
+}
+
+Output::Output(const MObject& node, const char* attribute) {
+    MStatus status;
+    data_ = plugOf(node, attribute).asMObject(MDGContext::fsNormal, &status);
+    MFnArrayAttrsData fn;
+    ok_ = status && fn.setObject(data_);
+}
+
+bool Output::has(const char* name) const {
+    return typeOf(name) != MFnArrayAttrsData::kInvalid;
+}
+
+MFnArrayAttrsData::Type Output::typeOf(const char* name) const {
+    MFnArrayAttrsData fn(data_);
+    MFnArrayAttrsData::Type type = MFnArrayAttrsData::kInvalid;
+    if (!ok_ || !fn.checkArrayExist(name, type)) return MFnArrayAttrsData::kInvalid;
+    return type;
+}
+
+std::vector<std::string> Output::names() const {
+    std::vector<std::string> out;
+    if (!ok_) return out;
+    const MStringArray list = MFnArrayAttrsData(data_).list();
+    for (unsigned int i = 0; i < list.length(); ++i) out.push_back(list[i].asChar());
+    return out;
+}
+
+std::vector<MVector> Output::vectors(const char* name) const {
+    std::vector<MVector> out;
+    if (typeOf(name) != MFnArrayAttrsData::kVectorArray) return out;
+    const MVectorArray array = MFnArrayAttrsData(data_).getVectorData(name);
+    for (unsigned int i = 0; i < array.length(); ++i) out.push_back(array[i]);
+    return out;
+}
+
+std::vector<double> Output::doubles(const char* name) const {
+    std::vector<double> out;
+    if (typeOf(name) != MFnArrayAttrsData::kDoubleArray) return out;
+    const MDoubleArray array = MFnArrayAttrsData(data_).getDoubleData(name);
+    for (unsigned int i = 0; i < array.length(); ++i) out.push_back(array[i]);
+    return out;
+}
+
+std::vector<int> Output::ints(const char* name) const {
+    std::vector<int> out;
+    if (typeOf(name) != MFnArrayAttrsData::kIntArray) return out;
+    const MIntArray array = MFnArrayAttrsData(data_).getIntData(name);
+    for (unsigned int i = 0; i < array.length(); ++i) out.push_back(array[i]);
+    return out;
+}
+
+bool anyContains(const std::vector<std::string>& texts, const std::string& fragment) {
+    for (const std::string& text : texts) {
+        if (text.find(fragment) != std::string::npos) return true;
+    }
+    return false;
+}
+
+}  // namespace filtertest
