@@ -24,6 +24,7 @@
 #include <maya/MVectorArray.h>
 
 #include "core/channels.h"
+#include "core/nodeAttributes.h"
 #include "core/pointSet.h"
 #include "core/pointSetNode.h"
 
@@ -78,10 +79,7 @@ MStatus ztPointsAttrShuffle::initialize() {
     if (!status) return status;
     CHECK_MSTATUS(addAttribute(outPoints));
 
-    for (const MObject& input : {inPoints, attrFrom, attrTo}) {
-        CHECK_MSTATUS(attributeAffects(input, outPoints));
-    }
-    return MS::kSuccess;
+    return zt::declareAffects({inPoints, attrFrom, attrTo}, outPoints);
 }
 
 MStatus ztPointsAttrShuffle::compute(const MPlug& plug, MDataBlock& data) {

@@ -18,7 +18,6 @@
 #include <maya/MDoubleArray.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnMatrixAttribute.h>
-#include <maya/MFnNumericAttribute.h>
 #include <maya/MGlobal.h>
 #include <maya/MIOStream.h>
 #include <maya/MMatrix.h>
@@ -31,6 +30,7 @@
 #include <vector>
 
 #include "core/channels.h"
+#include "core/nodeAttributes.h"
 #include "core/pointSet.h"
 #include "core/pointSetNode.h"
 #include "kernels/pointFilters.h"
@@ -44,20 +44,6 @@ MObject ztPointsContainer::fallof;
 MObject ztPointsContainer::outPoints;
 
 namespace {
-
-MObject createLimited(const char* longName, const char* shortName, MFnNumericData::Type unit) {
-    MStatus status;
-    MFnNumericAttribute numeric;
-    MObject attribute = numeric.create(longName, shortName, unit, 0.0, &status);
-    CHECK_MSTATUS(status);
-    CHECK_MSTATUS(numeric.setMin(0.0));
-    CHECK_MSTATUS(numeric.setMax(1.0));
-    CHECK_MSTATUS(numeric.setKeyable(true));
-    CHECK_MSTATUS(numeric.setStorable(true));
-    CHECK_MSTATUS(numeric.setReadable(true));
-    CHECK_MSTATUS(numeric.setWritable(true));
-    return attribute;
-}
 
 // The container type as the kernel takes it: the value as an unsigned 16-bit
 // number, anything above 1 meaning the box.
@@ -78,7 +64,9 @@ MStatus ztPointsContainer::initialize() {
     if (!status) return status;
     CHECK_MSTATUS(addAttribute(inPoints));
 
-    type = createLimited("type", "t", MFnNumericData::kInt);
+    type = zt::numericAttribute("type", "t", MFnNumericData::kInt, 0, zt::Range::between(0, 1),
+                                &status);
+    if (!status) return status;
     CHECK_MSTATUS(addAttribute(type));
 
     MFnMatrixAttribute matrixAttr;
@@ -87,17 +75,16 @@ MStatus ztPointsContainer::initialize() {
     CHECK_MSTATUS(matrixAttr.setStorable(false));
     CHECK_MSTATUS(addAttribute(inWorldMatrix));
 
-    fallof = createLimited("fallof", "f", MFnNumericData::kFloat);
+    fallof = zt::numericAttribute("fallof", "f", MFnNumericData::kFloat, 0,
+                                  zt::Range::between(0, 1), &status);
+    if (!status) return status;
     CHECK_MSTATUS(addAttribute(fallof));
 
     status = zt::createPointSetAttribute(outPoints, "outPoints", "op", zt::PointSetRole::kOutput);
     if (!status) return status;
     CHECK_MSTATUS(addAttribute(outPoints));
 
-    for (const MObject& input : {inPoints, type, inWorldMatrix, fallof}) {
-        CHECK_MSTATUS(attributeAffects(input, outPoints));
-    }
-    return MS::kSuccess;
+    return zt::declareAffects({inPoints, type, inWorldMatrix, fallof}, outPoints);
 }
 
 MStatus ztPointsContainer::compute(const MPlug& plug, MDataBlock& data) {

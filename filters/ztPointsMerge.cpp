@@ -18,7 +18,6 @@
 #include <maya/MDataHandle.h>
 #include <maya/MDoubleArray.h>
 #include <maya/MFnArrayAttrsData.h>
-#include <maya/MFnNumericAttribute.h>
 #include <maya/MFnTypedAttribute.h>
 #include <maya/MGlobal.h>
 #include <maya/MIOStream.h>
@@ -30,6 +29,7 @@
 #include <vector>
 
 #include "core/channels.h"
+#include "core/nodeAttributes.h"
 #include "core/pointSet.h"
 #include "core/pointSetNode.h"
 #include "kernels/pointFilters.h"
@@ -125,15 +125,9 @@ void* ztPointsMerge::creator() {
 
 MStatus ztPointsMerge::initialize() {
     MStatus status;
-    MFnNumericAttribute numeric;
-    factor = numeric.create("factor", "f", MFnNumericData::kFloat, 0.0, &status);
-    CHECK_MSTATUS(status);
-    CHECK_MSTATUS(numeric.setMin(0.0));
-    CHECK_MSTATUS(numeric.setMax(1.0));
-    CHECK_MSTATUS(numeric.setKeyable(true));
-    CHECK_MSTATUS(numeric.setStorable(true));
-    CHECK_MSTATUS(numeric.setReadable(true));
-    CHECK_MSTATUS(numeric.setWritable(true));
+    factor = zt::numericAttribute("factor", "f", MFnNumericData::kFloat, 0,
+                                  zt::Range::between(0, 1), &status);
+    if (!status) return status;
     CHECK_MSTATUS(addAttribute(factor));
 
     status = zt::createPointSetAttribute(inPoints1, "inPoints1", "ip1", zt::PointSetRole::kInput);
@@ -156,10 +150,7 @@ MStatus ztPointsMerge::initialize() {
     CHECK_MSTATUS(typed.setKeyable(false));
     CHECK_MSTATUS(addAttribute(attributes));
 
-    for (const MObject& input : {factor, inPoints1, inPoints2, attributes}) {
-        CHECK_MSTATUS(attributeAffects(input, outPoints));
-    }
-    return MS::kSuccess;
+    return zt::declareAffects({factor, inPoints1, inPoints2, attributes}, outPoints);
 }
 
 MStatus ztPointsMerge::compute(const MPlug& plug, MDataBlock& data) {

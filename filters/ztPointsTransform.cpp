@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "core/channels.h"
+#include "core/nodeAttributes.h"
 #include "core/pointSet.h"
 #include "core/pointSetNode.h"
 #include "kernels/pointFilters.h"
@@ -73,9 +74,7 @@ MStatus ztPointsTransform::initialize() {
     if (!status) return status;
     CHECK_MSTATUS(addAttribute(outPoints));
 
-    CHECK_MSTATUS(attributeAffects(inPoints, outPoints));
-    CHECK_MSTATUS(attributeAffects(inWorldMatrix, outPoints));
-    return MS::kSuccess;
+    return zt::declareAffects({inPoints, inWorldMatrix}, outPoints);
 }
 
 MStatus ztPointsTransform::compute(const MPlug& plug, MDataBlock& data) {

@@ -2,11 +2,15 @@
 // weight, for containers placed, scaled and moved by their world matrix; the
 // channels of the kept points; and the inputs it refuses.
 
+#include <maya/MFnDependencyNode.h>
+#include <maya/MPlug.h>
+
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "filterTestUtil.h"
+#include "host/src/graph/scene.h"
 
 using namespace filtertest;
 
@@ -165,4 +169,24 @@ TEST_F(Container, BadInputsAreReportedAndKeepThePreviousOutput) {
         EXPECT_TRUE(anyContains(errors, c.message)) << (errors.empty() ? "" : errors[0]);
         EXPECT_EQ(after, before);
     }
+}
+
+TEST_F(Container, PlacedByATransformsWorldMatrixBeforeAndAfterConnecting) {
+    // The transform is moved and scaled before the connection exists: the
+    // connected element must bring the moved matrix, not a default.
+    MStatus status;
+    MObject mover = zt::host::createNode("transform", "mover", MObject::kNullObj, &status);
+    ASSERT_TRUE(status);
+    MFnDependencyNode fn(mover);
+    fn.findPlug("translateX").setValue(10.0);
+    for (const char* axis : {"scaleX", "scaleY", "scaleZ"}) fn.findPlug(axis).setValue(2.0);
+    MPlug world = fn.findPlug("worldMatrix").elementByLogicalIndex(0);
+    ASSERT_TRUE(zt::host::connectPlugs(world, MFnDependencyNode(node).findPlug("inWorldMatrix")));
+    pointsAlongX({0.0, 8.5, 10.0, 11.9, 12.5, -10.0});
+    setFloat(node, "fallof", 0.5f);
+    expectWeights(Output(node), {1, 2, 3}, {0.5, 1, 0.1});
+
+    // Moving it afterwards moves the selection.
+    fn.findPlug("translateX").setValue(-10.0);
+    expectWeights(Output(node), {5}, {1});
 }

@@ -101,6 +101,16 @@ bool isFullyIndexed(const PlugRef& plug) {
 
 // ---- cells -----------------------------------------------------------------
 
+namespace {
+
+void markTree(Cell& cell, bool dirty) {
+    cell.dirty = dirty;
+    for (Cell& child : cell.children) markTree(child, dirty);
+    for (auto& entry : cell.elements) markTree(*entry.second, dirty);
+}
+
+}  // namespace
+
 Cell* findCell(Cell& root, const AttributeImpl* attr, const std::vector<int>& indices,
                bool create) {
     const std::vector<const AttributeImpl*> chain = attr->chain();
@@ -116,9 +126,13 @@ Cell* findCell(Cell& root, const AttributeImpl* attr, const std::vector<int>& in
             auto it = cell->elements.find(static_cast<unsigned int>(index));
             if (it == cell->elements.end()) {
                 if (!create) return nullptr;
-                it = cell->elements
-                         .emplace(static_cast<unsigned int>(index),
-                                  std::make_unique<Cell>(makeCell(*a, false)))
+                // A new element starts as dirty as its array, as it read
+                // before it existed, so a value the array still has to
+                // compute (a world matrix after a move) is not taken for the
+                // element's default once a connection creates the element.
+                auto element = std::make_unique<Cell>(makeCell(*a, false));
+                markTree(*element, cell->dirty);
+                it = cell->elements.emplace(static_cast<unsigned int>(index), std::move(element))
                          .first;
             }
             cell = it->second.get();
