@@ -77,7 +77,7 @@ void BM_PlayblastInstances(benchmark::State& state) {
     const std::string file = scratch("forest.png");
     zt::host::MessageCapture quiet;
     for (auto _ : state) {
-        if (!zt::mel::executeText("playblast -camera cam -widthHeight 640 480 "
+        if (!zt::mel::executeText("playblast -camera cam -widthHeight 640 480 -percent 100 "
                                   "-completeFilename \"" +
                                   file + "\";"))
             state.SkipWithError("playblast failed");

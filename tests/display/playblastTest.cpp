@@ -107,7 +107,7 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
     createLocator("ztDisplayPoints", MVector(2, 0, 0));
     const std::string single = dir / "one.png";
     ASSERT_TRUE(
-        zt::mel::executeText("playblast -camera testCam -widthHeight 80 60 "
+        zt::mel::executeText("playblast -camera testCam -widthHeight 80 60 -percent 100 "
                              "-completeFilename \"" +
                              single + "\";"));
     Image image = readPngFile(single);
@@ -119,8 +119,11 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
 
     ASSERT_TRUE(MGlobal::viewFrame(7.0));
     const std::string prefix = dir / "seq";
-    ASSERT_TRUE(zt::mel::executeText("playblast -cam testCam -wh 32 24 -st 1 -et 3 -f \"" + prefix +
-                                     "\";"));
+    MString pattern;
+    ASSERT_TRUE(MGlobal::executeCommand(
+        ("playblast -cam testCam -wh 32 24 -p 100 -st 1 -et 3 -f \"" + prefix + "\";").c_str(),
+        pattern));
+    EXPECT_EQ(std::string(pattern.asChar()), prefix + ".####.png");
     for (const char* frame : {"0001", "0002", "0003"})
         EXPECT_EQ(readPngFile(prefix + "." + frame + ".png").width, 32) << frame;
     EXPECT_FALSE(fs::exists(prefix + ".0004.png"));
@@ -130,6 +133,45 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
     EXPECT_DOUBLE_EQ(now.asMTime().as(MTime::uiUnit()), 7.0);
     EXPECT_EQ(zt::host::frameFileName("a/b", 12, 4), "a/b.0012.png");
     EXPECT_EQ(zt::host::frameFileName("b", 3.0000001, 2), "b.03.png");
+    EXPECT_EQ(zt::host::frameFileName("c", -2, 3, "jpg"), "c.-02.jpg");
+
+    // -percent scales the size, 50 unless given; -width and -height set one
+    // side each.
+    const std::string half = dir / "half.png";
+    ASSERT_TRUE(zt::mel::executeText("playblast -cam testCam -wh 80 60 -cf \"" + half + "\";"));
+    EXPECT_EQ(readPngFile(half).width, 40);
+    EXPECT_EQ(readPngFile(half).height, 30);
+    ASSERT_TRUE(zt::mel::executeText("playblast -cam testCam -width 50 -height 20 -p 30 -cf \"" +
+                                     half + "\";"));
+    EXPECT_EQ(readPngFile(half).width, 15);
+    EXPECT_EQ(readPngFile(half).height, 6);
+
+    // JPEG pictures show the same scene; frames named with -frame, padded
+    // as asked.
+    const std::string jpeg = dir / "one.jpg";
+    ASSERT_TRUE(
+        zt::mel::executeText("playblast -cam testCam -fmt image -c jpg -qlt 95 -wh 80 60 "
+                             "-p 100 -cf \"" +
+                             jpeg + "\";"));
+    image = readPngFile(jpeg);
+    ASSERT_EQ(image.width, 80);
+    EXPECT_TRUE(colourNear(image, 1, 1, background(), 4));
+    EXPECT_TRUE(colourNearby(image, mark.x, mark.y, {255, 0, 0}, 2, 60));
+    const std::string picked = dir / "pick";
+    ASSERT_TRUE(
+        zt::mel::executeText("playblast -cam testCam -c jpg -wh 16 16 -fr 4 -fr 9 -fp 2 "
+                             "-f \"" +
+                             picked + "\";"));
+    EXPECT_TRUE(fs::exists(picked + ".04.jpg"));
+    EXPECT_TRUE(fs::exists(picked + ".09.jpg"));
+    EXPECT_FALSE(fs::exists(picked + ".05.jpg"));
+    // Without frames a sequence covers the playback range.
+    ASSERT_TRUE(zt::mel::executeText("playbackOptions -min 2 -max 3;"));
+    ASSERT_TRUE(zt::mel::executeText("playblast -cam testCam -wh 16 16 -f \"" + picked + "\";"));
+    EXPECT_TRUE(fs::exists(picked + ".0002.png"));
+    EXPECT_TRUE(fs::exists(picked + ".0003.png"));
+    EXPECT_FALSE(fs::exists(picked + ".0001.png"));
+    EXPECT_FALSE(fs::exists(picked + ".0004.png"));
 
     // Bad requests fail with a message and write nothing.
     const std::string bad = dir / "bad.png";
@@ -137,7 +179,11 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
              "playblast -cam testCam -wh 0 10 -cf \"" + bad + "\";",
              "playblast -cam testCam -wh 20 10;",
              "playblast -cam noSuchCamera -cf \"" + bad + "\";",
-             "playblast -cam testCam -cf \"" + bad + "\" -compression \"jpg\";",
+             "playblast -cam testCam -cf \"" + bad + "\" -compression \"gif\";",
+             "playblast -cam testCam -cf \"" + bad + "\" -format qt;",
+             "playblast -cam testCam -cf \"" + bad + "\" -st 1 -et 3;",
+             "playblast -cam testCam -cf \"" + bad + "\" -fr 1 -st 1;",
+             "playblast -cam testCam -cf \"" + bad + "\" -c jpg -qlt 101;",
              "playblast -cam testCam -st 5 -et 2 -f \"" + (dir / "x") + "\";",
              std::string("playblast -cam testCam -cf \"/nonexistent-dir/a.png\";")}) {
         EXPECT_FALSE(zt::mel::executeText(command)) << command;
@@ -149,7 +195,7 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
         << "near clip beyond far clip";
 }
 
-TEST_F(Playblast, FramesTheSceneWithAnUnplacedCamera) {
+TEST_F(Playblast, LeavesTheCameraWhereItIsAndViewFitFramesTheScene) {
     MObject node = createLocator("ztDisplayPoints");
     setPoints(node, PointSet().vectors("position", {MVector(38, 8, -31), MVector(44, 13, -26)}));
     // The locator's box: the unit cube around its origin and the positions.
@@ -157,9 +203,13 @@ TEST_F(Playblast, FramesTheSceneWithAnUnplacedCamera) {
     const MPoint boxCentre = (boxMin + MVector(boxMax)) * 0.5;
     ScratchDir dir;
     const std::string file = dir / "fit.png";
-    ASSERT_TRUE(zt::mel::executeText("playblast -wh 200 100 -cf \"" + file + "\";"));
+    // playblast never moves the camera it looks through.
+    ASSERT_TRUE(zt::mel::executeText("playblast -wh 200 100 -p 100 -cf \"" + file + "\";"));
+    EXPECT_EQ(plugValue("persp.translateX"), 28.0);
+    ASSERT_TRUE(
+        zt::mel::executeText("viewFit; playblast -wh 200 100 -p 100 -cf \"" + file + "\";"));
 
-    // The default camera moved (not turned) so that the box is in view.
+    // viewFit moved the default camera (without turning it) so that the box is in view.
     MDagPath persp;
     ASSERT_TRUE(M3dView::active3dView().getCamera(persp));
     EXPECT_NE(plugValue("persp.translateX"), 28.0);
@@ -177,14 +227,19 @@ TEST_F(Playblast, FramesTheSceneWithAnUnplacedCamera) {
     const Pixel point = project(persp, MPoint(44, 13, -26), 200, 100);
     EXPECT_TRUE(colourNearby(image, point.x, point.y, {0, 0, 0}, 2, 1));
 
-    // Once placed, the camera stays where it is.
-    const double placedX = plugValue("persp.translateX");
-    ASSERT_TRUE(zt::mel::executeText("playblast -wh 200 100 -cf \"" + file + "\";"));
-    EXPECT_EQ(plugValue("persp.translateX"), placedX);
-
     // viewFit moves a camera on request.
     MDagPath camera = createCamera(MVector(0, 0, 50));
     ASSERT_TRUE(zt::mel::executeText("viewFit testCam;"));
+    // lookThru picks the camera playblast renders through.
+    ASSERT_TRUE(zt::mel::executeText("lookThru testCam;"));
+    MString looking;
+    ASSERT_TRUE(MGlobal::executeCommand("lookThru -q", looking));
+    EXPECT_EQ(std::string(looking.asChar()), "testCam");
+    ASSERT_TRUE(zt::mel::executeText("playblast -wh 200 100 -p 100 -cf \"" + file + "\";"));
+    const Image seen = readPngFile(file);
+    const Pixel far = project(camera, MPoint(44, 13, -26), 200, 100);
+    EXPECT_TRUE(colourNearby(seen, far.x, far.y, {0, 0, 0}, 2, 1));
+    EXPECT_FALSE(zt::mel::executeText("lookThru ztDisplayPointsShape1;"));
     const Pixel fitted = project(camera, boxCentre, 200, 100);
     EXPECT_NEAR(fitted.x, 100, 1);
     EXPECT_NEAR(fitted.y, 50, 1);

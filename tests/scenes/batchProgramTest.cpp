@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -111,4 +112,23 @@ TEST(Batch, CtrlCInterruptsTheScriptInsteadOfKillingTheProcess) {
     EXPECT_EQ(r.exitCode, 130);
     EXPECT_EQ(r.out, "start\n");
     EXPECT_NE(r.err.find("Interrupted"), std::string::npos) << r.err;
+}
+
+TEST(Batch, TheDemoSceneRunsWithTheNamesItAsksFor) {
+    // The demo reads examples/ and writes out/ relative to where it runs.
+    ScratchDir work;
+    const std::string examples = std::string(ZT_SOURCE_DIR) + "/examples";
+    ASSERT_EQ(::symlink(examples.c_str(), work.file("examples").c_str()), 0);
+    ASSERT_EQ(std::system(("mkdir -p '" + work.file("out/cache") + "'").c_str()), 0);
+    BatchResult r = runBatch({examples + "/demo.mel"}, work.path(), 300);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("// Result: previewShape //"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("// Result: replay //"), std::string::npos);
+    EXPECT_NE(r.out.find("scattered "), std::string::npos);
+    EXPECT_NE(r.out.find("read back at frame 2: "), std::string::npos);
+    EXPECT_EQ(r.err.find("// Error"), std::string::npos) << r.err;
+    for (const char* file : {"out/demo.png", "out/demo_points.ply", "out/demo_frame2.csv"}) {
+        std::ifstream in(work.file(file), std::ios::binary | std::ios::ate);
+        EXPECT_GT(static_cast<long>(in.tellg()), 0) << file;
+    }
 }

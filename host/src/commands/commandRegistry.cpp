@@ -268,6 +268,14 @@ bool commandExists(const std::string& name) {
     return table().count(name) != 0;
 }
 
+bool builtinCommandFlags(const std::string& name, std::vector<FlagSpec>& flags, bool& queryable) {
+    auto it = table().find(name);
+    if (it == table().end() || it->second.creator) return false;
+    flags = it->second.spec.flags;
+    queryable = it->second.spec.queryable;
+    return true;
+}
+
 std::vector<std::string> commandNames() {
     std::vector<std::string> names;
     for (const auto& entry : table()) names.push_back(entry.first);

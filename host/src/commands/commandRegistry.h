@@ -133,6 +133,9 @@ void deregisterCommandsOf(const std::string& owner);
 
 bool commandExists(const std::string& name);
 std::vector<std::string> commandNames();  // sorted
+// The flags of a built-in command and whether it takes -q; false for
+// plug-in commands (they parse their own arguments) and unknown names.
+bool builtinCommandFlags(const std::string& name, std::vector<FlagSpec>& flags, bool& queryable);
 
 // Runs a command. `args` are the evaluated words after the command name
 // (flags included as strings starting with '-', `isFlag` marking which

@@ -36,9 +36,22 @@ bool isScalar(const host::AttributeImpl& a) {
            a.kind == host::AttrKind::kEnum;
 }
 
+void listAttrOf(const std::string& target, const ParsedArgs& args, std::vector<std::string>& names);
+
 void listAttrCommand(const ParsedArgs& args, CommandResult& result) {
-    if (args.positionalCount() != 1) throw CommandError("listAttr: give one node");
-    const std::string target = args.positionalString(0);
+    std::vector<std::string> targets;
+    for (std::size_t i = 0; i < args.positionalCount(); ++i)
+        targets.push_back(args.positionalString(i));
+    if (targets.empty())
+        for (const MObject& node : host::activeSelection()) targets.push_back(nodeName(node));
+    if (targets.empty()) throw CommandError("listAttr: No objects specified");
+    std::vector<std::string> names;
+    for (const std::string& target : targets) listAttrOf(target, args, names);
+    result = Value(names);
+}
+
+void listAttrOf(const std::string& target, const ParsedArgs& args,
+                std::vector<std::string>& names) {
     // A plug lists the attributes under it.
     const host::AttributeImpl* under = nullptr;
     MObject node;
@@ -54,7 +67,6 @@ void listAttrCommand(const ParsedArgs& args, CommandResult& result) {
         patterns.push_back(args.flagValues("string", u).at(0).asString());
 
     MFnDependencyNode fn(node);
-    std::vector<std::string> names;
     for (unsigned int i = 0; i < fn.attributeCount(); ++i) {
         const host::AttributeImpl* a = host::attributeOf(fn.attribute(i));
         if (!a) continue;
@@ -85,7 +97,6 @@ void listAttrCommand(const ParsedArgs& args, CommandResult& result) {
             continue;
         names.push_back(name);
     }
-    result = Value(names);
 }
 
 // ---- attributeQuery -------------------------------------------------------------

@@ -40,12 +40,6 @@ MStatus addDouble(MObject& attribute, const char* longName, const char* shortNam
     return MPxNode::addAttribute(attribute);
 }
 
-MPlug transformPlug(const MDagPath& camera, const char* name) {
-    MDagPath path(camera);
-    MFnDependencyNode transform(path.transform());
-    return transform.findPlug(name);
-}
-
 }  // namespace
 
 void* CameraNode::creator() {
@@ -89,20 +83,6 @@ void createDefaultCamera() {
         fn.findPlug(translate[i]).setValue(kPerspTranslate[i]);
         fn.findPlug(rotate[i]).setValue(kPerspRotateDegrees[i]);
     }
-}
-
-bool isUnplacedCamera(const MDagPath& camera) {
-    const char* translate[3] = {"translateX", "translateY", "translateZ"};
-    const char* rotate[3] = {"rotateX", "rotateY", "rotateZ"};
-    bool atDefault = true, atRest = true;
-    for (int i = 0; i < 3; ++i) {
-        const double t = transformPlug(camera, translate[i]).asDouble();
-        const double r = transformPlug(camera, rotate[i]).asDouble();
-        atDefault = atDefault && std::fabs(t - kPerspTranslate[i]) < 1e-9 &&
-                    std::fabs(r - kPerspRotateDegrees[i]) < 1e-9;
-        atRest = atRest && t == 0.0 && r == 0.0;
-    }
-    return atDefault || atRest;
 }
 
 }  // namespace zt::host

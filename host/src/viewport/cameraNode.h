@@ -40,9 +40,4 @@ MStatus registerCameraNodeType();
 // "perspShape", looking at the origin from (28, 21, 28).
 void createDefaultCamera();
 
-// Whether the camera's transform is still where a new camera starts: the
-// default camera's placement, or translate and rotate all zero. Playblast
-// frames the scene with such a camera instead of rendering an arbitrary view.
-bool isUnplacedCamera(const MDagPath& camera);
-
 }  // namespace zt::host

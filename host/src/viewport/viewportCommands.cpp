@@ -1,12 +1,16 @@
-// playblast: renders the scene's locators through a camera to PNG files.
+// playblast: renders the scene through the view's camera to image files.
 //
-//   playblast -camera persp -widthHeight 640 480 -completeFilename "out.png";
-//   playblast -startTime 1 -endTime 24 -filename "shots/preview";   // preview.0001.png ...
+//   lookThru top;                                   // the camera playblast uses
+//   playblast -format image -compression png -frame 1 -percent 100
+//             -widthHeight 640 480 -viewer 0 -offScreen -completeFilename "shot.png";
+//   playblast -fmt image -c jpg -st 1 -et 24 -p 100 -f "shots/preview";   // preview.0001.jpg ...
 //
-// viewFit: frames the visible locators with a camera.
+// viewFit: frames the visible locators and surfaces with a camera.
+// lookThru: sets or asks for the camera the view looks through.
 //
 //   viewFit;                 // the view's camera
 //   viewFit -fitFactor 0.8 persp;
+//   string $cam = `lookThru -q`;
 
 #include "viewport/viewportCommands.h"
 
@@ -21,6 +25,7 @@
 #include <maya/MPxLocatorNode.h>
 #include <maya/MTime.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <stdexcept>
@@ -108,62 +113,123 @@ double currentFrame() {
     return outTime.asMTime().as(MTime::uiUnit());
 }
 
-void writeOrThrow(const std::string& path, const Image& image) {
+// What one playblast writes: the picture format and the frames.
+struct BlastRequest {
+    std::string extension = "png";
+    int quality = 90;               // JPEG only
+    std::vector<double> frames;     // in the current time unit
+    int width = kDefaultViewWidth;  // after -percent
+    int height = kDefaultViewHeight;
+};
+
+BlastRequest readRequest(const commands::ParsedArgs& args) {
+    BlastRequest request;
+    const std::string format = args.flagString("format", 0, "image");
+    if (format != "image")
+        throw commands::CommandError("playblast: unsupported -format \"" + format +
+                                     "\"; this host writes pictures (-format image)");
+    const std::string compression = args.flagString("compression", 0, "png");
+    if (compression == "png") {
+        request.extension = "png";
+    } else if (compression == "jpg" || compression == "jpeg") {
+        request.extension = "jpg";
+    } else {
+        throw commands::CommandError("playblast: unsupported -compression \"" + compression +
+                                     "\" (png or jpg)");
+    }
+    if (args.isFlagSet("quality")) {
+        request.quality = args.flagInt("quality");
+        if (request.quality < 0 || request.quality > 100)
+            throw commands::CommandError("playblast: -quality must be from 0 to 100");
+        request.quality = std::max(request.quality, 1);
+    }
+
+    int width = args.flagInt("widthHeight", 0, kDefaultViewWidth);
+    int height = args.flagInt("widthHeight", 1, kDefaultViewHeight);
+    if (args.isFlagSet("width")) width = args.flagInt("width");
+    if (args.isFlagSet("height")) height = args.flagInt("height");
+    checkSize(width, height);
+    // -percent scales the picture, 1 to 100 (the host clamps), 50 by default.
+    const int percent = std::clamp(args.flagInt("percent", 0, 50), 1, 100);
+    request.width = std::max(1, int(std::lround(width * percent / 100.0)));
+    request.height = std::max(1, int(std::lround(height * percent / 100.0)));
+
+    // Frames: those named with -frame, else -startTime..-endTime, whose
+    // ends default to the playback range.
+    const PlaybackRange& range = playbackRange();
+    if (args.isFlagSet("frame")) {
+        if (args.isFlagSet("startTime") || args.isFlagSet("endTime"))
+            throw commands::CommandError(
+                "playblast: give the frames with -frame or with -startTime/-endTime, not both");
+        for (std::size_t u = 0; u < args.flagUseCount("frame"); ++u)
+            request.frames.push_back(args.flagValues("frame", u).at(0).asDouble());
+    } else {
+        const double start = args.flagDouble("startTime", 0, range.minTime.as(MTime::uiUnit()));
+        const double end = args.flagDouble("endTime", 0, range.maxTime.as(MTime::uiUnit()));
+        if (end < start)
+            throw commands::CommandError("playblast: -endTime must not come before -startTime");
+        if (end - start > 1e6)
+            throw commands::CommandError("playblast: the frame range is too long");
+        for (double frame = start; frame <= end + 1e-9; frame += 1.0)
+            request.frames.push_back(frame);
+    }
+    return request;
+}
+
+void writeOrThrow(const std::string& path, const Image& image, const BlastRequest& request) {
     std::string error;
-    if (!writePng(path, image, error)) throw commands::CommandError("playblast: " + error);
+    const bool written = request.extension == "jpg" ? writeJpeg(path, image, request.quality, error)
+                                                    : writePng(path, image, error);
+    if (!written) throw commands::CommandError("playblast: " + error);
 }
 
 void playblast(const commands::ParsedArgs& args, commands::CommandResult& result) {
+    // The view's camera: the one set with lookThru, else persp. -camera is
+    // this host's shorthand for a lookThru first.
     MDagPath camera;
     if (args.isFlagSet("camera")) {
         camera = cameraByName(args.flagString("camera"));
     } else if (Viewport::instance().getCamera(camera) != MS::kSuccess) {
-        throw commands::CommandError("playblast: the scene has no camera; name one with -camera");
+        throw commands::CommandError("playblast: the scene has no camera to look through");
     }
-    const int width = args.flagInt("widthHeight", 0, kDefaultViewWidth);
-    const int height = args.flagInt("widthHeight", 1, kDefaultViewHeight);
-    checkSize(width, height);
+    const BlastRequest request = readRequest(args);
 
+    std::string prefix = args.flagString("filename");
+    if (args.positionalCount() == 1) {
+        if (args.isFlagSet("filename"))
+            throw commands::CommandError("playblast: give the file name once");
+        prefix = args.positionalString(0);
+    }
     const bool single = args.isFlagSet("completeFilename");
-    const bool sequence = args.isFlagSet("filename");
-    if (single == sequence)
+    if (single == !prefix.empty())
         throw commands::CommandError(
-            "playblast: give either -completeFilename (one picture of the current frame) or "
-            "-filename (a picture per frame)");
+            "playblast: give either -completeFilename (one file) or -filename (a file per "
+            "frame, numbered)");
     const int padding = args.flagInt("framePadding", 0, kDefaultPadding);
-    if (padding < 1 || padding > 9)
-        throw commands::CommandError("playblast: -framePadding must be from 1 to 9");
-
-    // A camera nobody has placed would show an arbitrary view: frame the
-    // scene with it once, before the first picture, and keep it there.
-    const bool fit =
-        args.isFlagSet("viewFit") ? args.flagBool("viewFit") : isUnplacedCamera(camera);
-    const double aspect = double(width) / double(height);
-
+    if (padding < 0 || padding > 9)
+        throw commands::CommandError("playblast: -framePadding must be from 0 to 9");
+    // One file holds one picture.
+    const bool explicitFrames =
+        args.isFlagSet("frame") || args.isFlagSet("startTime") || args.isFlagSet("endTime");
+    std::vector<double> frames = request.frames;
     if (single) {
-        if (fit) fitCameraToLocators(camera, aspect);
-        const std::string path = args.flagString("completeFilename");
-        writeOrThrow(path, renderThrough(camera, width, height));
-        result = commands::Value(path);
-        return;
+        if (!explicitFrames)
+            frames = {currentFrame()};
+        else if (frames.size() != 1)
+            throw commands::CommandError(
+                "playblast: -completeFilename names one file; ask for one frame or use "
+                "-filename for several");
     }
 
     const double now = currentFrame();
-    const double start = args.flagDouble("startTime", 0, now);
-    const double end = args.flagDouble("endTime", 0, start);
-    if (!std::isfinite(start) || !std::isfinite(end) || end < start)
-        throw commands::CommandError("playblast: -endTime must not come before -startTime");
-    if (end - start > 1e6) throw commands::CommandError("playblast: the frame range is too long");
-
-    std::vector<std::string> written;
-    const std::string prefix = args.flagString("filename");
     try {
-        for (double frame = start; frame <= end + 1e-9; frame += 1.0) {
-            MGlobal::viewFrame(frame);
-            if (fit && frame == start) fitCameraToLocators(camera, aspect);
-            const std::string path = frameFileName(prefix, frame, padding);
-            writeOrThrow(path, renderThrough(camera, width, height));
-            written.push_back(path);
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            MGlobal::viewFrame(frames[i]);
+            const double number = args.isFlagSet("indexFromZero") ? double(i) : frames[i];
+            const std::string path =
+                single ? args.flagString("completeFilename")
+                       : frameFileName(prefix, number, padding, request.extension);
+            writeOrThrow(path, renderThrough(camera, request.width, request.height), request);
         }
     } catch (...) {
         MGlobal::viewFrame(now);
@@ -171,7 +237,34 @@ void playblast(const commands::ParsedArgs& args, commands::CommandResult& result
     }
     // Like an interactive playblast, the scene returns to the frame it was on.
     MGlobal::viewFrame(now);
-    result = commands::Value(written);
+    // The file written, or for a sequence its name with the frame number
+    // shown as '#'s: "shots/preview.####.png".
+    result = commands::Value(single ? args.flagString("completeFilename")
+                                    : prefix + "." +
+                                          std::string(std::size_t(std::max(padding, 1)), '#') +
+                                          "." + request.extension);
+}
+
+void lookThru(const commands::ParsedArgs& args, commands::CommandResult& result) {
+    Viewport& view = Viewport::instance();
+    if (args.isQuery()) {
+        MDagPath camera;
+        if (view.getCamera(camera) != MS::kSuccess)
+            throw commands::CommandError("lookThru: the scene has no camera");
+        // The camera is named by its transform, as lookThru takes it.
+        const MObject transform = camera.transform();
+        result = commands::Value(transform.isNull()
+                                     ? nameOf(camera)
+                                     : std::string(MFnDependencyNode(transform).name().asChar()));
+        return;
+    }
+    if (args.positionalCount() == 0) throw commands::CommandError("lookThru: name a camera");
+    // A second argument names the panel; this host has one view.
+    MDagPath camera = cameraByName(args.positionalString(0));
+    if (view.setCamera(camera) != MS::kSuccess)
+        throw commands::CommandError("lookThru: '" + args.positionalString(0) +
+                                     "' is not a camera");
+    result = commands::Value();
 }
 
 void viewFit(const commands::ParsedArgs& args, commands::CommandResult& result) {
@@ -203,11 +296,12 @@ MDagPath cameraByName(const std::string& name) {
     return shapePath;
 }
 
-std::string frameFileName(const std::string& prefix, double frame, int padding) {
+std::string frameFileName(const std::string& prefix, double frame, int padding,
+                          const std::string& extension) {
     char digits[32];
     std::snprintf(digits, sizeof(digits), "%0*lld", padding,
                   static_cast<long long>(std::lround(frame)));
-    return prefix + "." + digits + ".png";
+    return prefix + "." + digits + "." + extension;
 }
 
 void fitCameraToLocators(const MDagPath& camera, double aspect, double fitFactor) {
@@ -254,34 +348,33 @@ void registerPlayblastCommands() {
     commands::CommandSpec blast;
     blast.name = "playblast";
     blast.flags = {
-        {"cam", "camera", {ArgType::kString}},
-        {"wh", "widthHeight", {ArgType::kInt, ArgType::kInt}},
-        {"cf", "completeFilename", {ArgType::kString}},
-        {"f", "filename", {ArgType::kString}},
-        {"st", "startTime", {ArgType::kDouble}},
-        {"et", "endTime", {ArgType::kDouble}},
-        {"fp", "framePadding", {ArgType::kInt}},
-        {"vf", "viewFit", {ArgType::kBool}},
-        // Accepted for scripts written for the interactive host; pictures are
-        // always PNG files rendered off-screen.
         {"fmt", "format", {ArgType::kString}},
         {"c", "compression", {ArgType::kString}},
+        {"qlt", "quality", {ArgType::kInt}},
+        {"f", "filename", {ArgType::kString}},
+        {"cf", "completeFilename", {ArgType::kString}},
+        {"fp", "framePadding", {ArgType::kInt}},
+        {"ifz", "indexFromZero", {}},
+        {"wh", "widthHeight", {ArgType::kInt, ArgType::kInt}},
+        {"w", "width", {ArgType::kInt}},
+        {"h", "height", {ArgType::kInt}},
+        {"p", "percent", {ArgType::kInt}},
+        {"fr", "frame", {ArgType::kDouble}, true},
+        {"st", "startTime", {ArgType::kDouble}},
+        {"et", "endTime", {ArgType::kDouble}},
+        // Pictures are always rendered off screen, without a viewer or
+        // ornaments (there is no window); these are accepted as the host
+        // takes them.
         {"v", "viewer", {ArgType::kBool}},
         {"os", "offScreen", {}},
-        {"fo", "forceOverwrite", {}},
         {"orn", "showOrnaments", {ArgType::kBool}},
-        {"p", "percent", {ArgType::kInt}},
-        {"qlt", "quality", {ArgType::kInt}},
+        {"fo", "forceOverwrite", {}},
+        {"cc", "clearCache", {ArgType::kBool}},
+        // This host's shorthand for lookThru before the playblast.
+        {"cam", "camera", {ArgType::kString}},
     };
-    blast.maxPositional = 0;
-    blast.handler = [](const commands::ParsedArgs& args, commands::CommandResult& result) {
-        const std::string format = args.flagString("format", 0, "image");
-        const std::string compression = args.flagString("compression", 0, "png");
-        if (format != "image" || compression != "png")
-            throw commands::CommandError(
-                "playblast: only -format image with -compression png is supported");
-        playblast(args, result);
-    };
+    blast.maxPositional = 1;
+    blast.handler = playblast;
     commands::registerCommand(std::move(blast));
 
     commands::CommandSpec fit;
@@ -290,6 +383,13 @@ void registerPlayblastCommands() {
     fit.maxPositional = 1;
     fit.handler = viewFit;
     commands::registerCommand(std::move(fit));
+
+    commands::CommandSpec look;
+    look.name = "lookThru";
+    look.queryable = true;
+    look.maxPositional = 2;
+    look.handler = lookThru;
+    commands::registerCommand(std::move(look));
 }
 
 }  // namespace zt::host

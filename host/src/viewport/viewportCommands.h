@@ -23,12 +23,13 @@ MDagPath cameraByName(const std::string& name);
 
 // File name of one frame of a playblast sequence: prefix.0012.png with the
 // frame rounded to a whole number and zero-padded to `padding` digits.
-std::string frameFileName(const std::string& prefix, double frame, int padding);
+std::string frameFileName(const std::string& prefix, double frame, int padding,
+                          const std::string& extension = "png");
 
 // Renders the view through `camera` and returns the picture.
 Image renderThrough(const MDagPath& camera, int width, int height);
 
-// Registers playblast and viewFit.
+// Registers playblast, viewFit and lookThru.
 void registerPlayblastCommands();
 
 // Registers modelEditor, instancer and exportInstances (surfaceCommands.cpp).
