@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "core/channels.h"
@@ -19,34 +20,43 @@
 namespace zt {
 namespace {
 
-// min(elements of the multi, colour sets of the mesh), kept in 16 bits as the
+// The layers of a node: its `vertexColor` elements paired with the mesh's
+// colour sets; `count` = min(elements, colour sets), kept in 16 bits as the
 // kernels take it.
-MStatus countLayers(MArrayDataHandle& elements, const MStringArray& setNames,
-                    const VertexColorLayerOptions& options, unsigned short& count) {
-    MStatus status;
-    const unsigned int elementCount = elements.elementCount(&status);
+struct LayerSources {
+    MArrayDataHandle elements;
+    MStringArray setNames;
+    unsigned short count = 0;
+};
+
+std::optional<LayerSources> findLayers(MDataBlock& block, const MObject& vertexColor, MFnMesh& mesh,
+                                       const VertexColorLayerOptions& options, MStatus& status) {
+    MArrayDataHandle elements = block.inputArrayValue(vertexColor, &status);
+    if (!status) {
+        reportError(options.arrayHandleError, status);
+        return std::nullopt;
+    }
+    LayerSources sources{elements, MStringArray(), 0};
+    CHECK_MSTATUS(mesh.getColorSetNames(sources.setNames));
+    const unsigned int elementCount = sources.elements.elementCount(&status);
     if (!status) {
         reportError(options.elementCountError, status);
-        return status;
+        return std::nullopt;
     }
-    const unsigned int layers = std::min(elementCount, setNames.length());
-    count = static_cast<unsigned short>(std::min(layers, 0xFFFFu));
-    return MS::kSuccess;
+    const unsigned int layers = std::min(elementCount, sources.setNames.length());
+    sources.count = static_cast<unsigned short>(std::min(layers, 0xFFFFu));
+    return sources;
 }
 
 }  // namespace
 
 MStatus countVertexColorLayers(MDataBlock& block, const MObject& vertexColor, MFnMesh& mesh,
                                unsigned short& count, const VertexColorLayerOptions& options) {
-    MStringArray setNames;
-    CHECK_MSTATUS(mesh.getColorSetNames(setNames));
     MStatus status;
-    MArrayDataHandle elements = block.inputArrayValue(vertexColor, &status);
-    if (!status) {
-        reportError(options.arrayHandleError, status);
-        return status;
-    }
-    return countLayers(elements, setNames, options, count);
+    const std::optional<LayerSources> sources =
+        findLayers(block, vertexColor, mesh, options, status);
+    if (sources) count = sources->count;
+    return status;
 }
 
 MStatus readVertexColors(MFnMesh& mesh, const MString* set, const MColor& unsetColor,
@@ -70,17 +80,12 @@ MStatus readVertexColors(MFnMesh& mesh, const MString* set, const MColor& unsetC
 MStatus readVertexColorLayers(MDataBlock& block, const MObject& vertexColor, MFnMesh& mesh,
                               const LayerElementReader& readElement, VertexColorLayers& layers,
                               const VertexColorLayerOptions& options) {
-    MStringArray setNames;
-    CHECK_MSTATUS(mesh.getColorSetNames(setNames));
     MStatus status;
-    MArrayDataHandle elements = block.inputArrayValue(vertexColor, &status);
-    if (!status) {
-        reportError(options.arrayHandleError, status);
-        return status;
-    }
+    std::optional<LayerSources> sources = findLayers(block, vertexColor, mesh, options, status);
+    if (!sources) return status;
+    MArrayDataHandle& elements = sources->elements;
     VertexColorLayers result;
-    status = countLayers(elements, setNames, options, result.count);
-    if (!status) return status;
+    result.count = sources->count;
     result.vertexCount = static_cast<unsigned int>(mesh.numVertices());
     const std::size_t perLayer = 4u * static_cast<std::size_t>(result.vertexCount);
     result.colors.resize(perLayer * result.count);
@@ -91,7 +96,7 @@ MStatus readVertexColorLayers(MDataBlock& block, const MObject& vertexColor, MFn
         if (!status) return status;
         status = readElement(layer, element);
         if (!status) return status;
-        const MString setName = setNames[layer];
+        const MString setName = sources->setNames[layer];
         status = readVertexColors(mesh, &setName, options.unsetColor, rgba);
         if (!status) {
             reportError(options.colorSetError, status);
