@@ -303,7 +303,9 @@ void readOffsetsAndRandomTerms(MDataBlock& data, zt::RotationInput& input) {
     const MObject* amplitudes[] = {&Node::randomR,          &Node::randomG,
                                    &Node::randomB,          &Node::randomAmplitudeR,
                                    &Node::randomAmplitudeG, &Node::randomAmplitudeB};
-    const unsigned int amplitudeSlots[] = {0, 1, 2, 12, 13, 14};
+    const unsigned int amplitudeSlots[] = {
+        zt::kRandomAmplitude,      zt::kRandomAmplitude + 1,      zt::kRandomAmplitude + 2,
+        zt::kOscillationAmplitude, zt::kOscillationAmplitude + 1, zt::kOscillationAmplitude + 2};
     input.random = false;
     for (unsigned int k = 0; k < 6; ++k) {
         const float value = zt::clampFloat(data.inputValue(*amplitudes[k]).asFloat(), 0.0f, 1.0f);
