@@ -10,6 +10,7 @@
 #include <string>
 
 #include "host/src/graph/messages.h"
+#include "noise/noiseGenerator.h"
 #include "noiseScene.h"
 
 using namespace noisetest;
@@ -327,6 +328,31 @@ TEST_F(NoiseDeformer, DeletedDeformerGivesBackTheUndeformedMesh) {
     ASSERT_TRUE(mel("delete ztNoise1;"));
     EXPECT_FALSE(plug("groundShape.inMesh").isConnected());
     EXPECT_EQ(maxDifference(deformed(), rest), 0.0);
+}
+
+TEST_F(NoiseDeformer, DisplacementAppliesYThenXThenZInDeformSpace) {
+    deformedPlane(3.0, 6);
+    setAxis("x", 0.3, 0.7, 2);
+    setAxis("y", 0.5, 0.45, 3);
+    setAxis("z", 0.25, 1.1, 1);
+    ASSERT_TRUE(mel("setAttr transform1.translate 0.3 -0.2 0.1;"));
+    const MPointArray rest = original();
+    const MPointArray moved = deformed();
+    zt::noise::NoiseGenerator gx, gy, gz;
+    zt::noise::setNoiseParameters(gx, 2, 0.7f, 0.3f, 0);
+    zt::noise::setNoiseParameters(gy, 3, 0.45f, 0.5f, 1);
+    zt::noise::setNoiseParameters(gz, 1, 1.1f, 0.25f, 2);
+    const double t[3] = {0.3, -0.2, 0.1};
+    for (unsigned int i = 0; i < rest.length(); ++i) {
+        double x = rest[i].x - t[0], y = rest[i].y - t[1], z = rest[i].z - t[2];
+        y += zt::noise::fractalNoise(gy, float(x), float(z));
+        x += zt::noise::fractalNoise(gx, float(y), float(z));
+        z += zt::noise::fractalNoise(gz, float(x), float(y));
+        // Stored as float in the mesh.
+        ASSERT_NEAR(moved[i].x, x + t[0], 1e-6) << i;
+        ASSERT_NEAR(moved[i].y, y + t[1], 1e-6) << i;
+        ASSERT_NEAR(moved[i].z, z + t[2], 1e-6) << i;
+    }
 }
 
 }  // namespace
