@@ -122,12 +122,13 @@ TEST(Batch, TheDemoSceneRunsWithTheNamesItAsksFor) {
     ASSERT_EQ(std::system(("mkdir -p '" + work.file("out/cache") + "'").c_str()), 0);
     BatchResult r = runBatch({examples + "/demo.mel"}, work.path(), 300);
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("// Result: previewShape //"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("// Result: forest //"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("// Result: replay //"), std::string::npos);
     EXPECT_NE(r.out.find("scattered "), std::string::npos);
     EXPECT_NE(r.out.find("read back at frame 2: "), std::string::npos);
     EXPECT_EQ(r.err.find("// Error"), std::string::npos) << r.err;
-    for (const char* file : {"out/demo.png", "out/demo_points.ply", "out/demo_frame2.csv"}) {
+    for (const char* file :
+         {"out/demo.png", "out/demo_points.ply", "out/demo_forest.obj", "out/demo_frame2.csv"}) {
         std::ifstream in(work.file(file), std::ios::binary | std::ios::ate);
         EXPECT_GT(static_cast<long>(in.tellg()), 0) << file;
     }
