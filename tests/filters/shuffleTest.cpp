@@ -101,6 +101,14 @@ TEST_F(Shuffle, MissingNamesAreReportedAndKeepThePreviousOutput) {
         EXPECT_TRUE(anyContains(errors, c.message)) << (errors.empty() ? "" : errors[0]);
         EXPECT_EQ(after, (std::vector<double>{1.5}));
     }
+
+    // A string channel cannot be renamed.
+    setPoints(node, "inPoints", PointSet().doubles("a", {1.5}).strings("s", {"x"}));
+    rename("s", "b");
+    std::vector<double> after;
+    const std::vector<std::string> errors = errorsOf([&] { after = Output(node).doubles("b"); });
+    EXPECT_TRUE(anyContains(errors, "ztPointsAttrShuffle: invalid attribute type."));
+    EXPECT_EQ(after, (std::vector<double>{1.5}));
 }
 
 TEST_F(Shuffle, FilterNodesDeclareTheirAttributesInOrder) {
