@@ -183,11 +183,13 @@ private:
             for (unsigned int skip = (k - kInline) / kInline; skip > 0; --skip) {
                 link = &chunks_[*link].next;
             }
-            if ((k - kInline) % kInline == 0) {
-                *link = static_cast<unsigned int>(chunks_.size());
-                chunks_.emplace_back();
-            }
-            target = chunks_[*link].xyz[(k - kInline) % kInline];
+            // `link` may point into chunks_, which emplace_back can move: the
+            // chunk index is read before the vector grows.
+            const bool starts = (k - kInline) % kInline == 0;
+            if (starts) *link = static_cast<unsigned int>(chunks_.size());
+            const unsigned int chunk = *link;
+            if (starts) chunks_.emplace_back();
+            target = chunks_[chunk].xyz[(k - kInline) % kInline];
         }
         target[0] = point.x;
         target[1] = point.y;

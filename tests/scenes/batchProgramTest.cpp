@@ -98,6 +98,18 @@ TEST(Batch, SurvivesHostileInput) {
     EXPECT_EQ(recursion.signal, 0);
     EXPECT_EQ(recursion.exitCode, 1);
     EXPECT_NE(recursion.err.find("call depth"), std::string::npos);
+
+    // Flat chains as long as generated scripts make them run to the end.
+    std::string sum = "$x = 1", ternary = "int $i = 19999; $t = ";
+    for (int i = 1; i < 50000; ++i) sum += " + 1";
+    for (int i = 0; i < 20000; ++i)
+        ternary += "$i == " + std::to_string(i) + " ? " + std::to_string(3 * i) + " : ";
+    std::ofstream(work.file("chains.mel")) << sum << "; print ($x + \"\\n\");\n"
+                                           << ternary << "-1; print $t;\n";
+    BatchResult chains = runBatch({"chains.mel"}, work.path());
+    EXPECT_EQ(chains.signal, 0);
+    EXPECT_EQ(chains.exitCode, 0) << chains.err;
+    EXPECT_EQ(chains.out, "50000\n59997");
 }
 
 TEST(Batch, CtrlCInterruptsTheScriptInsteadOfKillingTheProcess) {
