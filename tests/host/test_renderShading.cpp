@@ -139,19 +139,14 @@ TEST(TextureImage, BrokenFilesFailWithAMessageNamingTheFile) {
 }
 
 TEST(TextureImage, ReadsJpeg) {
-    // A flat colour survives JPEG compression closely.
-    std::vector<unsigned char> pixels(16 * 16 * 3);
-    for (std::size_t i = 0; i < pixels.size(); i += 3) {
-        pixels[i] = 200;
-        pixels[i + 1] = 40;
-        pixels[i + 2] = 90;
-    }
-    const std::string path = scratchPath("flat.jpg");
-    ASSERT_TRUE(stbi_write_jpg(path.c_str(), 16, 16, 3, pixels.data(), 100));
+    // A 16 x 16 picture of one colour, (200, 40, 90), saved at quality 100:
+    // a flat colour survives JPEG compression closely.
+    const std::string path = std::string(ZT_SOURCE_DIR) + "/tests/data/textures/flat.jpg";
     TextureImage image;
     std::string error;
     ASSERT_TRUE(image.load(path, error)) << error;
     EXPECT_EQ(image.width(), 16);
+    EXPECT_EQ(image.height(), 16);
     expectColour(image.sample(0.5f, 0.5f, TextureLookup()),
                  {200 / 255.0f, 40 / 255.0f, 90 / 255.0f}, 4 / 255.0f, "jpeg");
 }
