@@ -295,8 +295,8 @@ MStatus ztNoise::deform(MDataBlock& block, MItGeometry& iter, const MMatrix&, un
     }
     const MMatrix inverse = space.inverse();
 
-    const float weight = block.inputValue(envelope).asFloat();
-    if (!(weight > 0.0f)) return MS::kSuccess;
+    // The envelope and per-point weights are not applied: every point gets
+    // the full displacement of the three fields, whatever they are set to.
 
     std::unique_ptr<Fields> f = readFields(block);
     for (int axis = 0; axis < 3; ++axis) {
@@ -325,8 +325,7 @@ MStatus ztNoise::deform(MDataBlock& block, MItGeometry& iter, const MMatrix&, un
             if (isFinite(before)) ++nonFinite;
             continue;
         }
-        const MPoint scaled = weight == 1.0f ? moved : before + (moved - before) * weight;
-        points[static_cast<unsigned int>(i)] = scaled;
+        points[static_cast<unsigned int>(i)] = moved;
     }
     if (nonFinite > 0) {
         MGlobal::displayWarning(MString(nodeName.c_str()) + ": " +
