@@ -39,6 +39,8 @@ KernelStatus interpolateSampleUVs(const std::vector<float>& meshUV,
     if (!checkDeviceMemory(meshUV.size() * sizeof(float))) return KernelStatus::NotEnoughMemory;
     if (!checkDeviceMemory(samplesCount * (sizeof(unsigned int) + 2 * sizeof(float))))
         return KernelStatus::NotEnoughMemory;
+    // Nothing to interpolate (and no empty host array to copy into).
+    if (samplesCount == 0) return KernelStatus::Ok;
     try {
         const DeviceVector<float> deviceTable = toDevice(meshUV);
         const DeviceVector<unsigned int> deviceTriangles = toDevice(samplesTriID);
