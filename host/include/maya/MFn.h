@@ -22,6 +22,7 @@ public:
         kLocator = 251,
         kEmitter = 255,
         kMesh = 296,
+        kParticle = 311,
         kWeightGeometryFilt = 335,
         kPluginDependNode = 452,
         kPluginLocatorNode = 453,

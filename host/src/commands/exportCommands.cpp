@@ -5,6 +5,7 @@
 //   exportPoints -ascii scatter1.outPoints "points.ply";   // text PLY
 //   exportPoints scatter1.outPoints "points.csv";
 //   int $n = `exportPoints scatter1.outPoints "points.json"`;
+//   exportPoints particleShape1 "particles.json";   // a node: its outPoints
 
 #include <maya/MFnTypedAttribute.h>
 
@@ -20,7 +21,11 @@ namespace zt::commands {
 namespace {
 
 void exportPointsCommand(const ParsedArgs& args, CommandResult& result) {
-    MPlug plug = requirePlug("exportPoints", args.positionalString(0));
+    // A node name stands for the node's outPoints (a particle shape's
+    // particles, for example).
+    std::string source = args.positionalString(0);
+    if (source.find('.') == std::string::npos) source += ".outPoints";
+    MPlug plug = requirePlug("exportPoints", source);
     const std::string path = args.positionalString(1);
     MObject attr = plug.attribute();
     if (plug.isArray() || attr.apiType() != MFn::kTypedAttribute ||

@@ -11,6 +11,7 @@
 #include "graph/messages.h"
 #include "graph/scene.h"
 #include "mel/engine.h"
+#include "viewport/particleNode.h"
 
 namespace zt::host {
 
@@ -55,7 +56,11 @@ MStatus MGlobal::viewFrame(const MTime& time) {
     if (timeNode.isNull()) return MS::kFailure;
     MPlug outTime = MFnDependencyNode(timeNode).findPlug("outTime");
     if (outTime.isNull()) return MS::kFailure;
-    return outTime.setValue(time);
+    MStatus status = outTime.setValue(time);
+    // Particle shapes keep state from step to step: evaluate them at every
+    // time the scene visits so that frames are stepped in order.
+    if (status) zt::host::stepParticleShapes();
+    return status;
 }
 
 MStatus MGlobal::viewFrame(double time) {

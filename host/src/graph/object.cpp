@@ -96,6 +96,8 @@ const char* apiTypeName(MFn::Type type) {
             return "kDynArrayAttrsData";
         case MFn::kInstancer:
             return "kInstancer";
+        case MFn::kParticle:
+            return "kParticle";
         case MFn::kPluginEmitterNode:
             return "kPluginEmitterNode";
         case MFn::kPluginTransformNode:

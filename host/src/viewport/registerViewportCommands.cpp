@@ -1,4 +1,5 @@
 #include "hostInit.h"
+#include "viewport/particleNode.h"
 #include "viewport/viewportCommands.h"
 
 namespace zt::host {
@@ -6,6 +7,7 @@ namespace zt::host {
 void registerViewportCommands() {
     registerPlayblastCommands();
     registerSurfaceCommands();
+    registerParticleCommands();
 }
 
 }  // namespace zt::host

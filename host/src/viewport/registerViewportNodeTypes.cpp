@@ -4,6 +4,7 @@
 #include "hostInit.h"
 #include "viewport/cameraNode.h"
 #include "viewport/instancerNode.h"
+#include "viewport/particleNode.h"
 
 namespace zt::host {
 
@@ -14,6 +15,7 @@ void registerViewportNodeTypes() {
     setKindInitializer(MPxNode::kLocatorNode, initializeLocatorAttributes);
     registerCameraNodeType();
     registerInstancerNodeType();
+    registerParticleNodeType();
     registerLocatorNodeType();
 }
 

@@ -1,4 +1,5 @@
 #include "viewport/viewport.h"
+#include "viewport/particleNode.h"
 
 #include <maya/MBoundingBox.h>
 #include <maya/MFnDagNode.h>
@@ -216,6 +217,10 @@ Image Viewport::render(int width, int height) {
     glDisable(GL_LIGHTING);
     const Matrix4 projection = projectionMatrix(lens, double(width) / double(height));
     drawSurfaces(worldToCamera, projection, shading_);
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixd(projection.data());
+    drawParticleShapes(worldToCamera);
+    drawEmitters(worldToCamera);
 
     M3dView view = M3dView::active3dView();
     for (VisibleLocator& entry : visibleLocators()) {
