@@ -37,3 +37,4 @@ void BM_EmitStep(benchmark::State& state) {
 BENCHMARK(BM_EmitStep)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+BENCHMARK_MAIN();
