@@ -50,6 +50,11 @@
 
 const MTypeId ztPointsEmitter::id(0xC3);
 
+namespace {
+// The most particles one compute emits.
+constexpr double kMaxParticlesPerStep = 5e7;
+}  // namespace
+
 MObject ztPointsEmitter::inPoints;
 MObject ztPointsEmitter::singleEmission;
 MObject ztPointsEmitter::passAttrInRGB;
@@ -341,6 +346,18 @@ MStatus ztPointsEmitter::compute(const MPlug& plug, MDataBlock& data) {
             MGlobal::displayWarning(inPlug.name() + ": no '" + opacityName +
                                     "' attribute to pass in opacityPP channel, omitting.");
         }
+    }
+
+    // One step may not ask for more particles than memory can sensibly hold
+    // (a huge rate, or a long jump in time).
+    double total = 0;
+    for (unsigned int i = 0; i < n; ++i)
+        total += single ? (rates[i] > 0 ? 1 : 0) : zt::emissionCount(t, dt, rates[i]);
+    if (total > kMaxParticlesPerStep) {
+        MGlobal::displayError(inPlug.name() + ": this step would emit " + total +
+                              " particles, more than " + double(kMaxParticlesPerStep) +
+                              "; lower the rate or step frame by frame");
+        return MS::kFailure;
     }
 
     // Emission.
