@@ -383,7 +383,11 @@ inline KernelStatus sortByCell(Candidates& c, DeviceVector<unsigned int>& map) {
     if (!checkDeviceMemory(8ull * c.count)) return KernelStatus::NotEnoughMemory;
     map.resize(c.count);
     thrust::sequence(policy(), map.begin(), map.end());
+#if ZT_BACKEND_CPU
+    streaming::radixSortByKey(raw(c.cellId), raw(map), c.count, serialExecution());
+#else
     thrust::stable_sort_by_key(policy(), c.cellId.begin(), c.cellId.end(), map.begin());
+#endif
     return KernelStatus::Ok;
 }
 

@@ -382,6 +382,70 @@ private:
     std::vector<unsigned int> guide_;
 };
 
+// Stable sort of (key, value) pairs by key, least significant digit first:
+// the order a stable comparison sort gives, in at most three linear passes of
+// 11-bit digits (fewer when the keys are small). Each thread counts and then
+// moves one contiguous slice, and the slices keep their order, so the result
+// does not depend on the thread count.
+inline void radixSortByKey(unsigned int* keys, unsigned int* values, std::size_t n, bool serial) {
+    if (n < 2) return;
+    constexpr unsigned int kBits = 11;
+    constexpr unsigned int kBins = 1u << kBits;
+    const long long count = static_cast<long long>(n);
+    unsigned int maxKey = 0;
+#pragma omp parallel for reduction(max : maxKey) schedule(static) if (!serial)
+    for (long long i = 0; i < count; ++i) maxKey = std::max(maxKey, keys[i]);
+
+    const int threads = serial ? 1 : std::max(1, omp_get_max_threads());
+    std::vector<unsigned int> keyBuffer(n), valueBuffer(n);
+    unsigned int *srcKeys = keys, *srcValues = values;
+    unsigned int *dstKeys = keyBuffer.data(), *dstValues = valueBuffer.data();
+    std::vector<std::size_t> offsets(std::size_t(threads) * kBins);
+    auto sliceBegin = [&](int t) { return n * std::size_t(t) / std::size_t(threads); };
+    for (unsigned int shift = 0; shift < 32 && (shift == 0 || (maxKey >> shift) != 0);
+         shift += kBits) {
+        std::fill(offsets.begin(), offsets.end(), std::size_t(0));
+#pragma omp parallel for schedule(static, 1) num_threads(threads)
+        for (int t = 0; t < threads; ++t) {
+            std::size_t* histogram = offsets.data() + std::size_t(t) * kBins;
+            for (std::size_t i = sliceBegin(t), end = sliceBegin(t + 1); i < end; ++i)
+                ++histogram[(srcKeys[i] >> shift) & (kBins - 1)];
+        }
+        // A digit that all keys share moves nothing.
+        bool oneDigit = false;
+        for (unsigned int d = 0; d < kBins && !oneDigit; ++d) {
+            std::size_t total = 0;
+            for (int t = 0; t < threads; ++t) total += offsets[std::size_t(t) * kBins + d];
+            if (total == n) oneDigit = true;
+            if (total != 0) break;
+        }
+        if (oneDigit) continue;
+        std::size_t running = 0;
+        for (unsigned int d = 0; d < kBins; ++d)
+            for (int t = 0; t < threads; ++t) {
+                std::size_t& slot = offsets[std::size_t(t) * kBins + d];
+                const std::size_t c = slot;
+                slot = running;
+                running += c;
+            }
+#pragma omp parallel for schedule(static, 1) num_threads(threads)
+        for (int t = 0; t < threads; ++t) {
+            std::size_t* next = offsets.data() + std::size_t(t) * kBins;
+            for (std::size_t i = sliceBegin(t), end = sliceBegin(t + 1); i < end; ++i) {
+                const std::size_t o = next[(srcKeys[i] >> shift) & (kBins - 1)]++;
+                dstKeys[o] = srcKeys[i];
+                dstValues[o] = srcValues[i];
+            }
+        }
+        std::swap(srcKeys, dstKeys);
+        std::swap(srcValues, dstValues);
+    }
+    if (srcKeys != keys) {
+        std::copy(srcKeys, srcKeys + n, keys);
+        std::copy(srcValues, srcValues + n, values);
+    }
+}
+
 struct Input {
     const float* x;
     const float* y;
@@ -457,7 +521,10 @@ void runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bo
         for (unsigned int phase = 0; phase < 27; ++phase) {
             PhaseWork& work = phases[phase];
             const long long count = static_cast<long long>(work.items.size());
-#pragma omp parallel for schedule(dynamic, 512) if (!serial)
+            if (count == 0) continue;
+                // Later trials leave few cells per phase: waking the team and
+                // meeting at its barrier would cost more than the tests.
+#pragma omp parallel for schedule(dynamic, 512) if (!serial && count >= 4096)
             for (long long i = 0; i < count; ++i) {
                 const PhaseWork::Item& item = work.items[i];
                 const AcceptedPoint& candidate = work.candidates[item.first + t];
@@ -485,19 +552,50 @@ inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
     if (n == 0) return selected;
     const float cs = in.grid.cellSize;
 
-    // Cells: one run of equal ids each in the sorted list.
-    std::vector<Cell> cells;
-    cells.reserve(n / 2 + 1);
-    for (unsigned int i = 0; i < n; ++i) {
-        if (i > 0 && in.sortedCellId[i] == in.sortedCellId[i - 1]) continue;
-        if (!cells.empty()) cells.back().count = i - cells.back().start;
-        const unsigned int p = in.map[i];
-        cells.push_back(Cell{i, 0, in.sortedCellId[i], cellIndexOnAxis(in.x[p], in.grid.minX, cs),
-                             cellIndexOnAxis(in.y[p], in.grid.minY, cs),
-                             cellIndexOnAxis(in.z[p], in.grid.minZ, cs), 0});
+    // Cells: one run of equal ids each in the sorted list. Each thread finds
+    // the runs that start in its slice of the list, counted first so the
+    // cells land in list order.
+    const int threads = serial ? 1 : std::max(1, omp_get_max_threads());
+    auto sliceBegin = [&](int t) {
+        return static_cast<unsigned int>(std::uint64_t(n) * std::uint64_t(t) /
+                                         std::uint64_t(threads));
+    };
+    auto startsCell = [&](unsigned int i) {
+        return i == 0 || in.sortedCellId[i] != in.sortedCellId[i - 1];
+    };
+    std::vector<unsigned int> cellsBefore(std::size_t(threads) + 1, 0u);
+#pragma omp parallel for schedule(static, 1) num_threads(threads)
+    for (int t = 0; t < threads; ++t) {
+        unsigned int starts = 0;
+        for (unsigned int i = sliceBegin(t), end = sliceBegin(t + 1); i < end; ++i)
+            starts += startsCell(i) ? 1u : 0u;
+        cellsBefore[std::size_t(t) + 1] = starts;
     }
-    cells.back().count = n - cells.back().start;
-    const unsigned int cellCount = static_cast<unsigned int>(cells.size());
+    for (int t = 0; t < threads; ++t)
+        cellsBefore[std::size_t(t) + 1] += cellsBefore[std::size_t(t)];
+    const unsigned int cellCount = cellsBefore[std::size_t(threads)];
+    std::vector<Cell> cells(cellCount);
+#pragma omp parallel for schedule(static, 1) num_threads(threads)
+    for (int t = 0; t < threads; ++t) {
+        unsigned int c = cellsBefore[std::size_t(t)];
+        for (unsigned int i = sliceBegin(t), end = sliceBegin(t + 1); i < end; ++i) {
+            if (!startsCell(i)) continue;
+            const unsigned int p = in.map[i];
+            cells[c++] = Cell{i,
+                              0,
+                              in.sortedCellId[i],
+                              cellIndexOnAxis(in.x[p], in.grid.minX, cs),
+                              cellIndexOnAxis(in.y[p], in.grid.minY, cs),
+                              cellIndexOnAxis(in.z[p], in.grid.minZ, cs),
+                              0};
+        }
+    }
+#pragma omp parallel for schedule(static) num_threads(threads)
+    for (long long c = 0; c < static_cast<long long>(cellCount); ++c) {
+        const unsigned int next =
+            c + 1 < static_cast<long long>(cellCount) ? cells[std::size_t(c) + 1].start : n;
+        cells[std::size_t(c)].count = next - cells[std::size_t(c)].start;
+    }
 
     // A point beyond the grid in x or z shares its id with a cell of another
     // row: ids and grid indices then no longer correspond, and such cells can
@@ -536,17 +634,30 @@ inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
 
     // Table order: the cells of a bucket (id mod 4C) take slots in ascending id
     // order, and points leave slot by slot, bucket by bucket.
+    // Slot 0 of every bucket is one array indexed by bucket; the few cells
+    // that take later slots are sorted on their own and follow.
     const unsigned long long buckets = 4ull * cellCount;
-    std::vector<unsigned int> rankCounter(buckets, 0u);
-    std::vector<std::pair<unsigned long long, unsigned int>> order;
+    constexpr unsigned int kTaken = kNone - 1;  // slot 0 held by a cell without a point
+    std::vector<unsigned int> firstSlot(buckets, kNone);
+    std::vector<std::pair<unsigned long long, unsigned int>> later;
+    std::vector<unsigned int> rankCounter;  // cells per bucket, once a bucket has two
+    std::size_t firstCount = 0;
     for (unsigned int c = 0; c < cellCount; ++c) {
         const unsigned long long bucket = cells[c].key % buckets;
+        if (firstSlot[bucket] == kNone) {
+            firstSlot[bucket] = chosen[c] != kNone ? chosen[c] : kTaken;
+            if (chosen[c] != kNone) ++firstCount;
+            continue;
+        }
+        if (rankCounter.empty()) rankCounter.assign(buckets, 1u);
         const unsigned int rank = rankCounter[bucket]++;
-        if (chosen[c] != kNone) order.emplace_back(rank * buckets + bucket, chosen[c]);
+        if (chosen[c] != kNone) later.emplace_back(rank * buckets + bucket, chosen[c]);
     }
-    std::sort(order.begin(), order.end());
-    selected.reserve(order.size());
-    for (const auto& entry : order) selected.push_back(entry.second);
+    std::sort(later.begin(), later.end());
+    selected.reserve(firstCount + later.size());
+    for (const unsigned int candidate : firstSlot)
+        if (candidate < kTaken) selected.push_back(candidate);
+    for (const auto& entry : later) selected.push_back(entry.second);
     return selected;
 }
 

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include <omp.h>
@@ -70,6 +72,44 @@ TEST(TrianglePick, ZeroSizeElementsAreNeverPickedBeforeTheEnd) {
     }
     // A target at the very end of the table picks the last element.
     EXPECT_EQ(index.pick(1.0f), 4u);
+}
+
+// The CPU backend sorts candidates by cell with a radix sort; the order must
+// be the one a stable sort gives (equal keys keep their input order), for
+// small and wide keys, any thread count and runs of one key.
+TEST(CellSort, RadixSortKeepsTheStableOrder) {
+    using cpu::probe::streaming::radixSortByKey;
+    std::mt19937 rng(11);
+    struct Case {
+        std::size_t n;
+        unsigned int keyRange;  // 0: full 32 bits
+    };
+    const Case cases[] = {{0, 5},     {1, 5},           {2, 1},
+                          {1000, 7},  {5000, 1u << 11}, {20000, 1u << 22},
+                          {30001, 0}, {4096, 1}};
+    for (const Case& c : cases) {
+        for (const bool serial : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << "n " << c.n << " range " << c.keyRange
+                                              << (serial ? " serial" : " parallel"));
+            std::vector<unsigned int> keys(c.n), values(c.n);
+            for (std::size_t i = 0; i < c.n; ++i) {
+                keys[i] = c.keyRange == 0 ? static_cast<unsigned int>(rng())
+                                          : static_cast<unsigned int>(rng() % c.keyRange);
+                // Values not in index order, so a lost pairing shows.
+                values[i] = static_cast<unsigned int>(c.n - i) * 3u;
+            }
+            if (c.n > 10) keys[c.n / 2] = 0xFFFFFFFFu;
+            std::vector<std::pair<unsigned int, unsigned int>> expected(c.n);
+            for (std::size_t i = 0; i < c.n; ++i) expected[i] = {keys[i], values[i]};
+            std::stable_sort(expected.begin(), expected.end(),
+                             [](const auto& a, const auto& b) { return a.first < b.first; });
+            radixSortByKey(keys.data(), values.data(), c.n, serial);
+            for (std::size_t i = 0; i < c.n; ++i) {
+                ASSERT_EQ(keys[i], expected[i].first) << "at " << i;
+                ASSERT_EQ(values[i], expected[i].second) << "at " << i;
+            }
+        }
+    }
 }
 
 }  // namespace
