@@ -603,7 +603,34 @@ inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
     // on one thread. Tiny grids alias the same way.
     bool aliasing = in.gridCellsX < 5 || in.gridCellsZ < 5;
     int maxY = 0;
+    // A grid index is a non-decreasing function of its coordinate, so the
+    // largest indices are those of the largest coordinates: three maxima
+    // settle the test without a division per candidate. A NaN coordinate
+    // (no order) takes the test point by point.
+    float highX = 0.0f, highY = 0.0f, highZ = 0.0f;
+    bool unordered = false;
     if (!aliasing) {
+        highX = in.x[0], highY = in.y[0], highZ = in.z[0];
+#pragma omp parallel for reduction(max                                           \
+                                   : highX, highY, highZ) reduction(||           \
+                                                                    : unordered) \
+    schedule(static) if (!serial)
+        for (long long i = 0; i < static_cast<long long>(n); ++i) {
+            const float x = in.x[i], y = in.y[i], z = in.z[i];
+            unordered = unordered || !(x == x) || !(y == y) || !(z == z);
+            highX = std::max(highX, x);
+            highY = std::max(highY, y);
+            highZ = std::max(highZ, z);
+        }
+    }
+    if (!aliasing && !unordered) {
+        const int ix = cellIndexOnAxis(highX, in.grid.minX, cs);
+        const int iy = cellIndexOnAxis(highY, in.grid.minY, cs);
+        const int iz = cellIndexOnAxis(highZ, in.grid.minZ, cs);
+        aliasing = static_cast<unsigned int>(ix) >= in.gridCellsX ||
+                   static_cast<unsigned int>(iz) >= in.gridCellsZ || iy >= (1 << 30);
+        maxY = iy;
+    } else if (!aliasing) {
 #pragma omp parallel for reduction(|| : aliasing) reduction(max : maxY) schedule(static)
         for (long long i = 0; i < static_cast<long long>(n); ++i) {
             const int ix = cellIndexOnAxis(in.x[i], in.grid.minX, cs);

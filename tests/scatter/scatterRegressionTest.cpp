@@ -116,6 +116,38 @@ TEST(ScatterRegression, ComputeReproducesTheRecordedPointsWithBothSelections) {
     }
 }
 
+TEST(ScatterRegression, StreamingMatchesTheTableWhereCellIdsAlias) {
+    // A grid frame smaller than the mesh: candidates past it in x or z share
+    // ids with cells of other rows, and one past it in y is far from the
+    // origin. The CPU's streaming selection must still give the table's points.
+    const TriMesh mesh = bumpyGrid();
+    struct Frame {
+        const char* name;
+        float minX, minY, minZ, maxX, maxZ;
+    };
+    const Frame frames[] = {{"narrow in x and z", -1.0f, -2.0f, -1.5f, 0.5f, 0.3f},
+                            {"wide", -3.0f, -2.0f, -3.0f, 3.0f, 3.0f},
+                            {"origin above part of the mesh", -3.0f, 0.2f, -3.0f, 3.0f, 3.0f}};
+    for (const Frame& frame : frames) {
+        SCOPED_TRACE(frame.name);
+        zt::ScatterSettings s;
+        s.radius = 0.09f;
+        s.borderEdges = true;
+        s.bboxMinX = frame.minX, s.bboxMinY = frame.minY, s.bboxMinZ = frame.minZ;
+        s.bboxMaxX = frame.maxX, s.bboxMaxZ = frame.maxZ;
+        zt::ScatterResult streaming, table;
+        ASSERT_EQ(
+            zt::scatterPoints(mesh.view(), s, streaming, zt::CpuSelection::kStreaming, nullptr),
+            zt::KernelStatus::Ok);
+        ASSERT_EQ(zt::scatterPoints(mesh.view(), s, table, zt::CpuSelection::kTable, nullptr),
+                  zt::KernelStatus::Ok);
+        EXPECT_GT(streaming.triangleIds.size(), 2000u);
+        EXPECT_EQ(streaming.positions, table.positions);
+        EXPECT_EQ(streaming.triangleIds, table.triangleIds);
+        EXPECT_EQ(streaming.uvs, table.uvs);
+    }
+}
+
 TEST(ScatterRegression, NodeReproducesTheRecordedOutputSet) {
     zt::host::startHost();
     ::testing::internal::CaptureStdout();
