@@ -10,6 +10,7 @@
 // per random channel) both backends give the same bits.
 // Included by ztNodes.cu inside each backend's namespace.
 
+#include "kernels/orientationKernels.cuh"
 #include "kernels/paintedLayersKernels.cuh"
 #include "kernels/vectorKernels.cuh"
 
@@ -60,11 +61,6 @@ ZT_HD inline float clampRotation(float x, float a, float b) {
 ZT_HD inline float poolValue(const DirectionVectorArgs& args, ElementIndex i, unsigned int k) {
     const std::size_t index = (static_cast<std::size_t>(i) + k) % args.randomsNumber;
     return args.randomNumbers[index];
-}
-
-// Turns in radians, the product formed in double precision.
-ZT_HD inline float turnsToRadians(float turns) {
-    return static_cast<float>(static_cast<double>(turns) * 6.28318530718);
 }
 
 // Moves R, G, B towards (replace) or by (add) a colour with weight k. R stays in [-1, 1].
@@ -230,18 +226,10 @@ ZT_HD inline void computeDirectionVector(ElementIndex i, const DirectionVectorAr
         }
     }
 
-    // Aim: blend of the normal and the (possibly reversed) tangent direction,
-    // turned by G about the normal. Up: n x dir turned the same way, then
-    // rolled by B about the aim.
-    const float blend = r < 0.0f ? -r : r;
-    const Vec3f side = r < 0.0f ? scaleVec3f(-1.0f, dir) : dir;
-    const Vec3f v = addVec3f(scaleVec3f(1.0f - blend, n), scaleVec3f(blend, side));
-    const Mat3f turn = rodriguesMat3f(n, turnsToRadians(g));
-    const Vec3f aim = mulMat3f(turn, v);
-    const Vec3f turnedUp = mulMat3f(turn, crossVec3f(n, dir));
-    const Vec3f up = mulMat3f(rodriguesMat3f(aim, turnsToRadians(b)), turnedUp);
+    // Aim and up from R, G, B, the normal and the tangent direction.
+    const AimAndUp frame = orientFromRotation(n, dir, r, g, b);
 
-    storeVec3f(args.directionVector, i, aim);
-    storeVec3f(args.upVector, i, up);
+    storeVec3f(args.directionVector, i, frame.aim);
+    storeVec3f(args.upVector, i, frame.up);
     storeVec3f(args.rgb, i, Vec3f{r, g, b});
 }

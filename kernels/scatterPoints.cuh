@@ -179,22 +179,26 @@ inline KernelStatus findBorderEdges(const DeviceMesh& mesh, BorderEdges& edges) 
     return KernelStatus::Ok;
 }
 
-// Smooth normals at the accepted points: unit face normals averaged per vertex
-// (corners grouped by a sort of the vertex list), then interpolated.
-inline KernelStatus pointNormals(const DeviceMesh& mesh, const Accepted& accepted,
-                                 std::vector<float>& normals) {
-    const unsigned int triangles = mesh.triangleCount;
+// Smooth normals at points given by triangle and (u, v): unit face normals
+// averaged per vertex (corners grouped by a sort of the vertex list), then
+// interpolated and normalised. The mesh is `vertices` points (3 floats each)
+// and `triangles` triangles (3 vertex ids each); `sampleNormals` gets 3 floats
+// per sample. A degenerate triangle spreads non-finite values to the normals
+// of its vertices. Shared by the scatter and the re-planting of points.
+inline KernelStatus smoothNormalsAtSamples(const DeviceVector<float>& meshPoints,
+                                           const DeviceVector<unsigned int>& meshTriangles,
+                                           unsigned int vertices, unsigned int triangles,
+                                           const unsigned int* sampleTri, const float* uv,
+                                           unsigned int samples,
+                                           DeviceVector<float>& sampleNormals) {
     const unsigned int corners = 3u * triangles;
-    const unsigned int vertices = mesh.pointCount;
-    const unsigned int samples = accepted.count;
     if (!checkDeviceMemory(12ull * triangles)) return KernelStatus::NotEnoughMemory;
-    normals.clear();
-    if (samples == 0) return KernelStatus::Ok;
+    if (samples == 0 || triangles == 0) return KernelStatus::Ok;
 
     DeviceVector<float> faceNormals(3ull * triangles);
     float* faceNormal = raw(faceNormals);
-    const float* points = raw(mesh.points);
-    const unsigned int* tris = raw(mesh.triangles);
+    const float* points = raw(meshPoints);
+    const unsigned int* tris = raw(meshTriangles);
     ZT_RETURN_IF_FAILED(launch2D(
         "calculateNormalVector", triangles, 64, ZT_LAMBDA(ElementIndex i) {
             calculateNormalVector(i, points, tris, faceNormal, triangles);
@@ -204,7 +208,8 @@ inline KernelStatus pointNormals(const DeviceMesh& mesh, const Accepted& accepte
     ZT_RETURN_IF_FAILED(launch2D(
         "fillSequence", corners, 128,
         ZT_LAMBDA(ElementIndex i) { fillSequence(i, seq, corners); }));
-    DeviceVector<unsigned int> sortedVertices(mesh.triangles);
+    DeviceVector<unsigned int> sortedVertices(meshTriangles.begin(),
+                                              meshTriangles.begin() + corners);
     thrust::stable_sort_by_key(policy(), sortedVertices.begin(), sortedVertices.end(),
                                cornerTriangle.begin());
     const unsigned int* vertexOfCorner = raw(sortedVertices);
@@ -231,15 +236,24 @@ inline KernelStatus pointNormals(const DeviceMesh& mesh, const Accepted& accepte
         "computeVertexNormalVector", vertices, 128, ZT_LAMBDA(ElementIndex i) {
             computeVertexNormalVector(i, vbo, faceNormal, useCount, seq, tableIndex, vertices);
         }));
-    DeviceVector<float> sampleNormals(3ull * samples);
+    sampleNormals.resize(3ull * samples);
     float* out = raw(sampleNormals);
-    const unsigned int* sampleTri = raw(accepted.triangles);
-    const float* uv = raw(accepted.uvs);
     ZT_RETURN_IF_FAILED(launch2D(
         "computeSampleNormalVector", samples, 128, ZT_LAMBDA(ElementIndex i) {
             computeSampleNormalVector(i, out, vbo, sampleTri, uv, tris, samples);
         }));
-    normals = toHost(sampleNormals);
+    return KernelStatus::Ok;
+}
+
+// Smooth normals at the accepted points.
+inline KernelStatus pointNormals(const DeviceMesh& mesh, const Accepted& accepted,
+                                 std::vector<float>& normals) {
+    normals.clear();
+    DeviceVector<float> sampleNormals;
+    ZT_RETURN_IF_FAILED(smoothNormalsAtSamples(mesh.points, mesh.triangles, mesh.pointCount,
+                                               mesh.triangleCount, raw(accepted.triangles),
+                                               raw(accepted.uvs), accepted.count, sampleNormals));
+    if (accepted.count > 0) normals = toHost(sampleNormals);
     return KernelStatus::Ok;
 }
 

@@ -4,12 +4,14 @@
 #include <maya/MFnMesh.h>
 #include <maya/MFnVectorArrayData.h>
 
+#include "attributes/ztPointsRotation.h"
 #include "host/src/graph/registry.h"
 #include "host/src/graph/scene.h"
 #include "host/src/hostInit.h"
 #include "host/src/mel/engine.h"
 #include "noise/ztNoise.h"
 #include "noise/ztNoiseLocator.h"
+#include "scatter/ztPlantPoints.h"
 #include "scatter/ztScatterPoints.h"
 
 namespace noisetest {
@@ -29,6 +31,10 @@ void NoiseTest::SetUpTestSuite() {
         {"ztNoise", ztNoise::id, ztNoise::creator, ztNoise::initialize, MPxNode::kDeformerNode},
         {"ztScatterPoints", ztScatterPoints::id, ztScatterPoints::creator,
          ztScatterPoints::initialize, MPxNode::kDependNode},
+        {"ztPointsRotation", ztPointsRotation::id, ztPointsRotation::creator,
+         ztPointsRotation::initialize, MPxNode::kDependNode},
+        {"ztPlantPoints", ztPlantPoints::id, ztPlantPoints::creator, ztPlantPoints::initialize,
+         MPxNode::kDependNode},
     };
     for (const Row& row : rows) {
         if (zt::host::nodeTypeExists(row.name)) continue;

@@ -1,7 +1,8 @@
 #pragma once
 // Scene set-up for the noise deformer tests: the host with ztNoise,
-// ztNoiseLocator and ztScatterPoints registered from the linked node code, a
-// new scene per test, and helpers that read meshes and plugs.
+// ztNoiseLocator, ztScatterPoints, ztPointsRotation and ztPlantPoints
+// registered from the linked node code, a new scene per test, and helpers
+// that read meshes and plugs.
 
 #include <gtest/gtest.h>
 #include <maya/MObject.h>

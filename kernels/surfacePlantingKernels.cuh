@@ -1,0 +1,75 @@
+// Per-point body of the re-planting kernel (kernels/surfacePlanting.h).
+// Single precision in a fixed order; the bounds of the edge choice and the
+// sign test of the distance are compared in double precision.
+// Included by ztNodes.cu inside each backend's namespace.
+
+#include "kernels/orientationKernels.cuh"
+#include "kernels/vectorKernels.cuh"
+
+// Edge 0 unless edge 1 or 2 (in this order) has a strictly larger |d| and
+// lies inside (-10, 10). Edge 0 is kept even when |d0| >= 10: some edge must
+// carry the direction.
+ZT_HD inline unsigned int replantEdge(float d0, float d1, float d2) {
+    unsigned int k = 0;
+    float largest = fabsf(d0);
+    const double d1d = d1, d2d = d2;
+    if (fabsf(d1) > largest && d1d > -10.0 && d1d < 10.0) {
+        k = 1;
+        largest = fabsf(d1);
+    }
+    if (fabsf(d2) > largest && d2d > -10.0 && d2d < 10.0) k = 2;
+    return k;
+}
+
+struct PlantArgs {
+    const unsigned int* samplesTriID = nullptr;  // n
+    const float* uvs = nullptr;                  // 2n
+    const float* rgb = nullptr;                  // 3n
+    const float* intersection = nullptr;         // 3n
+    const float* distanceToEdge = nullptr;       // 3n
+    const float* normal = nullptr;               // 3n smooth normals at the points
+    const float* meshPoints = nullptr;           // 3V
+    const unsigned int* triIds = nullptr;        // 3T
+    float* position = nullptr;                   // 3n out
+    float* aim = nullptr;                        // 3n out
+    float* up = nullptr;                         // 3n out
+    unsigned int numSamples = 0;
+};
+
+ZT_HD inline void computeSampleOnMesh(ElementIndex i, const PlantArgs& args) {
+    if (i >= args.numSamples) return;
+    const std::size_t t = args.samplesTriID[i];
+    const unsigned int corner[3] = {args.triIds[3 * t], args.triIds[3 * t + 1],
+                                    args.triIds[3 * t + 2]};
+    const Vec3f pa = loadVec3f(args.meshPoints, corner[0]);
+    const Vec3f pb = loadVec3f(args.meshPoints, corner[1]);
+    const Vec3f pc = loadVec3f(args.meshPoints, corner[2]);
+    const float u = args.uvs[2 * static_cast<std::size_t>(i)];
+    const float v = args.uvs[2 * static_cast<std::size_t>(i) + 1];
+    const Vec3f p = addVec3f(
+        addVec3f(subVec3f(subVec3f(pa, scaleVec3f(u, pa)), scaleVec3f(v, pa)), scaleVec3f(u, pb)),
+        scaleVec3f(v, pc));
+
+    // The tangent direction from the chosen edge's crossing point Q. The
+    // orientation kernel stored p + lambda dir = Q, so dir = (Q - p) / lambda:
+    // the unit vector towards Q, reversed when lambda is negative.
+    const Vec3f d = loadVec3f(args.distanceToEdge, i);
+    const unsigned int k = replantEdge(d.x, d.y, d.z);
+    const float lambda = k == 0 ? d.x : (k == 1 ? d.y : d.z);
+    const Vec3f start = loadVec3f(args.meshPoints, corner[k]);
+    const Vec3f end = loadVec3f(args.meshPoints, corner[(k + 1) % 3]);
+    const float s = args.intersection[3 * static_cast<std::size_t>(i) + k];
+    const Vec3f q = addVec3f(start, scaleVec3f(s, subVec3f(end, start)));
+    const Vec3f toEdge = subVec3f(q, p);
+    const float length = lengthVec3f(toEdge);
+    Vec3f dir = {toEdge.x / length, toEdge.y / length, toEdge.z / length};
+    if (static_cast<double>(lambda) < 0.0) dir = scaleVec3f(-1.0f, dir);
+
+    // The same frame the orientation kernel built, about the point's smooth
+    // normal on the current mesh (what the scatter stores as "normal").
+    const Vec3f rgb = loadVec3f(args.rgb, i);
+    const AimAndUp frame = orientFromRotation(loadVec3f(args.normal, i), dir, rgb.x, rgb.y, rgb.z);
+    storeVec3f(args.position, i, p);
+    storeVec3f(args.aim, i, frame.aim);
+    storeVec3f(args.up, i, frame.up);
+}

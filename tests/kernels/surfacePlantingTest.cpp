@@ -1,0 +1,341 @@
+// The re-planting kernel on the CPU backend: points oriented by the
+// orientation kernel come back with the same position, aim and up on the
+// unchanged mesh for any R, G, B; they follow a rigid motion of the mesh; the
+// edge choice at its boundaries; refused input.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "kernels/backend.h"
+#include "kernels/rotation.h"
+#include "kernels/surfacePlanting.h"
+
+namespace {
+
+struct V3 {
+    double x, y, z;
+};
+
+V3 at(const std::vector<float>& v, std::size_t i) {
+    return {v[3 * i], v[3 * i + 1], v[3 * i + 2]};
+}
+V3 sub(V3 a, V3 b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+V3 add(V3 a, V3 b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+V3 scale(double s, V3 a) {
+    return {s * a.x, s * a.y, s * a.z};
+}
+V3 cross(V3 a, V3 b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+double length(V3 a) {
+    return std::sqrt(a.x * a.x + a.y * a.y + a.z * a.z);
+}
+V3 unit(V3 a) {
+    return scale(1.0 / length(a), a);
+}
+double distance(V3 a, V3 b) {
+    return length(sub(a, b));
+}
+
+// A 6 x 6 quad grid over [0, 3] x [0, 3] in x, z with a bumpy height, so
+// smooth normals differ from face normals, two triangles per quad.
+struct Mesh {
+    std::vector<float> points;
+    std::vector<unsigned int> triangles;
+    std::size_t triangleCount() const { return triangles.size() / 3; }
+    V3 corner(std::size_t t, int k) const { return at(points, triangles[3 * t + k]); }
+};
+
+Mesh bumpyGrid() {
+    Mesh mesh;
+    const int cells = 6;
+    for (int j = 0; j <= cells; ++j) {
+        for (int i = 0; i <= cells; ++i) {
+            const double x = 0.5 * i, z = 0.5 * j;
+            mesh.points.push_back(static_cast<float>(x));
+            mesh.points.push_back(static_cast<float>(0.3 * std::sin(1.7 * x) * std::cos(1.3 * z)));
+            mesh.points.push_back(static_cast<float>(z));
+        }
+    }
+    for (int j = 0; j < cells; ++j) {
+        for (int i = 0; i < cells; ++i) {
+            const unsigned int a = j * (cells + 1) + i, b = a + 1, c = a + cells + 1, d = c + 1;
+            // Wound so that the normals point up (+y).
+            for (unsigned int v : {a, c, b, b, c, d}) mesh.triangles.push_back(v);
+        }
+    }
+    return mesh;
+}
+
+// The smooth normal at (u, v) of triangle t, worked out independently of the
+// kernels in double precision: unit face normals averaged over the
+// triangles around each vertex, interpolated and normalised.
+V3 smoothNormal(const Mesh& mesh, std::size_t t, double u, double v) {
+    std::vector<V3> sum(mesh.points.size() / 3, V3{0, 0, 0});
+    std::vector<int> count(sum.size(), 0);
+    for (std::size_t f = 0; f < mesh.triangleCount(); ++f) {
+        const V3 n = unit(cross(sub(mesh.corner(f, 1), mesh.corner(f, 0)),
+                                sub(mesh.corner(f, 2), mesh.corner(f, 0))));
+        for (int k = 0; k < 3; ++k) {
+            sum[mesh.triangles[3 * f + k]] = add(sum[mesh.triangles[3 * f + k]], n);
+            ++count[mesh.triangles[3 * f + k]];
+        }
+    }
+    V3 corner[3];
+    for (int k = 0; k < 3; ++k) {
+        const unsigned int vertex = mesh.triangles[3 * t + k];
+        corner[k] = scale(1.0 / count[vertex], sum[vertex]);
+    }
+    return unit(add(add(scale(1.0 - u - v, corner[0]), scale(u, corner[1])), scale(v, corner[2])));
+}
+
+struct Scattered {
+    zt::RotationInput rotation;
+    std::vector<float> uvs;
+};
+
+// n points at random (u, v) in random triangles, oriented towards `target`
+// with random R in [-1, 1] and G, B in [-2, 2] turns, edge data on.
+Scattered orientedPoints(const Mesh& mesh, std::size_t n, unsigned int seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> unitInterval(0.0, 1.0);
+    Scattered s;
+    zt::RotationInput& in = s.rotation;
+    in.pointCount = n;
+    in.computeLocalAim = true;
+    in.meshPointCount = mesh.points.size() / 3;
+    in.meshPoints = mesh.points;
+    in.triangleList = mesh.triangles;
+    in.target[0] = 1.4f;
+    in.target[1] = 2.0f;
+    in.target[2] = -0.7f;
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto t = static_cast<unsigned int>(random() % mesh.triangleCount());
+        double u = unitInterval(random), v = unitInterval(random);
+        if (u + v > 1.0) {
+            u = 1.0 - u;
+            v = 1.0 - v;
+        }
+        const V3 p = add(add(scale(1.0 - u - v, mesh.corner(t, 0)), scale(u, mesh.corner(t, 1))),
+                         scale(v, mesh.corner(t, 2)));
+        const V3 n3 = smoothNormal(mesh, t, u, v);
+        for (double c : {p.x, p.y, p.z}) in.positions.push_back(static_cast<float>(c));
+        for (double c : {n3.x, n3.y, n3.z}) in.normals.push_back(static_cast<float>(c));
+        in.triangles.push_back(t);
+        s.uvs.push_back(static_cast<float>(u));
+        s.uvs.push_back(static_cast<float>(v));
+        in.startRgb.push_back(static_cast<float>(2.0 * unitInterval(random) - 1.0));
+        in.startRgb.push_back(static_cast<float>(4.0 * unitInterval(random) - 2.0));
+        in.startRgb.push_back(static_cast<float>(4.0 * unitInterval(random) - 2.0));
+    }
+    return s;
+}
+
+zt::PlantInput plantInput(const Scattered& s, const zt::RotationResult& oriented,
+                          const Mesh& mesh) {
+    zt::PlantInput in;
+    in.pointCount = s.rotation.pointCount;
+    in.triangles = s.rotation.triangles;
+    in.uvs = s.uvs;
+    in.rgb = oriented.rgb;
+    in.intersection = oriented.intersection;
+    in.distanceToEdge = oriented.distanceToEdge;
+    in.meshPoints = mesh.points;
+    in.triangleList = mesh.triangles;
+    return in;
+}
+
+TEST(SurfacePlanting, UnchangedMeshReproducesPositionAimAndUpForRandomRgb) {
+    zt::setActiveBackend(zt::Backend::Cpu);
+    const Mesh mesh = bumpyGrid();
+    for (unsigned int seed : {1u, 2u, 3u}) {
+        const Scattered s = orientedPoints(mesh, 2000, seed);
+        zt::RotationResult oriented;
+        ASSERT_EQ(zt::computeRotations(s.rotation, oriented), zt::KernelStatus::Ok);
+        zt::PlantResult planted;
+        ASSERT_EQ(zt::computeSamplesOnMesh(plantInput(s, oriented, mesh), planted),
+                  zt::KernelStatus::Ok);
+        ASSERT_EQ(planted.aim.size(), 3 * s.rotation.pointCount);
+        double worstPosition = 0.0, worstAim = 0.0, worstUp = 0.0;
+        for (std::size_t i = 0; i < s.rotation.pointCount; ++i) {
+            worstPosition = std::max(
+                worstPosition, distance(at(planted.position, i), at(s.rotation.positions, i)));
+            worstAim = std::max(worstAim, distance(at(planted.aim, i), at(oriented.aim, i)));
+            worstUp = std::max(worstUp, distance(at(planted.up, i), at(oriented.up, i)));
+        }
+        EXPECT_LT(worstPosition, 1e-6) << "seed " << seed;
+        EXPECT_LT(worstAim, 1e-4) << "seed " << seed;
+        EXPECT_LT(worstUp, 1e-4) << "seed " << seed;
+    }
+}
+
+TEST(SurfacePlanting, RigidMotionOfTheMeshMovesPointsAndTurnsAimAndUpWithIt) {
+    zt::setActiveBackend(zt::Backend::Cpu);
+    const Mesh mesh = bumpyGrid();
+    const Scattered s = orientedPoints(mesh, 500, 7);
+    zt::RotationResult oriented;
+    ASSERT_EQ(zt::computeRotations(s.rotation, oriented), zt::KernelStatus::Ok);
+
+    // Quarter turn about z, (x, y, z) -> (-y, x, z), then a shift.
+    const auto turn = [](V3 a) { return V3{-a.y, a.x, a.z}; };
+    const V3 shift{2.0, -1.0, 0.5};
+    Mesh moved = mesh;
+    for (std::size_t k = 0; k < mesh.points.size() / 3; ++k) {
+        const V3 p = add(turn(at(mesh.points, k)), shift);
+        moved.points[3 * k] = static_cast<float>(p.x);
+        moved.points[3 * k + 1] = static_cast<float>(p.y);
+        moved.points[3 * k + 2] = static_cast<float>(p.z);
+    }
+    zt::PlantResult planted;
+    ASSERT_EQ(zt::computeSamplesOnMesh(plantInput(s, oriented, moved), planted),
+              zt::KernelStatus::Ok);
+    double worstPosition = 0.0, worstAim = 0.0, worstUp = 0.0;
+    for (std::size_t i = 0; i < s.rotation.pointCount; ++i) {
+        worstPosition = std::max(
+            worstPosition,
+            distance(at(planted.position, i), add(turn(at(s.rotation.positions, i)), shift)));
+        worstAim = std::max(worstAim, distance(at(planted.aim, i), turn(at(oriented.aim, i))));
+        worstUp = std::max(worstUp, distance(at(planted.up, i), turn(at(oriented.up, i))));
+    }
+    EXPECT_LT(worstPosition, 1e-5);
+    EXPECT_LT(worstAim, 1e-4);
+    EXPECT_LT(worstUp, 1e-4);
+}
+
+// One triangle A (0, 0, 0), B (2, 0, 0), C (0, 0, -2) in the plane y = 0,
+// wound for the normal +y, one point at (u, v) = (0.25, 0.25), p = (0.5, 0,
+// -0.5). The edge parameters put the crossing points at Q0 = (0.5, 0, 0) on
+// AB (s = 0.25), Q1 = (1, 0, -1) on BC (s = 0.5), Q2 = (0, 0, -0.5) on CA
+// (s = 0.75), so the direction from p is (0, 0, 1), (1, 0, -1)/sqrt 2 or
+// (-1, 0, 0) by edge. With R = 1 and G = B = 0 the aim is that direction,
+// reversed for a negative distance, and up = n x dir.
+zt::PlantInput oneTriangle(float d0, float d1, float d2, float r, float g, float b) {
+    zt::PlantInput in;
+    in.pointCount = 1;
+    in.triangles = {0};
+    in.uvs = {0.25f, 0.25f};
+    in.rgb = {r, g, b};
+    in.intersection = {0.25f, 0.5f, 0.75f};
+    in.distanceToEdge = {d0, d1, d2};
+    in.meshPoints = {0, 0, 0, 2, 0, 0, 0, 0, -2};
+    in.triangleList = {0, 1, 2};
+    return in;
+}
+
+V3 aimOf(const zt::PlantInput& in) {
+    zt::PlantResult out;
+    EXPECT_EQ(zt::computeSamplesOnMesh(in, out), zt::KernelStatus::Ok);
+    if (out.aim.size() != 3) return {NAN, NAN, NAN};
+    return at(out.aim, 0);
+}
+
+#define EXPECT_V3_NEAR(actual, ex, ey, ez)        \
+    do {                                          \
+        const V3 a_ = (actual);                   \
+        EXPECT_NEAR(a_.x, (ex), 1e-6) << #actual; \
+        EXPECT_NEAR(a_.y, (ey), 1e-6) << #actual; \
+        EXPECT_NEAR(a_.z, (ez), 1e-6) << #actual; \
+    } while (0)
+
+TEST(SurfacePlanting, EdgeChoiceAtItsBoundaries) {
+    zt::setActiveBackend(zt::Backend::Cpu);
+    const double h = std::sqrt(0.5);
+    // |d1| = |d0|: the comparison is strict, edge 0 stays.
+    EXPECT_V3_NEAR(aimOf(oneTriangle(0.5f, -0.5f, 0.2f, 1, 0, 0)), 0, 0, 1);
+    // The next float above |d0| moves to edge 1, reversed by its sign.
+    EXPECT_V3_NEAR(aimOf(oneTriangle(0.5f, -std::nextafter(0.5f, 1.0f), 0.2f, 1, 0, 0)), -h, 0, h);
+    // Edge 2 wins over edge 1 only when strictly larger.
+    EXPECT_V3_NEAR(aimOf(oneTriangle(0.1f, 3.0f, 3.0f, 1, 0, 0)), h, 0, -h);
+    EXPECT_V3_NEAR(aimOf(oneTriangle(0.1f, 3.0f, 3.5f, 1, 0, 0)), -1, 0, 0);
+    // All three outside (-10, 10): edge 0, even though it is the nearest.
+    EXPECT_V3_NEAR(aimOf(oneTriangle(10.0f, -12.0f, 40.0f, 1, 0, 0)), 0, 0, 1);
+    EXPECT_V3_NEAR(aimOf(oneTriangle(-11.0f, 10.0f, -10.0f, 1, 0, 0)), 0, 0, -1);
+    // 10 itself is outside, 9.99 inside.
+    EXPECT_V3_NEAR(aimOf(oneTriangle(0.5f, 10.0f, 2.0f, 1, 0, 0)), -1, 0, 0);
+    EXPECT_V3_NEAR(aimOf(oneTriangle(0.5f, 9.99f, 2.0f, 1, 0, 0)), h, 0, -h);
+    // An edge-0 distance beyond the bounds still shadows a smaller edge 1.
+    EXPECT_V3_NEAR(aimOf(oneTriangle(12.0f, 9.0f, 0.0f, 1, 0, 0)), 0, 0, 1);
+}
+
+TEST(SurfacePlanting, GTurnsAboutTheNormalAndBRollsTheUpAboutTheAim) {
+    zt::setActiveBackend(zt::Backend::Cpu);
+    zt::PlantResult out;
+    // R = 1, a quarter G turn: dir (0, 0, 1) turned about +y is (1, 0, 0).
+    ASSERT_EQ(zt::computeSamplesOnMesh(oneTriangle(0.5f, 0.2f, 0.1f, 1, 0.25f, 0), out),
+              zt::KernelStatus::Ok);
+    EXPECT_V3_NEAR(at(out.aim, 0), 1, 0, 0);
+    // up = n x dir = (1, 0, 0) turned the same way: (0, 0, -1).
+    EXPECT_V3_NEAR(at(out.up, 0), 0, 0, -1);
+    // R = 0, a quarter B turn rolls up (1, 0, 0) about the aim +y to (0, 0, -1).
+    ASSERT_EQ(zt::computeSamplesOnMesh(oneTriangle(0.5f, 0.2f, 0.1f, 0, 0, 0.25f), out),
+              zt::KernelStatus::Ok);
+    EXPECT_V3_NEAR(at(out.aim, 0), 0, 1, 0);
+    EXPECT_V3_NEAR(at(out.up, 0), 0, 0, -1);
+    // R = -0.5: halfway between the normal and the reversed direction.
+    ASSERT_EQ(zt::computeSamplesOnMesh(oneTriangle(0.5f, 0.2f, 0.1f, -0.5f, 0, 0), out),
+              zt::KernelStatus::Ok);
+    EXPECT_V3_NEAR(at(out.aim, 0), 0, 0.5, -0.5);
+}
+
+TEST(SurfacePlanting, ZeroRotationAimsAlongTheFaceNormalWithUpNormalCrossDirection) {
+    zt::setActiveBackend(zt::Backend::Cpu);
+    zt::PlantResult out;
+    ASSERT_EQ(zt::computeSamplesOnMesh(oneTriangle(0.5f, 0.2f, 0.1f, 0, 0, 0), out),
+              zt::KernelStatus::Ok);
+    EXPECT_V3_NEAR(at(out.position, 0), 0.5, 0, -0.5);
+    EXPECT_V3_NEAR(at(out.aim, 0), 0, 1, 0);
+    // dir = (0, 0, 1) from edge 0; (0, 1, 0) x (0, 0, 1) = (1, 0, 0).
+    EXPECT_V3_NEAR(at(out.up, 0), 1, 0, 0);
+
+    // A tilted triangle: A (0, 0, 0), B (1, 0, 0), C (0, 1, 1); its normal
+    // (B - A) x (C - A) = (0, -1, 1) / sqrt 2.
+    zt::PlantInput tilted = oneTriangle(0.5f, 0.2f, 0.1f, 0, 0, 0);
+    tilted.meshPoints = {0, 0, 0, 1, 0, 0, 0, 1, 1};
+    tilted.triangleList = {0, 1, 2};
+    ASSERT_EQ(zt::computeSamplesOnMesh(tilted, out), zt::KernelStatus::Ok);
+    const double h = std::sqrt(0.5);
+    EXPECT_V3_NEAR(at(out.aim, 0), 0, -h, h);
+}
+
+TEST(SurfacePlanting, RefusesInputItCouldNotReadSafely) {
+    zt::setActiveBackend(zt::Backend::Cpu);
+    zt::PlantResult out;
+    zt::PlantInput in = oneTriangle(0.5f, 0.2f, 0.1f, 0, 0, 0);
+    EXPECT_EQ(zt::validatePlantInput(in), "");
+
+    zt::PlantInput bad = in;
+    bad.triangles = {1};
+    EXPECT_EQ(zt::validatePlantInput(bad), "point 0 names triangle 1 but the mesh has 1 triangles");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(zt::computeSamplesOnMesh(bad, out), zt::KernelStatus::InvalidLaunch);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("names triangle 1"), std::string::npos);
+    EXPECT_TRUE(out.aim.empty());
+
+    bad = in;
+    bad.triangleList = {0, 1, 3};
+    EXPECT_EQ(zt::validatePlantInput(bad),
+              "triangle corner 2 names vertex 3 but the mesh has 3 vertices");
+    bad = in;
+    bad.distanceToEdge.pop_back();
+    EXPECT_EQ(zt::validatePlantInput(bad), "edge distances has 2 values, expected 3");
+    bad = in;
+    bad.uvs.push_back(0.0f);
+    EXPECT_EQ(zt::validatePlantInput(bad), "uvs has 3 values, expected 2");
+
+    // No points: empty results without a launch.
+    zt::PlantInput empty;
+    empty.meshPoints = in.meshPoints;
+    empty.triangleList = in.triangleList;
+    ASSERT_EQ(zt::computeSamplesOnMesh(empty, out), zt::KernelStatus::Ok);
+    EXPECT_TRUE(out.position.empty());
+}
+
+}  // namespace
