@@ -33,10 +33,10 @@ KernelStatus computeSamplesOnMesh(const PlantInput& input, PlantResult& result) 
         const DeviceVector<unsigned int> triangleList = toDevice(input.triangleList);
 
         DeviceVector<float> normals;
-        ZT_RETURN_IF_FAILED(
-            smoothNormalsAtSamples(meshPoints, triangleList, static_cast<unsigned int>(vertices),
-                                   static_cast<unsigned int>(triangles), raw(triangleIds), raw(uvs),
-                                   static_cast<unsigned int>(n), normals));
+        ZT_RETURN_IF_FAILED(scatter::smoothNormalsAtSamples(
+            meshPoints, triangleList, static_cast<unsigned int>(vertices),
+            static_cast<unsigned int>(triangles), raw(triangleIds), raw(uvs),
+            static_cast<unsigned int>(n), normals));
 
         PlantArgs args;
         args.samplesTriID = raw(triangleIds);

@@ -53,6 +53,16 @@ ZT_HD inline void computeSampleOnMesh(ElementIndex i, const PlantArgs& args) {
     // The tangent direction from the chosen edge's crossing point Q. The
     // orientation kernel stored p + lambda dir = Q, so dir = (Q - p) / lambda:
     // the unit vector towards Q, reversed when lambda is negative.
+    //
+    // Why not the seemingly simpler frame of the unit from Q towards p and the
+    // negated flat face normal, with the aim negated at the end: negating both
+    // the normal and the direction leaves the blended vector and n x dir
+    // negated too, but the G turn about -n and the B roll about -aim then run
+    // the other way round. That frame matches the stored one only when G and B
+    // are zero, and the flat face normal is not the smooth normal the points
+    // were oriented with. Rebuilding the very n and dir the orientation kernel
+    // used, and the same orientFromRotation body, gives every point back its
+    // own aim and up on the unchanged mesh for any R, G, B.
     const Vec3f d = loadVec3f(args.distanceToEdge, i);
     const unsigned int k = replantEdge(d.x, d.y, d.z);
     const float lambda = k == 0 ? d.x : (k == 1 ? d.y : d.z);

@@ -103,7 +103,9 @@ TEST_F(PlantOnDeformed, PointsStayOnTheAnimatedSurfaceAndAimAlongItsNormals) {
         }
         EXPECT_LT(worstPosition, 1e-5);
         EXPECT_LT(worstAim, 1e-4);
-        if (frame == 4) EXPECT_LT(lowestAlignment, 0.95) << "aims tilt with the bent surface";
+        if (frame == 4) {
+            EXPECT_LT(lowestAlignment, 0.95) << "aims tilt with the bent surface";
+        }
     }
 }
 

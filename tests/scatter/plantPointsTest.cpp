@@ -9,8 +9,10 @@
 #include <maya/MIntArray.h>
 #include <maya/MPlug.h>
 #include <maya/MPointArray.h>
+#include <maya/MStringArray.h>
 #include <maya/MVectorArray.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -44,11 +46,11 @@ protected:
         return points.getVectorData(channel);
     }
 
-    // A sphere scattered and oriented towards a target with random R, G, B
-    // (static random terms), edge data on, re-planted on the same sphere.
+    // A plane scattered and oriented towards a target with random R, G, B
+    // (static random terms), edge data on, re-planted on the same plane.
     static void orientedSphere() {
         ASSERT_TRUE(
-            mel("polySphere -r 2 -sx 16 -sy 12 -n ball;"
+            mel("polyPlane -w 4 -h 4 -sx 10 -sy 10 -n ball;"
                 "createNode ztScatterPoints -n sc;"
                 "connectAttr ballShape.outMesh sc.inMesh;"
                 "connectAttr ballShape.boundingBox sc.boundingBox;"
@@ -135,7 +137,7 @@ TEST_F(PlantPoints, SameMeshKeepsPositionsAimsUpsAndOtherChannels) {
 
 TEST_F(PlantPoints, MovedMeshCarriesThePointsAlong) {
     // Orient once, then freeze that point set on plant.inPoints and lift the
-    // sphere by 1.5: positions follow, aims stay (a translation).
+    // plane by 1.5: positions follow, aims stay (a translation).
     orientedSphere();
     const MVectorArray position = vectors("rot.outPoints", "position");
     const MVectorArray aim = vectors("rot.outPoints", "aimDirection");
@@ -197,7 +199,7 @@ TEST_F(PlantPoints, PointsFromAnotherMeshOrOnADegenerateTriangleAreRefused) {
         << err;
     EXPECT_EQ(after.length(), count);
 
-    // Back on the sphere, every point is moved onto the triangle whose
+    // Back on the plane, every point is moved onto the triangle whose
     // corners are then collapsed onto one vertex.
     zt::host::newScene();
     orientedSphere();
