@@ -25,7 +25,6 @@
 
 #include <maya/MDataBlock.h>
 #include <maya/MDataHandle.h>
-#include <maya/MFloatPointArray.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnCompoundAttribute.h>
 #include <maya/MFnMesh.h>
@@ -44,6 +43,7 @@
 
 #include "core/channels.h"
 #include "core/colorLayers.h"
+#include "core/meshInput.h"
 #include "core/nodeAttributes.h"
 #include "core/pointSet.h"
 #include "core/pointSetNode.h"
@@ -236,18 +236,8 @@ MStatus readMesh(MDataBlock& data, const MObject& node, MFnArrayAttrsData& point
     input.meshPointCount = static_cast<std::size_t>(mesh.numVertices());
 
     if (input.computeLocalAim) {
-        MFloatPointArray vertices;
-        status = mesh.getPoints(vertices, MSpace::kObject);
-        if (!status) {
-            zt::reportError("ERROR meshFn.getPoints", status);
-            return status;
-        }
-        input.meshPoints.resize(3u * vertices.length());
-        for (unsigned int v = 0; v < vertices.length(); ++v) {
-            input.meshPoints[3u * v] = vertices[v].x;
-            input.meshPoints[3u * v + 1] = vertices[v].y;
-            input.meshPoints[3u * v + 2] = vertices[v].z;
-        }
+        status = zt::readMeshPoints(mesh, input.meshPoints);
+        if (!status) return status;
         if (!zt::requireFinite(input.meshPoints, 3, MPlug(node, Node::inMesh), "the mesh points"))
             return MS::kFailure;
     }

@@ -26,6 +26,7 @@
 #include <string>
 
 #include "core/channels.h"
+#include "core/meshInput.h"
 #include "core/pointSet.h"
 #include "core/pointSetNode.h"
 #include "kernels/pointsSurface.h"
@@ -139,18 +140,10 @@ MStatus ztPointsUV::compute(const MPlug& plug, MDataBlock& data) {
     MStatus status;
 
     // The mesh and the UV set to read.
-    MDataHandle meshHandle = data.inputValue(inMesh, &status);
-    if (!status) {
-        zt::reportError("ERROR getting inMesh", status);
-        return status;
-    }
-    MObject mesh = meshHandle.asMesh();
-    MFnMesh meshFn(mesh, &status);
-    if (!status) {
-        MGlobal::displayError(MPlug(thisMObject(), inMesh).name() + ": please supply inMesh");
-        zt::reportError("ERROR MFnMesh", status);
-        return status;
-    }
+    MFnMesh meshFn;
+    MObject mesh;
+    status = zt::readInputMesh(data, thisMObject(), inMesh, meshFn, &mesh, "ERROR MFnMesh");
+    if (!status) return status;
     const int setIndex = data.inputValue(uvSet).asInt();
     MStringArray setNames;
     meshFn.getUVSetNames(setNames);
@@ -191,13 +184,7 @@ MStatus ztPointsUV::compute(const MPlug& plug, MDataBlock& data) {
                               " elements, 'triID' " + std::to_string(count).c_str());
         return MS::kFailure;
     }
-    for (unsigned int i = 0; i < count; ++i) {
-        if (static_cast<unsigned int>(triangleIds[i]) >= triangleCount) {
-            MGlobal::displayError(
-                "ztPointsUV: sample triId out of range, probably wrong inMesh input");
-            return MS::kFailure;
-        }
-    }
+    if (!zt::checkTriangleIds(triangleIds, triangleCount, "ztPointsUV")) return MS::kFailure;
 
     const std::vector<unsigned int> samplesTriID = zt::toUnsigned(triangleIds);
     std::vector<float> sampleUV = zt::toFloat2(uvs);

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "core/channels.h"
+#include "core/meshInput.h"
 #include "core/pointSet.h"
 #include "core/pointSetNode.h"
 
@@ -126,15 +127,10 @@ MStatus readLayerGeometry(MFnMesh& mesh, MFnArrayAttrsData& points, unsigned int
                               std::to_string(count).c_str() + ")");
         return MS::kFailure;
     }
-    MIntArray triangleCounts, triangleVertices;
-    MStatus status = mesh.getTriangles(triangleCounts, triangleVertices);
-    if (!status) {
-        reportError("ERROR meshFn.getTriangles", status);
-        return status;
-    }
     LayerGeometry result;
-    result.triangles = toUnsigned(triangleVertices);
-    const unsigned int triangleCount = triangleVertices.length() / 3;
+    const MStatus status = readMeshTriangles(mesh, result.triangles);
+    if (!status) return status;
+    const unsigned int triangleCount = static_cast<unsigned int>(result.triangles.size() / 3);
     result.pointTriangles.resize(count);
     result.pointUvs.resize(2u * static_cast<std::size_t>(count));
     for (unsigned int i = 0; i < count; ++i) {

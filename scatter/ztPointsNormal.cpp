@@ -8,8 +8,6 @@
 #include "scatter/ztPointsNormal.h"
 
 #include <maya/MDataBlock.h>
-#include <maya/MDataHandle.h>
-#include <maya/MFloatPointArray.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnMesh.h>
 #include <maya/MFnTypedAttribute.h>
@@ -22,6 +20,7 @@
 #include <vector>
 
 #include "core/channels.h"
+#include "core/meshInput.h"
 #include "core/pointSet.h"
 #include "core/pointSetNode.h"
 #include "kernels/pointsSurface.h"
@@ -63,18 +62,10 @@ MStatus ztPointsNormal::compute(const MPlug& plug, MDataBlock& data) {
     if (plug != outPoints) return MS::kUnknownParameter;
     MStatus status;
 
-    // The mesh: its points and triangles.
-    MDataHandle meshHandle = data.inputValue(inMesh, &status);
-    if (!status) {
-        zt::reportError("ERROR getting inMesh", status);
-        return status;
-    }
-    MObject meshObject = meshHandle.asMesh();
-    MFnMesh meshFn(meshObject, &status);
-    if (!status) {
-        MGlobal::displayError(MPlug(thisMObject(), inMesh).name() + ": please supply inMesh");
-        return status;
-    }
+    // The mesh.
+    MFnMesh meshFn;
+    status = zt::readInputMesh(data, thisMObject(), inMesh, meshFn);
+    if (!status) return status;
 
     // The points and their triangle ids.
     MFnArrayAttrsData input;
@@ -93,37 +84,16 @@ MStatus ztPointsNormal::compute(const MPlug& plug, MDataBlock& data) {
     }
     const unsigned int count = triangleIds.length();
 
-    MFloatPointArray meshPoints;
-    status = meshFn.getPoints(meshPoints, MSpace::kObject);
-    if (!status) {
-        zt::reportError("ERROR meshFn.getPoints", status);
-        return status;
-    }
-    std::vector<float> points(3u * static_cast<std::size_t>(meshPoints.length()));
-    for (unsigned int i = 0; i < meshPoints.length(); ++i) {
-        points[3u * i] = meshPoints[i].x;
-        points[3u * i + 1] = meshPoints[i].y;
-        points[3u * i + 2] = meshPoints[i].z;
-    }
-    MIntArray triangleCounts, triangleVertices;
-    status = meshFn.getTriangles(triangleCounts, triangleVertices);
-    if (!status) {
-        zt::reportError("ERROR meshFn.getTriangles", status);
-        return status;
-    }
-    const std::vector<unsigned int> triangles = zt::toUnsigned(triangleVertices);
-    const std::size_t triangleCount = triangles.size() / 3;
-
-    // Every triangle id must name a triangle of this mesh; a negative id
-    // counts as out of range. Checked before any work so a wrong mesh fails
-    // at once.
-    for (unsigned int i = 0; i < count; ++i) {
-        if (static_cast<unsigned int>(triangleIds[i]) >= triangleCount) {
-            MGlobal::displayError(
-                "ztPointsNormal: sample triId out of range, probably wrong inMesh input");
-            return MS::kFailure;
-        }
-    }
+    // The mesh's points and triangles. Every triangle id must name one of
+    // its triangles, checked before any work so a wrong mesh fails at once.
+    std::vector<float> points;
+    status = zt::readMeshPoints(meshFn, points);
+    if (!status) return status;
+    std::vector<unsigned int> triangles;
+    status = zt::readMeshTriangles(meshFn, triangles);
+    if (!status) return status;
+    if (!zt::checkTriangleIds(triangleIds, triangles.size() / 3, "ztPointsNormal"))
+        return MS::kFailure;
 
     std::vector<float> faceNormals;
     const zt::KernelStatus kernelStatus = zt::computeFaceNormals(points, triangles, faceNormals);
