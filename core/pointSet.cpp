@@ -1,7 +1,10 @@
 #include "core/pointSet.h"
 
+#include <maya/MDataHandle.h>
 #include <maya/MFnTypedAttribute.h>
+#include <maya/MGlobal.h>
 #include <maya/MIOStream.h>
+#include <maya/MPlug.h>
 
 #include <algorithm>
 #include <cmath>
@@ -156,6 +159,23 @@ bool isFinite(const MMatrix& m) {
             if (!std::isfinite(m(r, c))) return false;
         }
     }
+    return true;
+}
+
+bool isInvertible(const MMatrix& m) {
+    const double determinant = m.det4x4();
+    return isFinite(m) && determinant != 0.0 && std::isfinite(determinant);
+}
+
+bool readMatrixColumns(MDataBlock& block, const MObject& node, const MObject& attribute,
+                       MatrixUse use, const char* refusal, std::array<float, 16>& columns) {
+    const MMatrix matrix = block.inputValue(attribute).asMatrix();
+    const bool usable = use == MatrixUse::kInverse ? isInvertible(matrix) : isFinite(matrix);
+    if (!usable) {
+        MGlobal::displayError(MPlug(node, attribute).name() + ": " + refusal);
+        return false;
+    }
+    columns = toFloatColumns(use == MatrixUse::kInverse ? matrix.inverse() : matrix);
     return true;
 }
 

@@ -3,6 +3,7 @@
 // input one, creating the inPoints/outPoints attributes, and moving channels
 // between Maya arrays and the flat 32-bit arrays the compute kernels take.
 
+#include <maya/MDataBlock.h>
 #include <maya/MDoubleArray.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MIntArray.h>
@@ -57,5 +58,16 @@ std::array<float, 16> toFloatColumns(const MMatrix& m);
 
 // True when all 16 elements of the matrix are finite.
 bool isFinite(const MMatrix& m);
+
+// True when the matrix is finite and its determinant finite and not zero.
+bool isInvertible(const MMatrix& m);
+
+// Reads the matrix on `attribute` of `node` as toFloatColumns gives it, of
+// the matrix itself or of its inverse. A matrix that is not finite, or one to
+// invert that is not invertible, displays "<plug>: <refusal>" and returns
+// false with `columns` untouched.
+enum class MatrixUse { kAsIs, kInverse };
+bool readMatrixColumns(MDataBlock& block, const MObject& node, const MObject& attribute,
+                       MatrixUse use, const char* refusal, std::array<float, 16>& columns);
 
 }  // namespace zt

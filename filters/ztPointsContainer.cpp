@@ -20,12 +20,10 @@
 #include <maya/MFnMatrixAttribute.h>
 #include <maya/MGlobal.h>
 #include <maya/MIOStream.h>
-#include <maya/MMatrix.h>
 #include <maya/MStringArray.h>
 #include <maya/MVectorArray.h>
 
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -106,15 +104,12 @@ MStatus ztPointsContainer::compute(const MPlug& plug, MDataBlock& data) {
     if (!zt::checkChannelLengths(input, n, inPlug)) return MS::kFailure;
 
     // The container: world to container space.
-    const MMatrix world = data.inputValue(inWorldMatrix).asMatrix();
-    const double determinant = world.det4x4();
-    if (!zt::isFinite(world) || determinant == 0.0 || !std::isfinite(determinant)) {
-        MGlobal::displayError(MPlug(node, inWorldMatrix).name() +
-                              ": the container matrix cannot be inverted (a scale of zero or a "
-                              "value that is not a finite number)");
+    std::array<float, 16> inverse{};
+    if (!zt::readMatrixColumns(data, node, inWorldMatrix, zt::MatrixUse::kInverse,
+                               "the container matrix cannot be inverted (a scale of zero or a "
+                               "value that is not a finite number)",
+                               inverse))
         return MS::kFailure;
-    }
-    const std::array<float, 16> inverse = zt::toFloatColumns(world.inverse());
     const zt::ContainerShape shape = shapeOf(data.inputValue(type).asInt());
     const float band = zt::clampFloat(data.inputValue(fallof).asFloat(), 0.0f, 1.0f);
 

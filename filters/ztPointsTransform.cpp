@@ -16,7 +16,6 @@
 #include <maya/MFnMatrixAttribute.h>
 #include <maya/MGlobal.h>
 #include <maya/MIOStream.h>
-#include <maya/MMatrix.h>
 #include <maya/MStringArray.h>
 #include <maya/MVectorArray.h>
 
@@ -116,13 +115,10 @@ MStatus ztPointsTransform::compute(const MPlug& plug, MDataBlock& data) {
         aiming.append(name);
     }
 
-    const MMatrix matrix = data.inputValue(inWorldMatrix).asMatrix();
-    if (!zt::isFinite(matrix)) {
-        MGlobal::displayError(MPlug(node, inWorldMatrix).name() +
-                              ": the matrix holds a value that is not a finite number");
+    std::array<float, 16> columns{};
+    if (!zt::readMatrixColumns(data, node, inWorldMatrix, zt::MatrixUse::kAsIs,
+                               "the matrix holds a value that is not a finite number", columns))
         return MS::kFailure;
-    }
-    const std::array<float, 16> columns = zt::toFloatColumns(matrix);
 
     // Positions with the translation, directions without it.
     if (!transformChannel(positions, columns, true)) return MS::kFailure;

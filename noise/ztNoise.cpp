@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "core/pointSet.h"
 #include "noise/noiseGenerator.h"
 #include "noise/ztNoiseLocator.h"
 
@@ -141,15 +142,6 @@ std::unique_ptr<Fields> readFields(MDataBlock& block) {
 
 bool isFinite(const MPoint& p) {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z) && std::isfinite(p.w);
-}
-
-bool isFinite(const MMatrix& m) {
-    for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 4; ++c) {
-            if (!std::isfinite(m(r, c))) return false;
-        }
-    }
-    return true;
 }
 
 // One point through the three fields, in deform space: y from (x, z), then
@@ -286,8 +278,7 @@ MStatus ztNoise::deform(MDataBlock& block, MItGeometry& iter, const MMatrix&, un
     if (!status) return status;
     const MMatrix space = spaceHandle.asMatrix();
     const std::string nodeName = name().asChar();
-    const double determinant = space.det4x4();
-    if (!isFinite(space) || !std::isfinite(determinant) || determinant == 0.0) {
+    if (!zt::isInvertible(space)) {
         MGlobal::displayWarning(MString(nodeName.c_str()) +
                                 ".deformSpace is not an invertible matrix: the geometry is "
                                 "left as it is.");
