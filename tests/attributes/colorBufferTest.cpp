@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "attributeTestScene.h"
+#include "common/pluginScene.h"
 #include "host/src/render/shading.h"
 
 #define STB_IMAGE_WRITE_STATIC
@@ -25,7 +25,7 @@
 
 namespace {
 
-using ColorBuffer = AttributeScene;
+using ColorBuffer = PluginScene;
 
 // 2 x 2 picture, rows from the top: red, green / blue, white.
 std::string writeQuadTexture() {

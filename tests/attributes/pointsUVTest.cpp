@@ -5,11 +5,11 @@
 
 #include <cmath>
 
-#include "attributeTestScene.h"
+#include "common/pluginScene.h"
 
 namespace {
 
-using PointsUV = AttributeScene;
+using PointsUV = PluginScene;
 
 // UV of a point of the w x h plane centred at the origin.
 MVector planeUv(const MVector& p, double w, double h) {

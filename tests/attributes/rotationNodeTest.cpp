@@ -19,41 +19,16 @@
 #include <string>
 #include <vector>
 
+#include "common/pluginScene.h"
 #include "host/src/graph/messages.h"
-#include "host/src/graph/plugins.h"
 #include "host/src/graph/scene.h"
-#include "host/src/hostInit.h"
-#include "host/src/mel/engine.h"
 
 namespace {
 
 using zt::host::MessageKind;
 
-class RotationNode : public ::testing::Test {
+class RotationNode : public PluginScene {
 protected:
-    static void SetUpTestSuite() {
-        zt::host::startHost();
-        ::testing::internal::CaptureStdout();
-        ASSERT_TRUE(zt::host::loadPlugin(ZT_PLUGIN_FILE));
-        ::testing::internal::GetCapturedStdout();
-    }
-    void SetUp() override { zt::host::newScene(); }
-
-    static bool mel(const std::string& text) { return zt::mel::executeText(text); }
-
-    static MPlug plug(const std::string& name) {
-        MPlug found;
-        EXPECT_TRUE(zt::host::plugFromString(name, found)) << name;
-        return found;
-    }
-
-    static MObject points(const std::string& plugName, MStatus* status = nullptr) {
-        MObject data;
-        const MStatus got = plug(plugName).getValue(data);
-        if (status) *status = got;
-        return data;
-    }
-
     // A 4 x 4 plane (4 x 4 quads) scattered at radius 0.3 and a rotation node
     // reading the points and the mesh.
     static void scatteredPlane() {
@@ -114,22 +89,13 @@ protected:
         ASSERT_TRUE(plug("rot.inPoints").setValue(makePoints(spec)));
     }
 
-    static unsigned int length(const MObject& data, const char* channel) {
-        MFnArrayAttrsData fn(data);
-        MFnArrayAttrsData::Type type;
-        if (!fn.checkArrayExist(channel, type)) return 0;
-        if (type == MFnArrayAttrsData::kIntArray) return fn.getIntData(channel).length();
-        if (type == MFnArrayAttrsData::kDoubleArray) return fn.getDoubleData(channel).length();
-        return fn.getVectorData(channel).length();
-    }
-
     // The compute fails with exactly `message` and the previous output stays.
     static void expectFailureKeepingOutput(const std::string& message) {
         zt::host::MessageCapture messages;
         MStatus status;
         const MObject data = points("rot.outPoints", &status);
         EXPECT_EQ(messages.texts(MessageKind::kError), std::vector<std::string>{message});
-        EXPECT_EQ(length(data, "aimDirection"), 3u) << "previous output not kept";
+        EXPECT_EQ(channelLength(data, "aimDirection"), 3u) << "previous output not kept";
     }
 };
 
@@ -208,7 +174,7 @@ TEST_F(RotationNode, DefaultsAimAlongTheNormalAndWriteRotationTypeOne) {
     ASSERT_TRUE(mel("setAttr rot.target 10 3 -2;"));
     const MObject data = points("rot.outPoints");
     MFnArrayAttrsData fn(data);
-    const unsigned int n = length(data, "position");
+    const unsigned int n = channelLength(data, "position");
     ASSERT_GT(n, 50u);
     const MVectorArray normal = fn.getVectorData("normal");
     const MVectorArray position = fn.getVectorData("position");
@@ -309,14 +275,14 @@ TEST_F(RotationNode, AnActiveAddLayerWithZeroAlphaHidesExactlyThePointsOnIt) {
     const MStringArray names = outFn.list();
     EXPECT_EQ(names.length(), 9u);
     for (unsigned int c = 0; c < names.length(); ++c) {
-        EXPECT_EQ(length(out, names[c].asChar()), keptIds.size()) << names[c].asChar();
+        EXPECT_EQ(channelLength(out, names[c].asChar()), keptIds.size()) << names[c].asChar();
     }
     const MIntArray outIds = outFn.getIntData("pointID");
     for (unsigned int i = 0; i < outIds.length(); ++i) EXPECT_EQ(outIds[i], keptIds[i]);
 
     // The same layer as replace (type 0) hides nothing.
     ASSERT_TRUE(mel("setAttr rot.vertexColor[0].vertexColorType 0;"));
-    EXPECT_EQ(length(points("rot.outPoints"), "position"), triangles.length());
+    EXPECT_EQ(channelLength(points("rot.outPoints"), "position"), triangles.length());
 }
 
 TEST_F(RotationNode, ASecondNodeStartsFromTheFirstNodesRotation) {
@@ -348,10 +314,10 @@ TEST_F(RotationNode, EdgeChannelsOnlyWithLocalAimDirection) {
     scatteredPlane();
     ASSERT_TRUE(mel("setAttr rot.localAimDirection 1; setAttr rot.target 9 0 0.1;"));
     const MObject data = points("rot.outPoints");
-    const unsigned int n = length(data, "position");
+    const unsigned int n = channelLength(data, "position");
     ASSERT_GT(n, 0u);
-    EXPECT_EQ(length(data, "intersection"), n);
-    EXPECT_EQ(length(data, "distanceToEdge"), n);
+    EXPECT_EQ(channelLength(data, "intersection"), n);
+    EXPECT_EQ(channelLength(data, "distanceToEdge"), n);
     // Every parameter lies in [-100, 100].
     const MVectorArray s = MFnArrayAttrsData(data).getVectorData("intersection");
     for (unsigned int i = 0; i < n; ++i) {
@@ -371,7 +337,7 @@ TEST_F(RotationNode, EdgeChannelsOnlyWithLocalAimDirection) {
         messages.texts(MessageKind::kError),
         std::vector<std::string>{"bare.inMesh: missing inMesh, can not compute localAimDirection"});
     ASSERT_TRUE(mel("setAttr bare.localAimDirection 0;"));
-    EXPECT_EQ(length(points("bare.outPoints"), "aimDirection"), n);
+    EXPECT_EQ(channelLength(points("bare.outPoints"), "aimDirection"), n);
 }
 
 TEST_F(RotationNode, MissingOrMalformedChannelsFailAndKeepThePreviousOutput) {
@@ -384,49 +350,54 @@ TEST_F(RotationNode, MissingOrMalformedChannelsFailAndKeepThePreviousOutput) {
                   std::vector<std::string>{"rot.inPoints: please supply inPoints"});
     }
     setPoints(Points{});
-    ASSERT_EQ(length(points("rot.outPoints"), "aimDirection"), 3u);
+    ASSERT_EQ(channelLength(points("rot.outPoints"), "aimDirection"), 3u);
 
-    Points noTriangles;
-    noTriangles.withTriangles = false;
-    setPoints(noTriangles);
-    expectFailureKeepingOutput("rot.inPoints: Points triID missing");
-
-    Points noUv;
-    noUv.withUv = false;
-    setPoints(noUv);
-    expectFailureKeepingOutput("rot.inPoints: Points UV missing");
-
-    Points noNormal;
-    noNormal.withNormal = false;
-    setPoints(noNormal);
-    expectFailureKeepingOutput("rot.inPoints: Points normal missing");
-
-    Points shortUv;
-    shortUv.uvCount = 2;
-    setPoints(shortUv);
-    expectFailureKeepingOutput("rot.inPoints: channel 'uv' has 2 elements, expected 3");
-
-    // With the mesh read for the edges, a triangle id beyond its two
-    // triangles is refused before the kernel reads anything.
-    ASSERT_TRUE(mel("setAttr rot.localAimDirection 1;"));
-    Points badTriangle;
-    badTriangle.triangles = {0, 5, 1};
-    setPoints(badTriangle);
-    expectFailureKeepingOutput(
-        "rot.inPoints: point 1 lies on triangle 5, which the mesh does not have (it has 2 "
-        "triangles)");
-    badTriangle.triangles = {-1, 0, 0};
-    setPoints(badTriangle);
-    expectFailureKeepingOutput(
-        "rot.inPoints: point 0 lies on triangle -1, which the mesh does not have (it has 2 "
-        "triangles)");
-
-    Points nanPosition;
-    nanPosition.positions = {MVector(0, 0, 0), MVector(std::nan(""), 0, 0)};
-    setPoints(nanPosition);
-    expectFailureKeepingOutput(
-        "rot.inPoints: channel 'position' holds a value that is not a finite number (element "
-        "1)");
+    // Each bad set fails with its message. With the mesh read for the edges
+    // (localAimDirection on), a triangle id beyond the two triangles is
+    // refused before the kernel reads anything.
+    struct Case {
+        Points points;
+        bool edges;
+        const char* message;
+    };
+    const auto edited = [](auto edit) {
+        Points points;
+        edit(points);
+        return points;
+    };
+    const Case cases[] = {
+        {edited([](Points& p) { p.withTriangles = false; }), false,
+         "rot.inPoints: Points triID missing"},
+        {edited([](Points& p) { p.withUv = false; }), false, "rot.inPoints: Points UV missing"},
+        {edited([](Points& p) { p.withNormal = false; }), false,
+         "rot.inPoints: Points normal missing"},
+        {edited([](Points& p) { p.uvCount = 2; }), false,
+         "rot.inPoints: channel 'uv' has 2 elements, expected 3"},
+        {edited([](Points& p) {
+             p.triangles = {0, 5, 1};
+         }),
+         true,
+         "rot.inPoints: point 1 lies on triangle 5, which the mesh does not have (it has 2 "
+         "triangles)"},
+        {edited([](Points& p) {
+             p.triangles = {-1, 0, 0};
+         }),
+         true,
+         "rot.inPoints: point 0 lies on triangle -1, which the mesh does not have (it has 2 "
+         "triangles)"},
+        {edited([](Points& p) {
+             p.positions = {MVector(0, 0, 0), MVector(std::nan(""), 0, 0)};
+         }),
+         true,
+         "rot.inPoints: channel 'position' holds a value that is not a finite number (element "
+         "1)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        ASSERT_TRUE(mel(std::string("setAttr rot.localAimDirection ") + (c.edges ? "1;" : "0;")));
+        setPoints(c.points);
+        expectFailureKeepingOutput(c.message);
+    }
 }
 
 TEST_F(RotationNode, ColourInputsOfTheWrongLengthAreSkippedAndNaNColoursRefused) {

@@ -8,25 +8,12 @@
 
 #include <string>
 
-#include "host/src/graph/plugins.h"
-#include "host/src/graph/scene.h"
-#include "host/src/hostInit.h"
-#include "host/src/mel/engine.h"
+#include "common/pluginScene.h"
 
 namespace {
 
-class ScaleAndObjectIdNodes : public ::testing::Test {
+class ScaleAndObjectIdNodes : public PluginScene {
 protected:
-    static void SetUpTestSuite() {
-        zt::host::startHost();
-        ::testing::internal::CaptureStdout();
-        ASSERT_TRUE(zt::host::loadPlugin(ZT_PLUGIN_FILE));
-        ::testing::internal::GetCapturedStdout();
-    }
-    void SetUp() override { zt::host::newScene(); }
-
-    static bool mel(const std::string& text) { return zt::mel::executeText(text); }
-
     // Points scattered on a 4 x 4 plane, fed into `node` of `type`, which
     // also reads the plane's mesh.
     static void scatteredInto(const char* type, const char* node) {

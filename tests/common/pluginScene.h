@@ -1,7 +1,7 @@
 #pragma once
-// A scene fixture for the attribute node tests: the host started with the
-// plug-in loaded, a new scene per test, and small helpers to run scripts,
-// find plugs and hand-make point sets.
+// A scene fixture for the node tests: the host started with the plug-in
+// loaded, a new scene per test, and small helpers to run scripts, find
+// plugs, read point sets and hand-make them.
 
 #include <gtest/gtest.h>
 #include <maya/MFnArrayAttrsData.h>
@@ -19,7 +19,7 @@
 #include "host/src/hostInit.h"
 #include "host/src/mel/engine.h"
 
-class AttributeScene : public ::testing::Test {
+class PluginScene : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         zt::host::startHost();
@@ -43,6 +43,31 @@ protected:
         MFnVectorArrayData fn;
         if (!fn.setObject(data)) return MVectorArray();
         return fn.array();
+    }
+
+    // One vector channel of the point set on a plug.
+    static MVectorArray vectors(const std::string& plugName, const char* channel) {
+        MFnArrayAttrsData points(plug(plugName).asMObject());
+        return points.getVectorData(channel);
+    }
+
+    // The point set on a plug, read as a script would read it; `status`
+    // receives the status of the read.
+    static MObject points(const std::string& plugName, MStatus* status = nullptr) {
+        MObject data;
+        const MStatus got = plug(plugName).getValue(data);
+        if (status) *status = got;
+        return data;
+    }
+
+    // The length of an int, double or vector channel; 0 when it is missing.
+    static unsigned int channelLength(const MObject& data, const char* channel) {
+        MFnArrayAttrsData fn(data);
+        MFnArrayAttrsData::Type type;
+        if (!fn.checkArrayExist(channel, type)) return 0;
+        if (type == MFnArrayAttrsData::kIntArray) return fn.getIntData(channel).length();
+        if (type == MFnArrayAttrsData::kDoubleArray) return fn.getDoubleData(channel).length();
+        return fn.getVectorData(channel).length();
     }
 
     // A point set of triangle ids and parametric (u, v) pairs.

@@ -5,16 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "host/src/mesh/meshReaders.h"
+#include "meshFileTest.h"
 
 namespace fs = std::filesystem;
 using zt::host::MeshError;
@@ -23,33 +20,7 @@ using zt::host::readMeshFile;
 
 namespace {
 
-class MeshReaderLimits : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() /
-               ("zt_reader_limits_" + std::to_string(::getpid()) + "_" + info->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string write(const std::string& name, const std::string& bytes) {
-        const fs::path path = dir_ / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path.string();
-    }
-    static std::string errorOf(const std::string& path) {
-        try {
-            readMeshFile(path);
-        } catch (const MeshError& e) {
-            return e.what();
-        }
-        return "";
-    }
-    fs::path dir_;
-};
+using MeshReaderLimits = MeshFileTest;
 
 // n vertices on the unit circle (a convex n-gon) as "v" lines.
 std::string circleVertices(int n) {
@@ -65,14 +36,6 @@ std::vector<int> iota(int n, int first = 0) {
     std::vector<int> v(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) v[static_cast<std::size_t>(i)] = first + i;
     return v;
-}
-
-// Little-endian bytes of a value.
-template <class T>
-std::string le(T value) {
-    std::string bytes(sizeof(T), '\0');
-    std::memcpy(&bytes[0], &value, sizeof(T));
-    return bytes;
 }
 
 }  // namespace
@@ -138,17 +101,12 @@ TEST_F(MeshReaderLimits, ObjReadsItsCommonFormsWithoutALibrary) {
 }
 
 TEST_F(MeshReaderLimits, BadNumbersAndIndicesAreRefusedNamingTheLine) {
-    struct Case {
-        const char* name;
-        std::string content;
-        const char* expected;  // part of the message
-    };
     const std::string tri = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
     const std::string plyFloatIndex =
         "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
         "property float z\nelement face 2\nproperty list uchar float vertex_indices\n"
         "end_header\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2.0\n3 0 1 2.5\n";
-    const Case cases[] = {
+    const BadFile cases[] = {
         {"wrap.obj", tri + "f 1 2 4294967297\n", "line 4: vertex index 4294967297 is out of range"},
         {"wrapneg.obj", tri + "f 1 2 -4294967297\n", "line 4: vertex index -4294967297 is out"},
         {"huge.obj", tri + "f 1 2 99999999999999999999999\n", "line 4: vertex index 9999"},
@@ -173,14 +131,7 @@ TEST_F(MeshReaderLimits, BadNumbersAndIndicesAreRefusedNamingTheLine) {
         {"neg.ply", plyFloatIndex.substr(0, plyFloatIndex.size() - 10) + "3 0 -1 2\n",
          "line 14, face 1 of 2: refers to vertex -1"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string path = write(c.name, c.content);
-        const std::string message = errorOf(path);
-        ASSERT_FALSE(message.empty()) << "no error raised";
-        EXPECT_EQ(message.rfind(path + ": ", 0), 0u) << message;
-        EXPECT_NE(message.find(c.expected), std::string::npos) << message;
-    }
+    expectRefused(cases);
 
     // The same float index in a binary body is named by its face.
     std::string binary =
@@ -212,17 +163,12 @@ TEST_F(MeshReaderLimits, PlyCountsBeyondTheFileAreRefusedAtOnce) {
                                  faceHead + "end_header\n" + asciiBody + "\n"));
     EXPECT_EQ(empty.numFaces(), 1);
 
-    struct Case {
-        const char* name;
-        std::string content;
-        const char* expected;
-    };
     const std::string binaryVertices = [] {
         std::string b;
         for (float f : {0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f}) b += le(f);
         return b + '\3' + le(0) + le(1) + le(2);
     }();
-    const Case cases[] = {
+    const BadFile cases[] = {
         {"hugevertex.ply",
          "ply\nformat ascii 1.0\nelement vertex 1000000000000\nproperty float x\n"
          "property float y\nproperty float z\n" +
@@ -244,7 +190,7 @@ TEST_F(MeshReaderLimits, PlyCountsBeyondTheFileAreRefusedAtOnce) {
              binaryVertices,
          "element \"face\" declares 18446744073709551 items"},
     };
-    for (const Case& c : cases) {
+    for (const BadFile& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string message = errorOf(write(c.name, c.content));
         EXPECT_NE(message.find(c.expected), std::string::npos) << message;

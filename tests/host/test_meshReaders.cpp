@@ -3,77 +3,29 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
 
 #include "host/src/mesh/meshReaders.h"
+#include "meshFileTest.h"
 
-namespace fs = std::filesystem;
 using zt::host::MeshError;
 using zt::host::MeshGeometry;
 using zt::host::readMeshFile;
 
 namespace {
 
-class MeshReaders : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() /
-               ("zt_mesh_readers_" + std::to_string(::getpid()) + "_" + info->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string write(const std::string& name, const std::string& bytes) {
-        const fs::path path = dir_ / name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path.string();
-    }
-    // The message of the MeshError that reading raises ("" when none).
-    static std::string errorOf(const std::string& path) {
-        try {
-            readMeshFile(path);
-        } catch (const MeshError& e) {
-            return e.what();
-        }
-        return "";
-    }
-    fs::path dir_;
-};
+using MeshReaders = MeshFileTest;
 
 std::string dataFile(const char* name) {
     return std::string(ZT_SOURCE_DIR) + "/tests/data/meshes/" + name;
 }
-
-// Binary PLY body writer for either byte order.
-class Bytes {
-public:
-    explicit Bytes(bool bigEndian) : big_(bigEndian) {}
-    template <class T>
-    Bytes& put(T value) {
-        unsigned char b[sizeof(T)];
-        std::memcpy(b, &value, sizeof(T));
-        if (big_) std::reverse(b, b + sizeof(T));
-        data_.append(reinterpret_cast<const char*>(b), sizeof(T));
-        return *this;
-    }
-    const std::string& str() const { return data_; }
-
-private:
-    bool big_;
-    std::string data_;
-};
 
 std::string binaryQuadPly(bool bigEndian) {
     const std::string header = std::string("ply\nformat ") +
@@ -226,11 +178,6 @@ TEST_F(MeshReaders, OffVariantsWithColoursTexcoordsAndPolygons) {
 }
 
 TEST_F(MeshReaders, BadFilesGiveErrorsThatNameFileAndFault) {
-    struct Case {
-        const char* name;
-        std::string content;
-        const char* expected;  // part of the message
-    };
     const std::string plyHead =
         "ply\nformat ascii 1.0\nelement vertex 3\nproperty float x\nproperty float y\n"
         "property float z\nelement face 1\nproperty list uchar int vertex_indices\nend_header\n";
@@ -240,7 +187,7 @@ TEST_F(MeshReaders, BadFilesGiveErrorsThatNameFileAndFault) {
     overlongList.resize(overlongList.find("end_header\n") + 11 + 4 * 26);
     overlongList += std::string(1, '\xff');  // first face claims 255 indices
 
-    const Case cases[] = {
+    const BadFile cases[] = {
         {"empty.obj", "", "empty"},
         {"empty.ply", "", "empty"},
         {"garbage.ply", std::string("\x01\x02garbage\n", 10), "not a PLY file"},
@@ -281,14 +228,7 @@ TEST_F(MeshReaders, BadFilesGiveErrorsThatNameFileAndFault) {
         {"four.off", "4OFF\n1 0 0\n0 0 0 0\n", "three-dimensional"},
         {"mesh.stl", "solid x\nendsolid x\n", "unsupported mesh file type"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string path = write(c.name, c.content);
-        const std::string message = errorOf(path);
-        ASSERT_FALSE(message.empty()) << "no error raised";
-        EXPECT_EQ(message.rfind(path + ": ", 0), 0u) << message;
-        EXPECT_NE(message.find(c.expected), std::string::npos) << message;
-    }
+    expectRefused(cases);
     EXPECT_NE(errorOf((dir_ / "missing.obj").string()).find("cannot open"), std::string::npos);
 }
 

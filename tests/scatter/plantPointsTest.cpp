@@ -16,36 +16,13 @@
 #include <cmath>
 #include <string>
 
-#include "host/src/graph/plugins.h"
+#include "common/pluginScene.h"
 #include "host/src/graph/scene.h"
-#include "host/src/hostInit.h"
-#include "host/src/mel/engine.h"
 
 namespace {
 
-class PlantPoints : public ::testing::Test {
+class PlantPoints : public PluginScene {
 protected:
-    static void SetUpTestSuite() {
-        zt::host::startHost();
-        ::testing::internal::CaptureStdout();
-        ASSERT_TRUE(zt::host::loadPlugin(ZT_PLUGIN_FILE));
-        ::testing::internal::GetCapturedStdout();
-    }
-    void SetUp() override { zt::host::newScene(); }
-
-    static bool mel(const std::string& text) { return zt::mel::executeText(text); }
-
-    static MPlug plug(const std::string& name) {
-        MPlug p;
-        EXPECT_TRUE(zt::host::plugFromString(name, p)) << name;
-        return p;
-    }
-
-    static MVectorArray vectors(const std::string& plugName, const char* channel) {
-        MFnArrayAttrsData points(plug(plugName).asMObject());
-        return points.getVectorData(channel);
-    }
-
     // A plane scattered and oriented towards a target with random R, G, B
     // (static random terms), edge data on, re-planted on the same plane.
     static void orientedSphere() {

@@ -13,27 +13,18 @@
 #include <string>
 #include <vector>
 
+#include "common/pluginScene.h"
 #include "host/src/graph/messages.h"
-#include "host/src/graph/plugins.h"
-#include "host/src/graph/scene.h"
-#include "host/src/hostInit.h"
-#include "host/src/mel/engine.h"
 
 namespace {
 
 using zt::host::MessageKind;
 namespace fs = std::filesystem;
 
-class ScatterInput : public ::testing::Test {
+class ScatterInput : public PluginScene {
 protected:
-    static void SetUpTestSuite() {
-        zt::host::startHost();
-        ::testing::internal::CaptureStdout();
-        ASSERT_TRUE(zt::host::loadPlugin(ZT_PLUGIN_FILE));
-        ::testing::internal::GetCapturedStdout();
-    }
     void SetUp() override {
-        zt::host::newScene();
+        PluginScene::SetUp();
         dir_ = fs::temp_directory_path() / ("zt_scatter_input_" + std::to_string(::getpid()));
         fs::create_directories(dir_);
     }
@@ -41,8 +32,6 @@ protected:
         std::error_code ec;
         fs::remove_all(dir_, ec);
     }
-
-    static bool mel(const std::string& text) { return zt::mel::executeText(text); }
 
     // A plane of the given size and a scatter node reading its mesh and box.
     static void planeScene(float size, float radius) {
@@ -62,15 +51,6 @@ protected:
                         "\"; createNode ztScatterPoints -n sc;"
                         "connectAttr meshShape.outMesh sc.inMesh;" +
                         box));
-    }
-
-    static MObject points(const std::string& plugName, MStatus* status = nullptr) {
-        MPlug plug;
-        EXPECT_TRUE(zt::host::plugFromString(plugName, plug)) << plugName;
-        MObject data;
-        const MStatus got = plug.getValue(data);
-        if (status) *status = got;
-        return data;
     }
 
     static std::vector<double> positions(const MObject& data) {

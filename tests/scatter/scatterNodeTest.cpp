@@ -10,28 +10,15 @@
 #include <cmath>
 #include <string>
 
+#include "common/pluginScene.h"
 #include "host/src/graph/messages.h"
-#include "host/src/graph/plugins.h"
-#include "host/src/graph/scene.h"
-#include "host/src/hostInit.h"
-#include "host/src/mel/engine.h"
 
 namespace {
 
 using zt::host::MessageKind;
 
-class ScatterNode : public ::testing::Test {
+class ScatterNode : public PluginScene {
 protected:
-    static void SetUpTestSuite() {
-        zt::host::startHost();
-        ::testing::internal::CaptureStdout();
-        ASSERT_TRUE(zt::host::loadPlugin(ZT_PLUGIN_FILE));
-        ::testing::internal::GetCapturedStdout();
-    }
-    void SetUp() override { zt::host::newScene(); }
-
-    static bool mel(const std::string& text) { return zt::mel::executeText(text); }
-
     // A 4 x 4 plane and a scatter node reading its mesh and bounding box.
     static void planeScene(float radius) {
         ASSERT_TRUE(
@@ -42,22 +29,8 @@ protected:
                 std::to_string(radius) + ";"));
     }
 
-    // The point set on a plug, read as a script would read it.
-    static MObject points(const std::string& plugName, MStatus* status = nullptr) {
-        MPlug plug;
-        EXPECT_TRUE(zt::host::plugFromString(plugName, plug)) << plugName;
-        MObject data;
-        const MStatus got = plug.getValue(data);
-        if (status) *status = got;
-        return data;
-    }
-
     static unsigned int count(const MObject& data, const char* channel = "position") {
-        MFnArrayAttrsData fn(data);
-        MFnArrayAttrsData::Type type;
-        if (!fn.checkArrayExist(channel, type)) return 0;
-        if (type == MFnArrayAttrsData::kIntArray) return fn.getIntData(channel).length();
-        return fn.getVectorData(channel).length();
+        return channelLength(data, channel);
     }
 };
 

@@ -1,0 +1,94 @@
+#pragma once
+// Shared by the mesh reader tests: a scratch folder per test for the files a
+// test writes, the message of the error that reading one raises, a table
+// check of bad files, and a writer of binary bodies in either byte order.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "host/src/mesh/meshReaders.h"
+
+class MeshFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = std::filesystem::temp_directory_path() /
+               ("zt_" + std::string(info->test_suite_name()) + "_" + std::to_string(::getpid()) +
+                "_" + info->name());
+        std::filesystem::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(dir_, ec);
+    }
+
+    std::string write(const std::string& name, const std::string& bytes) {
+        const std::filesystem::path path = dir_ / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.string();
+    }
+
+    // The message of the MeshError that reading raises ("" when none).
+    static std::string errorOf(const std::string& path) {
+        try {
+            zt::host::readMeshFile(path);
+        } catch (const zt::host::MeshError& e) {
+            return e.what();
+        }
+        return "";
+    }
+
+    // A file that must be refused: its name, its bytes and a part of the
+    // message.
+    struct BadFile {
+        const char* name;
+        std::string content;
+        const char* expected;
+    };
+    // Writes each file and expects an error that starts with the file's path
+    // and holds the expected part.
+    template <std::size_t N>
+    void expectRefused(const BadFile (&files)[N]) {
+        for (const BadFile& file : files) {
+            SCOPED_TRACE(file.name);
+            const std::string path = write(file.name, file.content);
+            const std::string message = errorOf(path);
+            ASSERT_FALSE(message.empty()) << "no error raised";
+            EXPECT_EQ(message.rfind(path + ": ", 0), 0u) << message;
+            EXPECT_NE(message.find(file.expected), std::string::npos) << message;
+        }
+    }
+
+    std::filesystem::path dir_;
+};
+
+// Binary body writer for either byte order.
+class Bytes {
+public:
+    explicit Bytes(bool bigEndian) : big_(bigEndian) {}
+    template <class T>
+    Bytes& put(T value) {
+        unsigned char b[sizeof(T)];
+        std::memcpy(b, &value, sizeof(T));
+        if (big_) std::reverse(b, b + sizeof(T));
+        data_.append(reinterpret_cast<const char*>(b), sizeof(T));
+        return *this;
+    }
+    const std::string& str() const { return data_; }
+
+private:
+    bool big_;
+    std::string data_;
+};
+
+// Little-endian bytes of a value.
+template <class T>
+std::string le(T value) {
+    return Bytes(false).put(value).str();
+}
