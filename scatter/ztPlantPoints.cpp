@@ -21,8 +21,6 @@
 #include "scatter/ztPlantPoints.h"
 
 #include <maya/MDataBlock.h>
-#include <maya/MDataHandle.h>
-#include <maya/MFloatPointArray.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnMesh.h>
 #include <maya/MGlobal.h>
@@ -36,6 +34,7 @@
 #include <vector>
 
 #include "core/channels.h"
+#include "core/meshInput.h"
 #include "core/nodeAttributes.h"
 #include "core/pointSet.h"
 #include "core/pointSetNode.h"
@@ -178,17 +177,9 @@ MStatus ztPlantPoints::compute(const MPlug& plug, MDataBlock& data) {
     if (plug != outPoints) return MS::kUnknownParameter;
     MStatus status;
 
-    MDataHandle meshHandle = data.inputValue(inMesh, &status);
-    if (!status) {
-        zt::reportError("ERROR getting inMesh", status);
-        return status;
-    }
-    MObject meshObject = meshHandle.asMesh();
-    MFnMesh meshFn(meshObject, &status);
-    if (!status) {
-        MGlobal::displayError(MPlug(thisMObject(), inMesh).name() + ": please supply inMesh");
-        return status;
-    }
+    MFnMesh meshFn;
+    status = zt::readInputMesh(data, thisMObject(), inMesh, meshFn);
+    if (!status) return status;
 
     MFnArrayAttrsData points;
     status = zt::readInputPointSet(data, thisMObject(), inPoints, points);
@@ -198,25 +189,10 @@ MStatus ztPlantPoints::compute(const MPlug& plug, MDataBlock& data) {
     status = readChannels(points, inPlug, input);
     if (!status) return status;
 
-    MFloatPointArray meshPoints;
-    status = meshFn.getPoints(meshPoints, MSpace::kObject);
-    if (!status) {
-        zt::reportError("ERROR meshFn.getPoints", status);
-        return status;
-    }
-    input.meshPoints.resize(3u * static_cast<std::size_t>(meshPoints.length()));
-    for (unsigned int i = 0; i < meshPoints.length(); ++i) {
-        input.meshPoints[3u * i] = meshPoints[i].x;
-        input.meshPoints[3u * i + 1] = meshPoints[i].y;
-        input.meshPoints[3u * i + 2] = meshPoints[i].z;
-    }
-    MIntArray triangleCounts, triangleVertices;
-    status = meshFn.getTriangles(triangleCounts, triangleVertices);
-    if (!status) {
-        zt::reportError("ERROR meshFn.getTriangles", status);
-        return status;
-    }
-    input.triangleList = zt::toUnsigned(triangleVertices);
+    status = zt::readMeshPoints(meshFn, input.meshPoints);
+    if (!status) return status;
+    status = zt::readMeshTriangles(meshFn, input.triangleList);
+    if (!status) return status;
 
     // Refuse points that can not be placed before any work.
     const std::string problem = checkPoints(input);
