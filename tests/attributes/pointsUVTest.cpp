@@ -121,14 +121,6 @@ TEST_F(PointsUV, BadPointsFailWithTheirMessageAndKeepTheOutput) {
         EXPECT_NE(messages.find(c.message), std::string::npos) << messages;
         EXPECT_EQ(kept.length(), 2u) << c.message;
     }
-
-    // A node that never had a mesh.
-    ASSERT_TRUE(mel("createNode ztPointsUV -n bare;"));
-    ASSERT_TRUE(plug("bare.inPoints").setValue(pointSet({0}, {{0, 0}})));
-    MVectorArray none;
-    const std::string messages = errorsOf([&] { none = vectors("bare.outUVs"); });
-    EXPECT_NE(messages.find("bare.inMesh: please supply inMesh"), std::string::npos) << messages;
-    EXPECT_EQ(none.length(), 0u);
 }
 
 }  // namespace
