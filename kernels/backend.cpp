@@ -76,6 +76,8 @@ const char* describe(KernelStatus status) {
             return "device operation failed";
         case KernelStatus::InvalidLaunch:
             return "launch refused: empty range, bad block width or range too large";
+        case KernelStatus::Interrupted:
+            return "stopped on request";
     }
     return "unknown status";
 }

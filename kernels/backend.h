@@ -28,6 +28,7 @@ enum class [[nodiscard]] KernelStatus{
     LaunchFailed,     // "Failed to launch <name> kernel, ..." was printed
     DeviceError,      // a runtime call or a Thrust operation failed
     InvalidLaunch,    // empty two-dimensional range, bad block width, range too large
+    Interrupted,      // the caller's progress function asked to stop
 };
 
 constexpr bool succeeded(KernelStatus status) {

@@ -27,6 +27,21 @@ inline constexpr unsigned short kPhaseMap[27] = {0,  15, 24, 11, 25, 9,  23, 19,
                                                  5,  16, 3,  26, 18, 21, 1,  10, 20,
                                                  13, 7,  17, 14, 8,  6,  2,  4,  12};
 
+// Candidates of one pass at most: the default cap, and the largest cap a
+// caller may set. At the largest, the table form's 5 * 4C slot indices
+// (C <= candidates) still fit in 32 bits.
+constexpr unsigned int kMaxCandidates = 10000000;
+constexpr unsigned int kMaxCandidatesLimit = 200000000;
+
+// Called between the stages of a scatter. `stage` names what runs ("vertex
+// pass", "border edge pass", "surface pass", "normals"), `done` is the part
+// of it finished (0 at its start, 1 at its end, never decreasing within a
+// stage) and `candidates` the most candidates any pass has drawn so far, a
+// measure of the scatter's size. Returning true stops the scatter: it fails
+// with KernelStatus::Interrupted.
+using ScatterProgressFn = bool (*)(void* context, const char* stage, float done,
+                                   std::size_t candidates);
+
 struct ScatterSettings {
     float radius = 1.0f;
     unsigned int seed = 1234;
@@ -39,7 +54,10 @@ struct ScatterSettings {
     // Grid frame: origin and the x/z extent of the cell grid (y is unbounded).
     float bboxMinX = 0, bboxMinY = 0, bboxMinZ = 0;
     float bboxMaxX = 0, bboxMaxZ = 0;
-    const unsigned short* phaseMap = kPhaseMap;  // 27 phases, host memory
+    const unsigned short* phaseMap = kPhaseMap;   // 27 phases, host memory
+    unsigned int maxCandidates = kMaxCandidates;  // per pass; 1..kMaxCandidatesLimit
+    ScatterProgressFn progress = nullptr;         // optional
+    void* progressContext = nullptr;              // handed back to `progress`
 };
 
 // Which selection implementation runs on the CPU backend. The table form is
@@ -61,7 +79,7 @@ struct ScatterResult {
     std::vector<unsigned int> triangleIds;
     std::vector<float> normals;        // 3 per point, when asked for
     bool meshHasNoArea = false;        // total area below the threshold: nothing was done
-    bool reachedCandidateCap = false;  // a pass was capped at kMaxCandidates
+    bool reachedCandidateCap = false;  // a pass was capped at settings.maxCandidates
 };
 
 // Stage timings of the last scatter on this thread, for the benchmark.
@@ -71,7 +89,6 @@ struct ScatterTimings {
     std::size_t candidates = 0;  // summed over passes
 };
 
-constexpr unsigned int kMaxCandidates = 10000000;
 constexpr float kMinimumArea = 0.0001f;
 constexpr float kMinimumEdgeLength = 0.0001f;
 

@@ -31,6 +31,31 @@ struct StageTimer {
     }
 };
 
+// The caller's progress function, fed with the size of the scatter so far.
+class ProgressReport {
+public:
+    explicit ProgressReport(const ScatterSettings& settings)
+        : report_(settings.progress), context_(settings.progressContext) {}
+
+    void addPass(std::size_t candidates) { candidates_ = std::max(candidates_, candidates); }
+
+    // True when the caller asks to stop.
+    bool stop(const char* stage, float done) const {
+        return report_ != nullptr && report_(context_, stage, done, candidates_);
+    }
+
+private:
+    ScatterProgressFn report_;
+    void* context_;
+    std::size_t candidates_ = 0;
+};
+
+// How far a pass is after each of its stages, roughly by the time they take;
+// the trials of the table form spread over kSorted .. kSelected.
+constexpr float kGenerated = 0.25f;
+constexpr float kSorted = 0.4f;
+constexpr float kSelected = 0.9f;
+
 template <class T>
 T readValue(const DeviceVector<T>& v, std::size_t index) {
     return v[index];
@@ -431,7 +456,8 @@ inline KernelStatus gatherSelected(const Candidates& c, const DeviceVector<unsig
 inline KernelStatus selectWithTable(Candidates& c, const DeviceVector<unsigned int>& map,
                                     unsigned int acceptedCount, GridFrame grid, float radius,
                                     unsigned int trials, const unsigned short* hostPhaseMap,
-                                    Accepted& accepted, StageTimer& timer) {
+                                    Accepted& accepted, StageTimer& timer,
+                                    const ProgressReport& progress, const char* stage) {
     const unsigned int n = c.count;
     const unsigned int* cellId = raw(c.cellId);
     const unsigned int* mapPtr = raw(map);
@@ -533,6 +559,10 @@ inline KernelStatus selectWithTable(Candidates& c, const DeviceVector<unsigned i
                 }));
             rangeStart += count;
         }
+        const float tried = static_cast<float>(t + 1) / static_cast<float>(trials);
+        if (progress.stop(stage, kSorted + (kSelected - kSorted) * tried)) {
+            return KernelStatus::Interrupted;
+        }
     }
     timer.stop(&ScatterTimings::phases);
 
@@ -600,12 +630,24 @@ inline KernelStatus selectStreaming(Candidates& c, const DeviceVector<unsigned i
 
 enum class Pass { kVertices, kBorderEdges, kSurface };
 
+inline const char* stageName(Pass pass) {
+    switch (pass) {
+        case Pass::kVertices:
+            return "vertex pass";
+        case Pass::kBorderEdges:
+            return "border edge pass";
+        case Pass::kSurface:
+            break;
+    }
+    return "surface pass";
+}
+
 // Candidate count of a pass: the expected number of points times the
 // multiplier, plus the points carried over; at least 5 for the random passes
-// and at most kMaxCandidates.
+// and at most `cap`.
 inline unsigned int candidateCount(Pass pass, double expectedPoints, unsigned int multiplier,
                                    unsigned int acceptedCount, std::size_t vertexCount,
-                                   bool& capped) {
+                                   unsigned int cap, bool& capped) {
     unsigned long long n = 0;
     if (pass == Pass::kVertices) {
         n = acceptedCount + static_cast<unsigned long long>(vertexCount);
@@ -617,9 +659,9 @@ inline unsigned int candidateCount(Pass pass, double expectedPoints, unsigned in
         n = whole * multiplier + acceptedCount;
         if (n < 5) return 5;
     }
-    if (n > kMaxCandidates) {
+    if (n > cap) {
         capped = true;
-        n = kMaxCandidates;
+        n = cap;
     }
     return static_cast<unsigned int>(n);
 }
@@ -628,7 +670,9 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
                         ScatterResult& result, CpuSelection selection, ScatterTimings* timings) {
     const Clock::time_point begin = Clock::now();
     StageTimer timer{timings};
+    ProgressReport progress(settings);
     const float r = settings.radius;
+    const unsigned int cap = std::max(1u, std::min(settings.maxCandidates, kMaxCandidatesLimit));
 
     // Grid frame.
     GridFrame grid{};
@@ -693,8 +737,11 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
         if (pass == Pass::kSurface) expected = static_cast<double>(totalArea / discArea);
         if (pass == Pass::kBorderEdges) expected = static_cast<double>(edges.totalLength / r);
         const unsigned int n = candidateCount(pass, expected, settings.randomsMultiplier, carried,
-                                              hostMesh.pointCount, result.reachedCandidateCap);
+                                              hostMesh.pointCount, cap, result.reachedCandidateCap);
         if (timings) timings->candidates += n;
+        const char* stage = stageName(pass);
+        progress.addPass(n);
+        if (progress.stop(stage, 0.0f)) return KernelStatus::Interrupted;
         if (!checkDeviceMemory(Candidates::kBytesPerCandidate * n))
             return KernelStatus::NotEnoughMemory;
         Candidates candidates;
@@ -715,10 +762,12 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
         ZT_RETURN_IF_FAILED(placeAccepted(accepted, candidates));
         ZT_RETURN_IF_FAILED(cellIds(candidates, pass == Pass::kVertices ? n : carried, grid));
         timer.stop(&ScatterTimings::generation);
+        if (progress.stop(stage, kGenerated)) return KernelStatus::Interrupted;
 
         DeviceVector<unsigned int> map;
         ZT_RETURN_IF_FAILED(sortByCell(candidates, map));
         timer.stop(&ScatterTimings::sort);
+        if (progress.stop(stage, kSorted)) return KernelStatus::Interrupted;
 
         Accepted next;
 #if ZT_BACKEND_CPU
@@ -727,22 +776,25 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
                                                 settings.phaseMap, nx, nz, next, timer));
         } else {
             ZT_RETURN_IF_FAILED(selectWithTable(candidates, map, carried, grid, r, trials,
-                                                settings.phaseMap, next, timer));
+                                                settings.phaseMap, next, timer, progress, stage));
         }
 #else
         (void)selection;
         ZT_RETURN_IF_FAILED(selectWithTable(candidates, map, carried, grid, r, trials,
-                                            settings.phaseMap, next, timer));
+                                            settings.phaseMap, next, timer, progress, stage));
 #endif
         accepted = std::move(next);
+        if (progress.stop(stage, 1.0f)) return KernelStatus::Interrupted;
     }
 
     result.positions = toHost(accepted.positions);
     result.uvs = toHost(accepted.uvs);
     result.triangleIds = toHost(accepted.triangles);
     if (settings.computeNormals) {
+        if (progress.stop("normals", 0.0f)) return KernelStatus::Interrupted;
         ZT_RETURN_IF_FAILED(pointNormals(mesh, accepted, result.normals));
         timer.stop(&ScatterTimings::normals);
+        if (progress.stop("normals", 1.0f)) return KernelStatus::Interrupted;
     }
     if (timings) timings->total = std::chrono::duration<double>(Clock::now() - begin).count();
     return KernelStatus::Ok;

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/channels.h"
+#include "core/computeProgress.h"
 #include "core/pointSet.h"
 #include "kernels/scatter.h"
 
@@ -54,6 +55,7 @@ MObject ztScatterPoints::faces;
 MObject ztScatterPoints::scatterOnVertices;
 MObject ztScatterPoints::scatterOnBorderEdges;
 MObject ztScatterPoints::scatterOnSurface;
+MObject ztScatterPoints::maxCandidates;
 
 namespace {
 
@@ -125,6 +127,10 @@ bool allFinite(const std::vector<float>& values) {
 // connection is raised to it (smaller radii only multiply the candidates
 // until the cap undersamples).
 constexpr float kMinimumRadius = 0.001f;
+
+// Scatters with fewer candidates in every pass finish in about a second and
+// print no progress.
+constexpr std::size_t kProgressCandidates = 5000000;
 
 // Axis-aligned bounds of the mesh vertices (x, y, z triples).
 struct Bounds {
@@ -286,6 +292,8 @@ MStatus ztScatterPoints::initialize() {
         createSetting("scatterOnSurface", "sos", MFnNumericData::kBoolean, 1, status);
     CHECK_MSTATUS(status);
     CHECK_MSTATUS(addAttribute(scatterOnSurface));
+    addLimitedSetting(maxCandidates, "maxCandidates", "mxc", MFnNumericData::kLong,
+                      zt::kMaxCandidates, 1, zt::kMaxCandidatesLimit);
 
     const MObject inputs[] = {inMesh,
                               boundingBox,
@@ -300,7 +308,8 @@ MStatus ztScatterPoints::initialize() {
                               scatterOnSurface,
                               randomsMultipler,
                               trials,
-                              mode};
+                              mode,
+                              maxCandidates};
     for (const MObject& input : inputs) CHECK_MSTATUS(attributeAffects(input, outPoints));
     return MS::kSuccess;
 }
@@ -420,6 +429,8 @@ MStatus ztScatterPoints::compute(const MPlug& plug, MDataBlock& data) {
     settings.seed = static_cast<unsigned int>(seedValue);
     settings.randomsMultiplier = static_cast<unsigned int>(multiplier < 1 ? 1 : multiplier);
     settings.trials = trialValue <= 0 ? 1u : static_cast<unsigned int>(trialValue);
+    const int cap = data.inputValue(maxCandidates).asInt();
+    settings.maxCandidates = cap < 1 ? 1u : static_cast<unsigned int>(cap);
 
     MVectorArray positions = output.vectorArray(zt::channels::kPosition, &status);
     if (!status) {
@@ -502,10 +513,21 @@ MStatus ztScatterPoints::compute(const MPlug& plug, MDataBlock& data) {
     mesh.triangleCount = triangles.size() / 3;
 
     zt::ScatterResult result;
-    const zt::KernelStatus kernelStatus =
-        zt::scatterPoints(mesh, settings, result, zt::CpuSelection::kStreaming, nullptr);
+    zt::KernelStatus kernelStatus = zt::KernelStatus::Ok;
+    {
+        zt::ComputeProgress progress(name(), kProgressCandidates);
+        settings.progress = &zt::ComputeProgress::reportTo;
+        settings.progressContext = &progress;
+        kernelStatus =
+            zt::scatterPoints(mesh, settings, result, zt::CpuSelection::kStreaming, nullptr);
+    }
     if (result.reachedCandidateCap) {
         MGlobal::displayWarning("Reached maximum randoms number, undersampling can occur");
+    }
+    if (kernelStatus == zt::KernelStatus::Interrupted) {
+        MGlobal::displayError(MPlug(thisMObject(), outPoints).name() +
+                              ": scatter interrupted; the output keeps its previous points");
+        return MS::kFailure;
     }
     if (kernelStatus == zt::KernelStatus::NotEnoughMemory) {
         MGlobal::displayError("Not enough memory on GPU");

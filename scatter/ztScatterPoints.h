@@ -9,6 +9,12 @@
 //   connectAttr pPlaneShape1.boundingBox ($s + ".boundingBox");
 //   setAttr ($s + ".radius") 0.05;
 //   getAttr ($s + ".outPoints");
+//
+// A pass draws at most `maxCandidates` candidates (default 10^7, at most
+// 2 * 10^8; about 70 bytes of memory each while the pass runs). Scatters of
+// 5 * 10^6 candidates or more print each pass's progress on the error
+// stream; an interrupt (Ctrl-C in ztbatch) stops the compute and keeps the
+// previous points.
 
 #include <maya/MPxNode.h>
 #include <maya/MTypeId.h>
@@ -43,6 +49,7 @@ public:
     static MObject scatterOnVertices;
     static MObject scatterOnBorderEdges;
     static MObject scatterOnSurface;
+    static MObject maxCandidates;
 
 private:
     // The phase (0..26) of each position 9*py + 3*pz + px in a 3x3x3 block of

@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include <maya/MComputation.h>
+
 #include "../src/graph/messages.h"
 #include "../src/hostInit.h"
 #include "../src/mel/engine.h"
@@ -139,6 +141,12 @@ int run(int argc, char** argv) {
     }
 
     zt::host::startHost();
+    // The whole run is one computation, so a Ctrl-C is never forgotten by a
+    // command or node that begins its own: it stops whichever checks next
+    // (a node's compute, a command's loop, or the script at its next
+    // statement).
+    MComputation session;
+    session.beginComputation();
     installInterruptHandler();
     for (const Step& step : steps) {
         bool ok = step.isFile ? zt::mel::executeFile(step.text, echo)

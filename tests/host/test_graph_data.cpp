@@ -296,5 +296,29 @@ TEST(Computation, InterruptsAreSeenUntilTheNextComputationBegins) {
     computation.endComputation();
 }
 
+TEST(Computation, OnlyTheOutermostComputationForgetsEarlierInterrupts) {
+    MComputation command;
+    command.beginComputation();
+    zt::host::requestInterrupt();
+    {
+        // A node computing for the command still sees the request.
+        MComputation node;
+        node.beginComputation();
+        EXPECT_TRUE(node.isInterruptRequested());
+        node.endComputation();
+        node.endComputation();  // a second end changes nothing
+        MComputation left;      // begun and left to its destructor
+        left.beginComputation();
+        EXPECT_TRUE(left.isInterruptRequested());
+    }
+    EXPECT_TRUE(command.isInterruptRequested());
+    command.endComputation();
+    // Nothing runs now: the next computation is the outermost again.
+    MComputation next;
+    next.beginComputation();
+    EXPECT_FALSE(next.isInterruptRequested());
+    next.endComputation();
+}
+
 }  // namespace
 }  // namespace graphtest

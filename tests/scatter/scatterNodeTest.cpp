@@ -2,12 +2,15 @@
 // what its output holds after a failed or skipped compute.
 
 #include <gtest/gtest.h>
+#include <maya/MComputation.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnAttribute.h>
 #include <maya/MFnDependencyNode.h>
 #include <maya/MPlug.h>
 
 #include <cmath>
+#include <iostream>
+#include <sstream>
 #include <string>
 
 #include "common/pluginScene.h"
@@ -101,6 +104,7 @@ TEST_F(ScatterNode, AttributesHaveTheirShortNamesDefaultsLimitsAndFlags) {
         {"scatterOnVertices", "sov", 0},
         {"scatterOnBorderEdges", "sobe", 0},
         {"scatterOnSurface", "sos", 1},
+        {"maxCandidates", "mxc", 10000000},
         {"boundingBoxMinX", "bmix", 0},
         {"boundingBoxMaxZ", "bmaz", 0},
         {"boundingBoxSizeY", "bmsy", 0},
@@ -119,12 +123,15 @@ TEST_F(ScatterNode, AttributesHaveTheirShortNamesDefaultsLimitsAndFlags) {
     // Limits clamp what a script sets.
     ASSERT_TRUE(
         mel("setAttr sc.trials 25; setAttr sc.radius 0; setAttr sc.randomsMultipler -3;"
-            "setAttr sc.mode 4; setAttr sc.seed -1;"));
+            "setAttr sc.mode 4; setAttr sc.seed -1; setAttr sc.maxCandidates 300000000;"));
     EXPECT_EQ(fn.findPlug("trials").asInt(), 20);
     EXPECT_FLOAT_EQ(fn.findPlug("radius").asFloat(), 0.001f);
     EXPECT_EQ(fn.findPlug("randomsMultipler").asInt(), 1);
     EXPECT_EQ(fn.findPlug("mode").asShort(), 1);
     EXPECT_EQ(fn.findPlug("seed").asInt(), 0);
+    EXPECT_EQ(fn.findPlug("maxCandidates").asInt(), 200000000);
+    ASSERT_TRUE(mel("setAttr sc.maxCandidates 0;"));
+    EXPECT_EQ(fn.findPlug("maxCandidates").asInt(), 1);
     // The output is neither writable nor stored; the face list is stored but
     // not keyable; the box's children are hidden.
     const MFnAttribute out(fn.attribute("op"));
@@ -216,6 +223,86 @@ TEST_F(ScatterNode, EarlierPassesPointsSurviveAndBorderPointsLieOnTheBorder) {
     // All 25 vertices (1 apart, beyond the radius) and the border between them.
     EXPECT_EQ(vertices, 25u);
     EXPECT_GT(border, 16u + 16u);
+}
+
+}  // namespace
+
+namespace {
+
+// Collects what is written to the error stream meanwhile.
+class CerrCapture {
+public:
+    CerrCapture() : previous_(std::cerr.rdbuf(buffer_.rdbuf())) {}
+    ~CerrCapture() { std::cerr.rdbuf(previous_); }
+    CerrCapture(const CerrCapture&) = delete;
+    CerrCapture& operator=(const CerrCapture&) = delete;
+    std::string text() const { return buffer_.str(); }
+
+private:
+    std::ostringstream buffer_;
+    std::streambuf* previous_;
+};
+
+TEST_F(ScatterNode, ACandidateCapBelowWhatThePassAsksForWarnsAndThinsThePoints) {
+    // The surface pass asks for 50 candidates per disc area: 25500 at r = 0.1.
+    planeScene(0.1f);
+    const unsigned int full = count(points("sc.outPoints"));
+    ASSERT_TRUE(mel("setAttr sc.maxCandidates 25500;"));
+    zt::host::MessageCapture messages;
+    EXPECT_EQ(count(points("sc.outPoints")), full);
+    EXPECT_TRUE(messages.messages().empty());
+    ASSERT_TRUE(mel("setAttr sc.maxCandidates 500;"));
+    const unsigned int thin = count(points("sc.outPoints"));
+    EXPECT_GT(thin, 300u);
+    EXPECT_LE(thin, 500u);  // no more points than candidates
+    EXPECT_GT(full, 900u);
+    EXPECT_EQ(messages.texts(MessageKind::kWarning),
+              std::vector<std::string>{"Reached maximum randoms number, undersampling can occur"});
+}
+
+TEST_F(ScatterNode, AnInterruptStopsTheComputeAndKeepsThePreviousPoints) {
+    planeScene(0.3f);
+    const unsigned int before = count(points("sc.outPoints"));
+    ASSERT_GT(before, 50u);
+    ASSERT_TRUE(mel("setAttr sc.radius 0.15;"));
+    {
+        // The node computes inside a command's computation that the user
+        // interrupts (what Ctrl-C does in the batch program).
+        MComputation command;
+        command.beginComputation();
+        zt::host::requestInterrupt();
+        zt::host::MessageCapture messages;
+        MStatus status;
+        EXPECT_EQ(count(points("sc.outPoints", &status)), before);
+        EXPECT_EQ(messages.texts(MessageKind::kError),
+                  std::vector<std::string>{
+                      "sc.outPoints: scatter interrupted; the output keeps its previous points"});
+        command.endComputation();
+    }
+    zt::host::clearInterrupt();
+    // Without the request the same settings compute in full.
+    const unsigned int after = count(points("sc.outPoints"));
+    EXPECT_GT(after, 3 * before);
+}
+
+TEST_F(ScatterNode, LongScattersPrintEachStagesProgressOnTheErrorStream) {
+    planeScene(0.1f);
+    {
+        CerrCapture quiet;
+        ASSERT_GT(count(points("sc.outPoints")), 500u);
+        EXPECT_EQ(quiet.text(), "");
+    }
+    // 16 / (pi 0.03^2) = 5658.8, rounded up, times 1000: 5.66 million candidates.
+    ASSERT_TRUE(mel("setAttr sc.radius 0.03; setAttr sc.randomsMultipler 1000;"));
+    CerrCapture progress;
+    ASSERT_GT(count(points("sc.outPoints")), 5000u);
+    EXPECT_EQ(progress.text(),
+              "sc: surface pass 0%\n"
+              "sc: surface pass 25%\n"
+              "sc: surface pass 40%\n"
+              "sc: surface pass 100%\n"
+              "sc: normals 0%\n"
+              "sc: normals 100%\n");
 }
 
 }  // namespace

@@ -39,6 +39,14 @@ std::string readFile(const std::string& path) {
 
 BatchResult runBatch(const std::vector<std::string>& args, const std::string& workDir,
                      int timeoutSeconds, const std::function<void(pid_t)>& whileRunning) {
+    std::function<void(pid_t, const std::string&)> withPath;
+    if (whileRunning) withPath = [&](pid_t pid, const std::string&) { whileRunning(pid); };
+    return runBatch(args, workDir, timeoutSeconds, withPath);
+}
+
+BatchResult runBatch(const std::vector<std::string>& args, const std::string& workDir,
+                     int timeoutSeconds,
+                     const std::function<void(pid_t, const std::string&)>& whileRunning) {
     ScratchDir capture;
     const std::string outPath = capture.file("stdout.txt");
     const std::string errPath = capture.file("stderr.txt");
@@ -67,7 +75,7 @@ BatchResult runBatch(const std::vector<std::string>& args, const std::string& wo
         execv(argv[0], argv.data());
         _exit(127);
     }
-    if (whileRunning) whileRunning(pid);
+    if (whileRunning) whileRunning(pid, errPath);
 
     BatchResult result;
     int status = 0;

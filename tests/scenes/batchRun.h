@@ -40,6 +40,12 @@ BatchResult runBatch(const std::vector<std::string>& args, const std::string& wo
                      int timeoutSeconds = 120,
                      const std::function<void(pid_t)>& whileRunning = nullptr);
 
+// As above; `whileRunning` also gets the path of the file the child's
+// standard error goes to, to wait for what it prints.
+BatchResult runBatch(const std::vector<std::string>& args, const std::string& workDir,
+                     int timeoutSeconds,
+                     const std::function<void(pid_t, const std::string&)>& whileRunning);
+
 std::string readFile(const std::string& path);
 
 }  // namespace zt::scenes

@@ -1,6 +1,7 @@
 #pragma once
 // A long computation that the user may interrupt (Ctrl-C in the batch
-// program). beginComputation forgets earlier interrupt requests.
+// program). beginComputation forgets earlier interrupt requests unless it
+// begins inside another computation (a node computing for a command).
 
 #include <maya/MTypes.h>
 

@@ -235,12 +235,30 @@ MString MCommandResult::stringResult(MStatus* ReturnStatus) const {
 
 // ---- MComputation ----------------------------------------------------------
 
+namespace {
+
+// Computations begun and not yet ended. Only the outermost one forgets
+// earlier interrupt requests: a node computing inside an interruptible
+// command must not swallow the request meant for the command.
+int& runningComputations() {
+    static int count = 0;
+    return count;
+}
+
+}  // namespace
+
 MComputation::MComputation() : active_(false) {}
-MComputation::~MComputation() = default;
+
+MComputation::~MComputation() {
+    endComputation();
+}
 
 void MComputation::beginComputation(bool, bool, bool) {
-    zt::host::clearInterrupt();
-    active_ = true;
+    if (!active_) {
+        active_ = true;
+        ++runningComputations();
+    }
+    if (runningComputations() == 1) zt::host::clearInterrupt();
 }
 
 bool MComputation::isInterruptRequested() {
@@ -248,5 +266,7 @@ bool MComputation::isInterruptRequested() {
 }
 
 void MComputation::endComputation() {
+    if (!active_) return;
     active_ = false;
+    --runningComputations();
 }
