@@ -608,14 +608,32 @@ inline KernelStatus selectWithTable(Candidates& c, const DeviceVector<unsigned i
 }
 
 #if ZT_BACKEND_CPU
-inline KernelStatus selectStreaming(Candidates& c, const DeviceVector<unsigned int>& map,
+// Candidates grouped by cell for the streaming selection: cell ids sorted in
+// place, each sorted position with its candidate's index and position, so the
+// selection reads everything in cell order.
+inline KernelStatus sortPointsByCell(Candidates& c, std::vector<streaming::AcceptedPoint>& points) {
+    if (!checkDeviceMemory(sizeof(streaming::AcceptedPoint) * c.count))
+        return KernelStatus::NotEnoughMemory;
+    points.resize(c.count);
+    const float *x = raw(c.x), *y = raw(c.y), *z = raw(c.z);
+    streaming::AcceptedPoint* out = points.data();
+    const long long n = static_cast<long long>(c.count);
+#pragma omp parallel for schedule(static)
+    for (long long i = 0; i < n; ++i) {
+        out[i] = streaming::AcceptedPoint{x[i], y[i], z[i], static_cast<unsigned int>(i)};
+    }
+    streaming::radixSortByKey(raw(c.cellId), out, c.count, serialExecution());
+    return KernelStatus::Ok;
+}
+
+inline KernelStatus selectStreaming(Candidates& c,
+                                    const std::vector<streaming::AcceptedPoint>& points,
                                     unsigned int acceptedCount, GridFrame grid, float radius,
                                     unsigned int trials, const unsigned short* phaseMap,
                                     unsigned int gridCellsX, unsigned int gridCellsZ,
                                     Accepted& accepted, StageTimer& timer) {
-    streaming::Input input{raw(c.x), raw(c.y),      raw(c.z),  raw(c.cellId), raw(map),
-                           c.count,  acceptedCount, grid,      radius,        trials,
-                           phaseMap, gridCellsX,    gridCellsZ};
+    streaming::Input input{raw(c.cellId), points.data(), c.count,  acceptedCount, grid,
+                           radius,        trials,        phaseMap, gridCellsX,    gridCellsZ};
     const std::vector<unsigned int> chosen = streaming::selectCells(input, serialExecution());
     timer.stop(&ScatterTimings::phases);
     const DeviceVector<unsigned int> selected = toDevice(chosen);
@@ -764,22 +782,29 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
         timer.stop(&ScatterTimings::generation);
         if (progress.stop(stage, kGenerated)) return KernelStatus::Interrupted;
 
-        DeviceVector<unsigned int> map;
-        ZT_RETURN_IF_FAILED(sortByCell(candidates, map));
-        timer.stop(&ScatterTimings::sort);
-        if (progress.stop(stage, kSorted)) return KernelStatus::Interrupted;
-
         Accepted next;
 #if ZT_BACKEND_CPU
         if (selection == CpuSelection::kStreaming) {
-            ZT_RETURN_IF_FAILED(selectStreaming(candidates, map, carried, grid, r, trials,
+            std::vector<streaming::AcceptedPoint> points;
+            ZT_RETURN_IF_FAILED(sortPointsByCell(candidates, points));
+            timer.stop(&ScatterTimings::sort);
+            if (progress.stop(stage, kSorted)) return KernelStatus::Interrupted;
+            ZT_RETURN_IF_FAILED(selectStreaming(candidates, points, carried, grid, r, trials,
                                                 settings.phaseMap, nx, nz, next, timer));
         } else {
+            DeviceVector<unsigned int> map;
+            ZT_RETURN_IF_FAILED(sortByCell(candidates, map));
+            timer.stop(&ScatterTimings::sort);
+            if (progress.stop(stage, kSorted)) return KernelStatus::Interrupted;
             ZT_RETURN_IF_FAILED(selectWithTable(candidates, map, carried, grid, r, trials,
                                                 settings.phaseMap, next, timer, progress, stage));
         }
 #else
         (void)selection;
+        DeviceVector<unsigned int> map;
+        ZT_RETURN_IF_FAILED(sortByCell(candidates, map));
+        timer.stop(&ScatterTimings::sort);
+        if (progress.stop(stage, kSorted)) return KernelStatus::Interrupted;
         ZT_RETURN_IF_FAILED(selectWithTable(candidates, map, carried, grid, r, trials,
                                             settings.phaseMap, next, timer, progress, stage));
 #endif

@@ -1,12 +1,16 @@
 // Cell selection for the CPU backend. It accepts exactly the points the table
 // form (fillHashTable ... chooseSamplesInCells, one launch per phase and
 // trial) accepts, and gathers them in the same table order, but walks the
-// work the way a CPU likes it: cells found in one pass over the sorted ids;
-// per phase, a compact list of the cells that still have work, with their
-// candidates side by side; neighbour cells tested nearest first and skipped
-// when their box lies beyond the radius; cell states kept in 4x4x4 bricks
-// addressed by grid indices, each accepted point stored with its cell.
-// Included by the scatter driver in the CPU backend only.
+// work the way a CPU likes it, reading memory in order wherever it can: the
+// candidates arrive sorted by cell together with their positions, so nothing
+// is gathered at random; cells are found in one pass over the sorted ids,
+// their grid indices read from the id; per phase, a compact list of the
+// cells that still have work, with their candidates side by side, built by
+// all threads at once; accepted points kept in 4x4x4 bricks of cells, the
+// candidate's own brick tested first, squared distances compared with a
+// precomputed limit. Where ids alias (points beyond the grid), an id-keyed
+// table with the neighbour cells tested nearest first takes the bricks'
+// place. Included by the scatter driver in the CPU backend only.
 
 namespace streaming {
 
@@ -59,6 +63,21 @@ inline float axisGap(int o, float f) {
     return 0.0f;
 }
 
+// The largest squared distance d2 with sqrtf(d2) <= r. The square root is
+// correctly rounded and non-decreasing, so `d2 <= limit` decides exactly
+// what withinRadius decides, without a square root per test.
+inline float squaredRadiusLimit(float r) {
+    if (std::isnan(r) || std::isinf(r)) return r;  // NaN: nothing is near; +inf: all is
+    if (r < 0.0f) return -1.0f;
+    const float kInfinity = std::numeric_limits<float>::infinity();
+    float t = std::min(r * r, std::numeric_limits<float>::max());
+    while (t > 0.0f && std::sqrt(t) > r) t = std::nextafter(t, 0.0f);
+    while (std::isfinite(std::nextafter(t, kInfinity)) &&
+           std::sqrt(std::nextafter(t, kInfinity)) <= r)
+        t = std::nextafter(t, kInfinity);
+    return t;
+}
+
 // Accepted points grouped by 4x4x4 bricks of cells, for the common case where
 // cell ids and grid index triples correspond one to one (no candidate beyond
 // the grid in x or z). The 2x2x2 bricks around a cell cover its 5x5x5
@@ -66,8 +85,9 @@ inline float axisGap(int o, float f) {
 // least two cells (1.15 radii) away, so testing a candidate against all the
 // points of those bricks decides exactly what testing the 124 neighbour
 // cells decides, while reading a few short contiguous lists. Points accepted
-// during a phase are added to the lists when the phase ends: cells of one
-// phase never decide on each other's points.
+// during a phase are added to the lists when the phase ends (cells of one
+// phase never decide on each other's points), and a brick is made when its
+// first point arrives.
 class BrickStore {
     // The first points of a brick live in the brick itself (one cache line);
     // a brick that collects more continues in chunks of the overflow pool.
@@ -86,6 +106,8 @@ class BrickStore {
     // of 16x16x16 bricks, each occupied block with its own table of bricks.
     static constexpr unsigned int kBlockBits = 4;
     static constexpr unsigned int kBlockBricks = 1u << (3 * kBlockBits);
+    // Grids of up to this many bricks index them with one table (16 MiB).
+    static constexpr std::uint64_t kFlatBricks = std::uint64_t(1) << 22;
 
 public:
     // Grid of nx x ny x nz cells; `fits` says whether its block table is small
@@ -95,18 +117,68 @@ public:
         return blocks(nx) * blocks(ny) * blocks(nz) <= (std::uint64_t(1) << 24);
     }
 
-    BrickStore(unsigned int nx, unsigned int ny, unsigned int nz, int threads)
-        : bx_((nx + 3) / 4),
+    BrickStore(unsigned int nx, unsigned int ny, unsigned int nz, float radius, int threads)
+        : squaredLimit_(squaredRadiusLimit(radius)),
+          bx_((nx + 3) / 4),
           by_((ny + 3) / 4),
           bz_((nz + 3) / 4),
           blocksX_((bx_ + 15) / 16),
           blocksZ_((bz_ + 15) / 16),
-          blockIndex_(std::size_t(blocksX_) * blocksZ_ * ((by_ + 15) / 16), kNone),
+          flat_(std::uint64_t(bx_) * by_ * bz_ <= kFlatBricks),
+          blockIndex_(flat_ ? std::size_t(bx_) * by_ * bz_
+                            : std::size_t(blocksX_) * blocksZ_ * ((by_ + 15) / 16),
+                      kNone),
           pending_(std::size_t(threads)) {}
 
-    // Registers a cell; returns the reference of its brick.
-    unsigned int addCell(const Cell& cell) {
-        const int bx = cell.ix >> 2, by = cell.iy >> 2, bz = cell.iz >> 2;
+    // Bricks are made when their first point arrives: cells need no
+    // registration.
+    unsigned int addCell(const Cell&) { return 0; }
+    void finishCells() {}
+
+    // Called from the thread that decided; the point joins its brick at the
+    // end of the phase.
+    void accept(const Cell& cell, const AcceptedPoint& point, int thread) {
+        pending_[std::size_t(thread)].push_back(
+            Pending{cell.ix >> 2, cell.iy >> 2, cell.iz >> 2, point});
+    }
+
+    void endPhase() {
+        for (std::vector<Pending>& list : pending_) {
+            for (const Pending& p : list) {
+                const unsigned int brick = brickFor(p.bx, p.by, p.bz);
+                add(bricks_[brick], p.point);
+            }
+            list.clear();
+        }
+    }
+
+    // Whether an accepted point lies within `radius` of the candidate.
+    // Whether an accepted point lies within the radius of the candidate. The
+    // candidate's own brick goes first: that is where a rejecting point
+    // usually is.
+    bool rejects(const Cell& cell, const AcceptedPoint& c, float) const {
+        const int ox = cell.ix >> 2, oy = cell.iy >> 2, oz = cell.iz >> 2;
+        if (rejectedBy(brickAt(ox, oy, oz), c)) return true;
+        const int x0 = (cell.ix - 2) >> 2, y0 = (cell.iy - 2) >> 2, z0 = (cell.iz - 2) >> 2;
+        for (int by = y0; by < y0 + 2; ++by)
+            for (int bz = z0; bz < z0 + 2; ++bz)
+                for (int bx = x0; bx < x0 + 2; ++bx) {
+                    if (bx == ox && by == oy && bz == oz) continue;
+                    if (rejectedBy(brickAt(bx, by, bz), c)) return true;
+                }
+        return false;
+    }
+
+private:
+    unsigned int brickFor(int bx, int by, int bz) {
+        if (flat_) {
+            unsigned int& brick = blockIndex_[flatOf(bx, by, bz)];
+            if (brick == kNone) {
+                brick = static_cast<unsigned int>(bricks_.size());
+                bricks_.emplace_back();
+            }
+            return brick;
+        }
         unsigned int& block = blockIndex_[blockOf(bx, by, bz)];
         if (block == kNone) {
             block = static_cast<unsigned int>(brickIndex_.size() / kBlockBricks);
@@ -119,53 +191,28 @@ public:
         }
         return brick;
     }
-    void finishCells() {}
 
-    // Called from the thread that decided; the point joins its brick at the
-    // end of the phase.
-    void accept(const Cell& cell, const AcceptedPoint& point, int thread) {
-        pending_[std::size_t(thread)].push_back(Pending{cell.ref, point});
-    }
-
-    void endPhase() {
-        for (std::vector<Pending>& list : pending_) {
-            for (const Pending& p : list) add(bricks_[p.brick], p.point);
-            list.clear();
-        }
-    }
-
-    // Whether an accepted point lies within `radius` of the candidate.
-    bool rejects(const Cell& cell, const AcceptedPoint& c, float radius) const {
-        const int x0 = (cell.ix - 2) >> 2, y0 = (cell.iy - 2) >> 2, z0 = (cell.iz - 2) >> 2;
-        for (int dy = 0; dy < 2; ++dy)
-            for (int dz = 0; dz < 2; ++dz)
-                for (int dx = 0; dx < 2; ++dx) {
-                    const Brick* brick = brickAt(x0 + dx, y0 + dy, z0 + dz);
-                    if (brick != nullptr && rejectedBy(*brick, c, radius)) return true;
-                }
-        return false;
-    }
-
-private:
     struct Pending {
-        unsigned int brick;
+        int bx, by, bz;
         AcceptedPoint point;
     };
 
-    static bool near(const float* q, const AcceptedPoint& c, float radius) {
-        return withinRadius(c.x, c.y, c.z, q[0], q[1], q[2], radius);
+    bool near(const float* q, const AcceptedPoint& c) const {
+        const float dx = c.x - q[0], dy = c.y - q[1], dz = c.z - q[2];
+        return dx * dx + dy * dy + dz * dz <= squaredLimit_;
     }
 
-    bool rejectedBy(const Brick& brick, const AcceptedPoint& c, float radius) const {
-        const unsigned int inlineCount = std::min(brick.count, kInline);
+    bool rejectedBy(const Brick* brick, const AcceptedPoint& c) const {
+        if (brick == nullptr) return false;
+        const unsigned int inlineCount = std::min(brick->count, kInline);
         for (unsigned int k = 0; k < inlineCount; ++k) {
-            if (near(brick.xyz[k], c, radius)) return true;
+            if (near(brick->xyz[k], c)) return true;
         }
-        unsigned int left = brick.count - inlineCount;
-        for (unsigned int chunk = brick.overflow; left > 0; chunk = chunks_[chunk].next) {
+        unsigned int left = brick->count - inlineCount;
+        for (unsigned int chunk = brick->overflow; left > 0; chunk = chunks_[chunk].next) {
             const unsigned int n = std::min(left, kInline);
             for (unsigned int k = 0; k < n; ++k) {
-                if (near(chunks_[chunk].xyz[k], c, radius)) return true;
+                if (near(chunks_[chunk].xyz[k], c)) return true;
             }
             left -= n;
         }
@@ -196,6 +243,9 @@ private:
         target[2] = point.z;
     }
 
+    std::size_t flatOf(int bx, int by, int bz) const {
+        return (std::size_t(by) * bz_ + std::size_t(bz)) * bx_ + std::size_t(bx);
+    }
     std::size_t blockOf(int bx, int by, int bz) const {
         return (std::size_t(by >> kBlockBits) * blocksZ_ + std::size_t(bz >> kBlockBits)) *
                    blocksX_ +
@@ -210,6 +260,10 @@ private:
         if (bx < 0 || by < 0 || bz < 0 || unsigned(bx) >= bx_ || unsigned(by) >= by_ ||
             unsigned(bz) >= bz_)
             return nullptr;
+        if (flat_) {
+            const unsigned int brick = blockIndex_[flatOf(bx, by, bz)];
+            return brick == kNone ? nullptr : &bricks_[brick];
+        }
         const unsigned int block = blockIndex_[blockOf(bx, by, bz)];
         if (block == kNone) return nullptr;
         const unsigned int brick =
@@ -217,9 +271,11 @@ private:
         return brick == kNone ? nullptr : &bricks_[brick];
     }
 
+    float squaredLimit_;
     unsigned int bx_, by_, bz_;
     unsigned int blocksX_, blocksZ_;
-    std::vector<unsigned int> blockIndex_;
+    bool flat_;                             // one brick table over the whole grid
+    std::vector<unsigned int> blockIndex_;  // bricks when flat, else blocks
     std::vector<unsigned int> brickIndex_;
     std::vector<Brick> bricks_;
     std::vector<Chunk> chunks_;
@@ -387,7 +443,8 @@ private:
 // 11-bit digits (fewer when the keys are small). Each thread counts and then
 // moves one contiguous slice, and the slices keep their order, so the result
 // does not depend on the thread count.
-inline void radixSortByKey(unsigned int* keys, unsigned int* values, std::size_t n, bool serial) {
+template <class Value>
+void radixSortByKey(unsigned int* keys, Value* values, std::size_t n, bool serial) {
     if (n < 2) return;
     constexpr unsigned int kBits = 11;
     constexpr unsigned int kBins = 1u << kBits;
@@ -397,9 +454,10 @@ inline void radixSortByKey(unsigned int* keys, unsigned int* values, std::size_t
     for (long long i = 0; i < count; ++i) maxKey = std::max(maxKey, keys[i]);
 
     const int threads = serial ? 1 : std::max(1, omp_get_max_threads());
-    std::vector<unsigned int> keyBuffer(n), valueBuffer(n);
-    unsigned int *srcKeys = keys, *srcValues = values;
-    unsigned int *dstKeys = keyBuffer.data(), *dstValues = valueBuffer.data();
+    std::vector<unsigned int> keyBuffer(n);
+    std::vector<Value> valueBuffer(n);
+    unsigned int *srcKeys = keys, *dstKeys = keyBuffer.data();
+    Value *srcValues = values, *dstValues = valueBuffer.data();
     std::vector<std::size_t> offsets(std::size_t(threads) * kBins);
     auto sliceBegin = [&](int t) { return n * std::size_t(t) / std::size_t(threads); };
     for (unsigned int shift = 0; shift < 32 && (shift == 0 || (maxKey >> shift) != 0);
@@ -447,11 +505,8 @@ inline void radixSortByKey(unsigned int* keys, unsigned int* values, std::size_t
 }
 
 struct Input {
-    const float* x;
-    const float* y;
-    const float* z;
     const unsigned int* sortedCellId;  // cell id per sorted position
-    const unsigned int* map;           // candidate index per sorted position
+    const AcceptedPoint* points;       // candidate and its position per sorted position
     unsigned int candidateCount;       // N
     unsigned int acceptedCount;        // points carried over from earlier passes
     GridFrame grid;
@@ -475,6 +530,12 @@ struct PhaseWork {
     std::vector<AcceptedPoint> candidates;
 };
 
+// Phase of a cell: its grid indices modulo 3, permuted by the phase map.
+inline unsigned int phaseOfCell(const Cell& cell, const unsigned short* phaseMap) {
+    return phaseMap[9u * (unsigned(cell.iy) % 3u) + 3u * (unsigned(cell.iz) % 3u) +
+                    unsigned(cell.ix) % 3u];
+}
+
 // Runs the trials over the phases; `chosen` gets each cell's accepted
 // candidate (kNone for none).
 template <class Store>
@@ -482,65 +543,114 @@ void runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bo
                std::vector<unsigned int>& chosen) {
     const unsigned int cellCount = static_cast<unsigned int>(cells.size());
     const unsigned int trials = in.trials;
+    const int threads = serial ? 1 : std::max(1, omp_get_max_threads());
+    auto sliceBegin = [&](int t) {
+        return static_cast<unsigned int>(std::uint64_t(cellCount) * std::uint64_t(t) /
+                                         std::uint64_t(threads));
+    };
 
     // Cells holding a point of an earlier pass are occupied from the start;
     // that point sorts first in its cell (lowest candidate index). The others
-    // go to the work of their phase.
-    std::array<PhaseWork, 27> phases;
-    for (unsigned int c = 0; c < cellCount; ++c) {
-        const Cell& cell = cells[c];
-        const unsigned int first = in.map[cell.start];
-        if (first < in.acceptedCount) {
-            store.accept(cell, AcceptedPoint{in.x[first], in.y[first], in.z[first], first}, 0);
-            chosen[c] = first;
-            continue;
+    // go to the work of their phase, in cell order: each thread counts the
+    // items and candidates of its slice of cells per phase, then writes them
+    // at its offsets.
+    using PhaseCounts = std::array<std::size_t, 27>;
+    std::vector<PhaseCounts> itemsBefore(std::size_t(threads), PhaseCounts{}),
+        slotsBefore(std::size_t(threads), PhaseCounts{});
+#pragma omp parallel for schedule(static, 1) num_threads(threads)
+    for (int t = 0; t < threads; ++t) {
+        PhaseCounts& items = itemsBefore[std::size_t(t)];
+        PhaseCounts& slots = slotsBefore[std::size_t(t)];
+        for (unsigned int c = sliceBegin(t), end = sliceBegin(t + 1); c < end; ++c) {
+            const Cell& cell = cells[c];
+            if (in.points[cell.start].candidate < in.acceptedCount) continue;
+            const unsigned int phase = phaseOfCell(cell, in.phaseMap);
+            ++items[phase];
+            slots[phase] += std::min(cell.count, trials);
         }
-        const unsigned int phase =
-            in.phaseMap[9u * (unsigned(cell.iy) % 3u) + 3u * (unsigned(cell.iz) % 3u) +
-                        unsigned(cell.ix) % 3u];
-        PhaseWork& work = phases[phase];
-        const unsigned int tries = std::min(cell.count, trials);
-        work.items.push_back(
-            PhaseWork::Item{cell, c, static_cast<unsigned int>(work.candidates.size()), tries});
-        work.candidates.resize(work.candidates.size() + tries);
+    }
+    std::array<PhaseWork, 27> phases;
+    for (unsigned int phase = 0; phase < 27; ++phase) {
+        std::size_t items = 0, slots = 0;
+        for (int t = 0; t < threads; ++t) {
+            const std::size_t i = itemsBefore[std::size_t(t)][phase];
+            const std::size_t k = slotsBefore[std::size_t(t)][phase];
+            itemsBefore[std::size_t(t)][phase] = items;
+            slotsBefore[std::size_t(t)][phase] = slots;
+            items += i;
+            slots += k;
+        }
+        phases[phase].items.resize(items);
+        phases[phase].candidates.resize(slots);
+    }
+#pragma omp parallel for schedule(static, 1) num_threads(threads)
+    for (int t = 0; t < threads; ++t) {
+        PhaseCounts& items = itemsBefore[std::size_t(t)];
+        PhaseCounts& slots = slotsBefore[std::size_t(t)];
+        for (unsigned int c = sliceBegin(t), end = sliceBegin(t + 1); c < end; ++c) {
+            const Cell& cell = cells[c];
+            const AcceptedPoint& first = in.points[cell.start];
+            if (first.candidate < in.acceptedCount) {
+                store.accept(cell, first, t);
+                chosen[c] = first.candidate;
+                continue;
+            }
+            const unsigned int phase = phaseOfCell(cell, in.phaseMap);
+            PhaseWork& work = phases[phase];
+            const unsigned int tries = std::min(cell.count, trials);
+            const std::size_t slot = slots[phase];
+            work.items[items[phase]++] =
+                PhaseWork::Item{cell, c, static_cast<unsigned int>(slot), tries};
+            std::copy(in.points + cell.start, in.points + cell.start + tries,
+                      work.candidates.begin() + std::ptrdiff_t(slot));
+            slots[phase] += tries;
+        }
     }
     store.endPhase();
-#pragma omp parallel for schedule(dynamic, 1) if (!serial)
-    for (int phase = 0; phase < 27; ++phase) {
-        PhaseWork& work = phases[phase];
-        for (const PhaseWork::Item& item : work.items) {
-            const Cell& cell = item.cell;
-            for (unsigned int t = 0; t < item.count; ++t) {
-                const unsigned int p = in.map[cell.start + t];
-                work.candidates[item.first + t] = AcceptedPoint{in.x[p], in.y[p], in.z[p], p};
-            }
-        }
-    }
-
+    // Each step tests the still empty cells of one phase against the points
+    // accepted so far. Chunks of items go to whichever thread is free; each
+    // chunk keeps its cells with work left (no point yet and another
+    // candidate for the next trial) at its front, and the kept runs are
+    // closed up afterwards in chunk order.
+    constexpr std::size_t kChunk = 1024;
+    std::vector<std::size_t> kept;
     for (unsigned int t = 0; t < trials; ++t) {
         for (unsigned int phase = 0; phase < 27; ++phase) {
             PhaseWork& work = phases[phase];
-            const long long count = static_cast<long long>(work.items.size());
+            const std::size_t count = work.items.size();
             if (count == 0) continue;
-                // Later trials leave few cells per phase: waking the team and
-                // meeting at its barrier would cost more than the tests.
-#pragma omp parallel for schedule(dynamic, 512) if (!serial && count >= 4096)
-            for (long long i = 0; i < count; ++i) {
-                const PhaseWork::Item& item = work.items[i];
-                const AcceptedPoint& candidate = work.candidates[item.first + t];
-                if (store.rejects(item.cell, candidate, in.radius)) continue;
-                store.accept(item.cell, candidate, omp_get_thread_num());
-                chosen[item.index] = candidate.candidate;
+            const long long chunks = static_cast<long long>((count + kChunk - 1) / kChunk);
+            kept.assign(std::size_t(chunks), 0);
+            // Later trials leave few cells per phase: waking the team and
+            // meeting at its barrier would cost more than the tests.
+#pragma omp parallel for schedule(dynamic, 1) if (!serial && count >= 4096)
+            for (long long chunk = 0; chunk < chunks; ++chunk) {
+                const std::size_t begin = std::size_t(chunk) * kChunk;
+                const std::size_t end = std::min(count, begin + kChunk);
+                const int thread = omp_get_thread_num();
+                std::size_t out = begin;
+                for (std::size_t i = begin; i < end; ++i) {
+                    const PhaseWork::Item item = work.items[i];
+                    const AcceptedPoint& candidate = work.candidates[item.first + t];
+                    if (!store.rejects(item.cell, candidate, in.radius)) {
+                        store.accept(item.cell, candidate, thread);
+                        chosen[item.index] = candidate.candidate;
+                    } else if (item.count > t + 1) {
+                        work.items[out++] = item;
+                    }
+                }
+                kept[std::size_t(chunk)] = out - begin;
             }
             store.endPhase();
-            // Keep the cells with work left: no point yet and another
-            // candidate for the next trial.
-            work.items.erase(std::remove_if(work.items.begin(), work.items.end(),
-                                            [&](const PhaseWork::Item& item) {
-                                                return item.count <= t + 1 ||
-                                                       chosen[item.index] != kNone;
-                                            }),
-                             work.items.end());
+            std::size_t size = kept[0];
+            for (long long chunk = 1; chunk < chunks; ++chunk) {
+                const auto from =
+                    work.items.begin() + std::ptrdiff_t(chunk) * std::ptrdiff_t(kChunk);
+                std::copy(from, from + std::ptrdiff_t(kept[std::size_t(chunk)]),
+                          work.items.begin() + std::ptrdiff_t(size));
+                size += kept[std::size_t(chunk)];
+            }
+            work.items.resize(size);
         }
     }
 }
@@ -551,6 +661,57 @@ inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
     std::vector<unsigned int> selected;
     if (n == 0) return selected;
     const float cs = in.grid.cellSize;
+
+    // A point beyond the grid in x or z shares its id with a cell of another
+    // row: ids and grid indices then no longer correspond, and such cells can
+    // be id-space neighbours processed in the same phase, so the phases run
+    // on one thread. Tiny grids alias the same way.
+    bool aliasing = in.gridCellsX < 5 || in.gridCellsZ < 5;
+    int maxY = 0;
+    // A grid index is a non-decreasing function of its coordinate, so the
+    // largest indices are those of the largest coordinates: three maxima
+    // settle the test without a division per candidate. A NaN coordinate
+    // (no order) takes the test point by point.
+    float highX = in.points[0].x, highY = in.points[0].y, highZ = in.points[0].z;
+    bool unordered = false;
+    {
+#pragma omp parallel for reduction(max                                           \
+                                   : highX, highY, highZ) reduction(||           \
+                                                                    : unordered) \
+    schedule(static) if (!serial)
+        for (long long i = 0; i < static_cast<long long>(n); ++i) {
+            const float x = in.points[i].x, y = in.points[i].y, z = in.points[i].z;
+            unordered = unordered || !(x == x) || !(y == y) || !(z == z);
+            highX = std::max(highX, x);
+            highY = std::max(highY, y);
+            highZ = std::max(highZ, z);
+        }
+    }
+    if (!aliasing && !unordered) {
+        const int ix = cellIndexOnAxis(highX, in.grid.minX, cs);
+        const int iy = cellIndexOnAxis(highY, in.grid.minY, cs);
+        const int iz = cellIndexOnAxis(highZ, in.grid.minZ, cs);
+        aliasing = static_cast<unsigned int>(ix) >= in.gridCellsX ||
+                   static_cast<unsigned int>(iz) >= in.gridCellsZ || iy >= (1 << 30);
+        maxY = iy;
+    } else if (!aliasing) {
+#pragma omp parallel for reduction(|| : aliasing) reduction(max : maxY) schedule(static)
+        for (long long i = 0; i < static_cast<long long>(n); ++i) {
+            const int ix = cellIndexOnAxis(in.points[i].x, in.grid.minX, cs);
+            const int iy = cellIndexOnAxis(in.points[i].y, in.grid.minY, cs);
+            const int iz = cellIndexOnAxis(in.points[i].z, in.grid.minZ, cs);
+            if (static_cast<unsigned int>(ix) >= in.gridCellsX ||
+                static_cast<unsigned int>(iz) >= in.gridCellsZ || iy >= (1 << 30))
+                aliasing = true;
+            maxY = std::max(maxY, iy);
+        }
+    }
+    const unsigned int ny = static_cast<unsigned int>(maxY) + 1;
+    // Without aliasing, and while ids do not wrap, an id is ix + stepZ * iz +
+    // stepY * iy with ix < stepZ and iz * stepZ < stepY: the grid indices of
+    // a cell follow from its id, without reading its candidates.
+    const bool decodeIds =
+        !aliasing && std::uint64_t(in.grid.stepY) * std::uint64_t(ny) <= 0xFFFFFFFFull;
 
     // Cells: one run of equal ids each in the sorted list. Each thread finds
     // the runs that start in its slice of the list, counted first so the
@@ -580,14 +741,22 @@ inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
         unsigned int c = cellsBefore[std::size_t(t)];
         for (unsigned int i = sliceBegin(t), end = sliceBegin(t + 1); i < end; ++i) {
             if (!startsCell(i)) continue;
-            const unsigned int p = in.map[i];
-            cells[c++] = Cell{i,
-                              0,
-                              in.sortedCellId[i],
-                              cellIndexOnAxis(in.x[p], in.grid.minX, cs),
-                              cellIndexOnAxis(in.y[p], in.grid.minY, cs),
-                              cellIndexOnAxis(in.z[p], in.grid.minZ, cs),
-                              0};
+            const unsigned int key = in.sortedCellId[i];
+            Cell& cell = cells[c++];
+            cell.start = i;
+            cell.key = key;
+            cell.ref = 0;
+            if (decodeIds) {
+                const unsigned int row = key % in.grid.stepY;
+                cell.ix = static_cast<int>(row % in.grid.stepZ);
+                cell.iy = static_cast<int>(key / in.grid.stepY);
+                cell.iz = static_cast<int>(row / in.grid.stepZ);
+            } else {
+                const AcceptedPoint& q = in.points[i];
+                cell.ix = cellIndexOnAxis(q.x, in.grid.minX, cs);
+                cell.iy = cellIndexOnAxis(q.y, in.grid.minY, cs);
+                cell.iz = cellIndexOnAxis(q.z, in.grid.minZ, cs);
+            }
         }
     }
 #pragma omp parallel for schedule(static) num_threads(threads)
@@ -597,53 +766,7 @@ inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
         cells[std::size_t(c)].count = next - cells[std::size_t(c)].start;
     }
 
-    // A point beyond the grid in x or z shares its id with a cell of another
-    // row: ids and grid indices then no longer correspond, and such cells can
-    // be id-space neighbours processed in the same phase, so the phases run
-    // on one thread. Tiny grids alias the same way.
-    bool aliasing = in.gridCellsX < 5 || in.gridCellsZ < 5;
-    int maxY = 0;
-    // A grid index is a non-decreasing function of its coordinate, so the
-    // largest indices are those of the largest coordinates: three maxima
-    // settle the test without a division per candidate. A NaN coordinate
-    // (no order) takes the test point by point.
-    float highX = 0.0f, highY = 0.0f, highZ = 0.0f;
-    bool unordered = false;
-    if (!aliasing) {
-        highX = in.x[0], highY = in.y[0], highZ = in.z[0];
-#pragma omp parallel for reduction(max                                           \
-                                   : highX, highY, highZ) reduction(||           \
-                                                                    : unordered) \
-    schedule(static) if (!serial)
-        for (long long i = 0; i < static_cast<long long>(n); ++i) {
-            const float x = in.x[i], y = in.y[i], z = in.z[i];
-            unordered = unordered || !(x == x) || !(y == y) || !(z == z);
-            highX = std::max(highX, x);
-            highY = std::max(highY, y);
-            highZ = std::max(highZ, z);
-        }
-    }
-    if (!aliasing && !unordered) {
-        const int ix = cellIndexOnAxis(highX, in.grid.minX, cs);
-        const int iy = cellIndexOnAxis(highY, in.grid.minY, cs);
-        const int iz = cellIndexOnAxis(highZ, in.grid.minZ, cs);
-        aliasing = static_cast<unsigned int>(ix) >= in.gridCellsX ||
-                   static_cast<unsigned int>(iz) >= in.gridCellsZ || iy >= (1 << 30);
-        maxY = iy;
-    } else if (!aliasing) {
-#pragma omp parallel for reduction(|| : aliasing) reduction(max : maxY) schedule(static)
-        for (long long i = 0; i < static_cast<long long>(n); ++i) {
-            const int ix = cellIndexOnAxis(in.x[i], in.grid.minX, cs);
-            const int iy = cellIndexOnAxis(in.y[i], in.grid.minY, cs);
-            const int iz = cellIndexOnAxis(in.z[i], in.grid.minZ, cs);
-            if (static_cast<unsigned int>(ix) >= in.gridCellsX ||
-                static_cast<unsigned int>(iz) >= in.gridCellsZ || iy >= (1 << 30))
-                aliasing = true;
-            maxY = std::max(maxY, iy);
-        }
-    }
     const bool pruneNeighbours = in.gridCellsX >= 5 && in.gridCellsZ >= 5;
-    const unsigned int ny = static_cast<unsigned int>(maxY) + 1;
 
     std::vector<unsigned int> chosen(cellCount, kNone);
     auto run = [&](auto& store, bool runSerial) {
@@ -652,7 +775,7 @@ inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
         runTrials(in, cells, store, runSerial, chosen);
     };
     if (!aliasing && BrickStore::fits(in.gridCellsX, ny, in.gridCellsZ)) {
-        BrickStore store(in.gridCellsX, ny, in.gridCellsZ, omp_get_max_threads());
+        BrickStore store(in.gridCellsX, ny, in.gridCellsZ, in.radius, omp_get_max_threads());
         run(store, serial);
     } else {
         IdStore store(cellCount, in.grid, pruneNeighbours);
@@ -664,6 +787,13 @@ inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
     // Slot 0 of every bucket is one array indexed by bucket; the few cells
     // that take later slots are sorted on their own and follow.
     const unsigned long long buckets = 4ull * cellCount;
+    if (cells.back().key < buckets) {
+        // Every id is its own bucket: table order is id order, the order of
+        // the cells.
+        for (unsigned int c = 0; c < cellCount; ++c)
+            if (chosen[c] != kNone) selected.push_back(chosen[c]);
+        return selected;
+    }
     constexpr unsigned int kTaken = kNone - 1;  // slot 0 held by a cell without a point
     std::vector<unsigned int> firstSlot(buckets, kNone);
     std::vector<std::pair<unsigned long long, unsigned int>> later;

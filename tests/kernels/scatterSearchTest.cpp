@@ -1,10 +1,13 @@
 // The CPU scatter picks triangles and edges through a guide table; it must
-// return exactly what the binary search the GPU runs returns.
+// return exactly what the binary search the GPU runs returns. Its selection
+// compares squared distances with a precomputed limit; that must decide
+// exactly what the square-root test of the GPU decides.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <utility>
 #include <vector>
@@ -110,6 +113,43 @@ TEST(CellSort, RadixSortKeepsTheStableOrder) {
             }
         }
     }
+}
+
+// For radii over many magnitudes, squared distances at and around the limit
+// (and around r * r, where rounding decides) fall on the same side of both
+// tests; so do the special values.
+TEST(SquaredRadiusLimit, DecidesExactlyWhatTheSquareRootTestDecides) {
+    using cpu::probe::streaming::squaredRadiusLimit;
+    std::mt19937 rng(5);
+    std::vector<float> radii = {0.0f, 1.0f, 0.1f, 3.0f, 1e-20f, 1e-30f, 1e20f, 3e38f};
+    std::uniform_real_distribution<float> mantissa(1.0f, 2.0f);
+    std::uniform_int_distribution<int> exponent(-40, 40);
+    for (int i = 0; i < 2000; ++i) radii.push_back(std::ldexp(mantissa(rng), exponent(rng)));
+    const float inf = std::numeric_limits<float>::infinity();
+    for (const float r : radii) {
+        SCOPED_TRACE(r);
+        const float limit = squaredRadiusLimit(r);
+        std::vector<float> probes = {0.0f, -0.0f, inf, std::nanf(""), limit, r * r};
+        for (const float base : {limit, r * r}) {
+            float down = base, up = base;
+            for (int k = 0; k < 4; ++k) {
+                down = std::nextafter(down, 0.0f);
+                up = std::nextafter(up, inf);
+                probes.push_back(down);
+                probes.push_back(up);
+            }
+        }
+        for (const float d2 : probes) {
+            ASSERT_EQ(d2 <= limit, std::sqrt(d2) <= r) << "d2 " << d2 << " limit " << limit;
+        }
+        // The limit itself is inside, the next float outside.
+        if (std::isfinite(limit) && limit > 0.0f && limit < std::numeric_limits<float>::max()) {
+            EXPECT_LE(std::sqrt(limit), r);
+            EXPECT_GT(std::sqrt(std::nextafter(limit, inf)), r);
+        }
+    }
+    EXPECT_TRUE(std::isnan(squaredRadiusLimit(std::nanf(""))));
+    EXPECT_LT(squaredRadiusLimit(-1.0f), 0.0f);
 }
 
 }  // namespace
