@@ -4,17 +4,10 @@
 #include <limits>
 #include <string>
 
+#include "kernels/inputChecks.h"
 #include "kernels/rotation.h"
 
 namespace zt {
-namespace {
-
-std::string lengthProblem(const char* what, std::size_t length, std::size_t expected) {
-    return std::string(what) + " has " + std::to_string(length) + " values, expected " +
-           std::to_string(expected);
-}
-
-}  // namespace
 
 std::string validateRotationInput(const RotationInput& input) {
     const std::size_t n = input.pointCount;
@@ -43,18 +36,9 @@ std::string validateRotationInput(const RotationInput& input) {
             return "the triangle list has " + std::to_string(input.triangleList.size()) +
                    " vertex ids, not a multiple of 3";
         const std::size_t triangleCount = input.triangleList.size() / 3;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (input.triangles[i] >= triangleCount)
-                return "point " + std::to_string(i) + " names triangle " +
-                       std::to_string(input.triangles[i]) + " but the mesh has " +
-                       std::to_string(triangleCount) + " triangles";
-        }
-        for (std::size_t k = 0; k < input.triangleList.size(); ++k) {
-            if (input.triangleList[k] >= vertices)
-                return "triangle corner " + std::to_string(k) + " names vertex " +
-                       std::to_string(input.triangleList[k]) + " but the mesh has " +
-                       std::to_string(vertices) + " vertices";
-        }
+        std::string problem = triangleIdProblem(input.triangles, triangleCount);
+        if (problem.empty()) problem = triangleCornerProblem(input.triangleList, vertices);
+        if (!problem.empty()) return problem;
     }
     if (layers > 0) {
         if (input.uvs.size() != 2 * n) return lengthProblem("uvs", input.uvs.size(), 2 * n);

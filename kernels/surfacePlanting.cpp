@@ -4,17 +4,10 @@
 #include <limits>
 #include <string>
 
+#include "kernels/inputChecks.h"
 #include "kernels/surfacePlanting.h"
 
 namespace zt {
-namespace {
-
-std::string lengthProblem(const char* what, std::size_t length, std::size_t expected) {
-    return std::string(what) + " has " + std::to_string(length) + " values, expected " +
-           std::to_string(expected);
-}
-
-}  // namespace
 
 std::string validatePlantInput(const PlantInput& input) {
     const std::size_t n = input.pointCount;
@@ -39,19 +32,9 @@ std::string validatePlantInput(const PlantInput& input) {
     if (input.triangleList.size() > std::numeric_limits<unsigned int>::max() ||
         vertices > std::numeric_limits<unsigned int>::max())
         return "the mesh is too large for one launch";
-    for (std::size_t i = 0; i < n; ++i) {
-        if (input.triangles[i] >= triangleCount)
-            return "point " + std::to_string(i) + " names triangle " +
-                   std::to_string(input.triangles[i]) + " but the mesh has " +
-                   std::to_string(triangleCount) + " triangles";
-    }
-    for (std::size_t k = 0; k < input.triangleList.size(); ++k) {
-        if (input.triangleList[k] >= vertices)
-            return "triangle corner " + std::to_string(k) + " names vertex " +
-                   std::to_string(input.triangleList[k]) + " but the mesh has " +
-                   std::to_string(vertices) + " vertices";
-    }
-    return std::string();
+    std::string problem = triangleIdProblem(input.triangles, triangleCount);
+    if (problem.empty()) problem = triangleCornerProblem(input.triangleList, vertices);
+    return problem;
 }
 
 }  // namespace zt

@@ -21,6 +21,35 @@ ZT_HD inline unsigned int replantEdge(float d0, float d1, float d2) {
     return k;
 }
 
+// Whether a stored edge parameter names a point on the point's tangent line.
+// Where the line runs (nearly) parallel to an edge the orientation kernel
+// clamps the parameter to [-100, 100] and measures the distance to the
+// clamped point, which lies off the line.
+ZT_HD inline bool crossingOnLine(float s) {
+    return s > -100.0f && s < 100.0f;
+}
+
+// The edge whose crossing carries the direction: the one replantEdge picks,
+// unless its crossing is a clamped one; then the edge with the largest |d|
+// among those whose crossing is on the line. (The rule alone keeps edge 0
+// whenever its |d| is largest, which is exactly the case of a line nearly
+// parallel to edge 0: the clamped crossing then turns the rebuilt direction
+// by up to a few thousandths on ordinary triangles.)
+ZT_HD inline unsigned int directionEdge(const Vec3f& s, const Vec3f& d) {
+    const float edgeS[3] = {s.x, s.y, s.z};
+    const float edgeD[3] = {d.x, d.y, d.z};
+    unsigned int k = replantEdge(d.x, d.y, d.z);
+    if (crossingOnLine(edgeS[k])) return k;
+    float largest = -1.0f;
+    for (unsigned int e = 0; e < 3; ++e) {
+        if (crossingOnLine(edgeS[e]) && fabsf(edgeD[e]) > largest) {
+            k = e;
+            largest = fabsf(edgeD[e]);
+        }
+    }
+    return k;
+}
+
 struct PlantArgs {
     const unsigned int* samplesTriID = nullptr;  // n
     const float* uvs = nullptr;                  // 2n
@@ -64,11 +93,12 @@ ZT_HD inline void computeSampleOnMesh(ElementIndex i, const PlantArgs& args) {
     // used, and the same orientFromRotation body, gives every point back its
     // own aim and up on the unchanged mesh for any R, G, B.
     const Vec3f d = loadVec3f(args.distanceToEdge, i);
-    const unsigned int k = replantEdge(d.x, d.y, d.z);
+    const Vec3f edgeS = loadVec3f(args.intersection, i);
+    const unsigned int k = directionEdge(edgeS, d);
     const float lambda = k == 0 ? d.x : (k == 1 ? d.y : d.z);
     const Vec3f start = loadVec3f(args.meshPoints, corner[k]);
     const Vec3f end = loadVec3f(args.meshPoints, corner[(k + 1) % 3]);
-    const float s = args.intersection[3 * static_cast<std::size_t>(i) + k];
+    const float s = k == 0 ? edgeS.x : (k == 1 ? edgeS.y : edgeS.z);
     const Vec3f q = addVec3f(start, scaleVec3f(s, subVec3f(end, start)));
     const Vec3f toEdge = subVec3f(q, p);
     const float length = lengthVec3f(toEdge);
