@@ -80,8 +80,11 @@ ZT_HD inline void computeSampleOnMesh(ElementIndex i, const PlantArgs& args) {
         scaleVec3f(v, pc));
 
     // The tangent direction from the chosen edge's crossing point Q. The
-    // orientation kernel stored p + lambda dir = Q, so dir = (Q - p) / lambda:
-    // the unit vector towards Q, reversed when lambda is negative.
+    // orientation kernel stored Q with Q - p = lambda dir + mu n (mu = 0 on a
+    // flat mesh), so dir is Q - p without its component along the normal,
+    // over lambda: the unit vector towards Q in the tangent plane, reversed
+    // when lambda is negative. On a deformed mesh this is the direction
+    // towards where that edge point went, laid into the current tangent plane.
     //
     // Why not the seemingly simpler frame of the unit from Q towards p and the
     // negated flat face normal, with the aim negated at the end: negating both
@@ -92,6 +95,7 @@ ZT_HD inline void computeSampleOnMesh(ElementIndex i, const PlantArgs& args) {
     // were oriented with. Rebuilding the very n and dir the orientation kernel
     // used, and the same orientFromRotation body, gives every point back its
     // own aim and up on the unchanged mesh for any R, G, B.
+    const Vec3f n = loadVec3f(args.normal, i);
     const Vec3f d = loadVec3f(args.distanceToEdge, i);
     const Vec3f edgeS = loadVec3f(args.intersection, i);
     const unsigned int k = directionEdge(edgeS, d);
@@ -101,14 +105,17 @@ ZT_HD inline void computeSampleOnMesh(ElementIndex i, const PlantArgs& args) {
     const float s = k == 0 ? edgeS.x : (k == 1 ? edgeS.y : edgeS.z);
     const Vec3f q = addVec3f(start, scaleVec3f(s, subVec3f(end, start)));
     const Vec3f toEdge = subVec3f(q, p);
-    const float length = lengthVec3f(toEdge);
-    Vec3f dir = {toEdge.x / length, toEdge.y / length, toEdge.z / length};
+    const float normalSquared = dotVec3f(n, n);
+    const float alongNormal = normalSquared > 0.0f ? dotVec3f(n, toEdge) / normalSquared : 0.0f;
+    const Vec3f tangent = subVec3f(toEdge, scaleVec3f(alongNormal, n));
+    const float length = lengthVec3f(tangent);
+    Vec3f dir = {tangent.x / length, tangent.y / length, tangent.z / length};
     if (static_cast<double>(lambda) < 0.0) dir = scaleVec3f(-1.0f, dir);
 
     // The same frame the orientation kernel built, about the point's smooth
     // normal on the current mesh (what the scatter stores as "normal").
     const Vec3f rgb = loadVec3f(args.rgb, i);
-    const AimAndUp frame = orientFromRotation(loadVec3f(args.normal, i), dir, rgb.x, rgb.y, rgb.z);
+    const AimAndUp frame = orientFromRotation(n, dir, rgb.x, rgb.y, rgb.z);
     storeVec3f(args.position, i, p);
     storeVec3f(args.aim, i, frame.aim);
     storeVec3f(args.up, i, frame.up);

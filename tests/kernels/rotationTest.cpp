@@ -318,8 +318,8 @@ TEST(RotationKernel, OscillationUsesTheSpeedAndPhasePoolSlotsOfItsChannel) {
 TEST(RotationKernel, EdgeIntersectionsOfAPointInsideATriangle) {
     // Triangle a (0,0,0), b (2,0,0), c (0,0,2) on y = 0; the point (0.5, 0,
     // 0.5) looks along +x towards the target (1.5, 0, 0.5).
-    //   edge a->b is parallel to the line: parameter 100, distance
-    //     (0 + 2 * 100 - 0.5) / 1 = 199.5;
+    //   edge a->b is parallel to the line: parameter 100, distance along
+    //     the line to (200, 0, 0): 199.5;
     //   edge b->c is met at (1.5, 0, 0.5): parameter 0.25, distance 1;
     //   edge c->a is met at (0, 0, 0.5): parameter 0.75, distance -0.5.
     zt::RotationInput input = originPoints(1);
@@ -336,11 +336,11 @@ TEST(RotationKernel, EdgeIntersectionsOfAPointInsideATriangle) {
     EXPECT_V3_NEAR(at(result.intersection, 0), 100.0f, 0.25f, 0.75f, 1e-6f);
     EXPECT_V3_NEAR(at(result.distanceToEdge, 0), 199.5f, 1.0f, -0.5f, 1e-5f);
 
-    // The same in the plane z = 0, where the xy plane decides: triangle
-    // (0,0,0), (2,0,0), (0,2,0), point (0.5, 0.5, 0) looking along +y.
+    // The same in the plane z = 0: triangle (0,0,0), (2,0,0), (0,2,0),
+    // point (0.5, 0.5, 0) looking along +y.
     //   a->b met at (0.5, 0, 0): 0.25, distance -0.5;
     //   b->c met at (0.5, 1.5, 0): 0.75, distance 1;
-    //   c->a parallel: 100, distance (2 - 2 * 100 - 0.5) / 1 = -198.5.
+    //   c->a parallel: 100, distance to (0, -198, 0): -198.5.
     input.positions = {0.5f, 0.5f, 0.0f};
     input.normals = {0.0f, 0.0f, 1.0f};
     input.target[0] = 0.5f;
@@ -352,14 +352,44 @@ TEST(RotationKernel, EdgeIntersectionsOfAPointInsideATriangle) {
     EXPECT_V3_NEAR(at(result.distanceToEdge, 0), -0.5f, 1.0f, -198.5f, 1e-5f);
 
     // A far point: the line meets edge a->b's line 200 edge lengths before
-    // its start, (0 - 1 * (0 + 20)) / 0.1 = -200, stored as -100; the
-    // distance is then measured to the clamped point.
+    // its start, at (-20, 0, 0), stored as -100; the distance is then
+    // measured along the line to the clamped point (-10, 0, 0).
     input.meshPoints = {0, 0, 0, 0.1f, 0, 0, 0, 2, 0};
     input.positions = {-20.0f, 0.5f, 0.0f};
     input.target[0] = -20.0f;
     result = run(input);
     EXPECT_FLOAT_EQ(result.intersection[0], -100.0f);
     EXPECT_FLOAT_EQ(result.distanceToEdge[0], -0.5f);
+}
+
+// The normal of a curved surface is not that of the point's triangle: here
+// n = (0, 0.8, -0.6) at (0.5, 0, 0.5) on the triangle a (0,0,0), b (2,0,0),
+// c (0,0,2) of y = 0, and the target (0.5, 1.2, 2.1) lies in the tangent
+// plane, so dir = (0, 0.6, 0.8) leaves the triangle's plane and the line
+// misses the edges. Each crossing is taken where the edge passes through the
+// plane of the line and n, whose normal is n x dir = (1, 0, 0), i.e. x = 0.5:
+//   a->b at (0.5, 0, 0): parameter 0.25, distance dir . (0, 0, -0.5) = -0.4;
+//   b->c at (0.5, 0, 1.5): parameter 0.75, distance dir . (0, 0, 1) = 0.8;
+//   c->a lies in x = 0: parameter 100, distance to (0, 0, -198): -158.8.
+// From p each crossing is lambda dir plus a multiple of n, e.g. (0, 0, -0.5)
+// = -0.4 dir + 0.3 n.
+TEST(RotationKernel, EdgeCrossingsOffACurvedSurfaceLieInThePlaneOfTheLineAndTheNormal) {
+    zt::RotationInput input = originPoints(1);
+    input.positions = {0.5f, 0.0f, 0.5f};
+    input.normals = {0.0f, 0.8f, -0.6f};
+    input.target[0] = 0.5f;
+    input.target[1] = 1.2f;
+    input.target[2] = 2.1f;
+    input.computeLocalAim = true;
+    input.meshPointCount = 3;
+    input.meshPoints = {0, 0, 0, 2, 0, 0, 0, 0, 2};
+    input.triangleList = {0, 1, 2};
+    const zt::RotationResult result = run(input);
+    ASSERT_EQ(result.intersection.size(), 3u);
+    // With R = 0 the aim is the normal; up = n x dir.
+    EXPECT_V3_NEAR(at(result.up, 0), 1.0f, 0.0f, 0.0f, 1e-6f);
+    EXPECT_V3_NEAR(at(result.intersection, 0), 0.25f, 0.75f, 100.0f, 1e-6f);
+    EXPECT_V3_NEAR(at(result.distanceToEdge, 0), -0.4f, 0.8f, -158.8f, 1e-4f);
 }
 
 TEST(RotationKernel, RefusesInputItCouldNotReadSafely) {

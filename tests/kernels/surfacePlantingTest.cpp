@@ -47,7 +47,10 @@ double distance(V3 a, V3 b) {
 }
 
 // A 6 x 6 quad grid over [0, 3] x [0, 3] in x, z on the tilted plane
-// y = 0.3 x - 0.2 z, two triangles per quad.
+// y = 0.3 x - 0.2 z, raised by bump sin(2 x) cos(1.5 z), two triangles per
+// quad. With a bump the smooth normal at a point is not the normal of its
+// triangle, so the line along a point's tangent direction and the line of an
+// edge are skew.
 struct Mesh {
     std::vector<float> points;
     std::vector<unsigned int> triangles;
@@ -55,14 +58,15 @@ struct Mesh {
     V3 corner(std::size_t t, int k) const { return at(points, triangles[3 * t + k]); }
 };
 
-Mesh tiltedGrid() {
+Mesh grid(double bump) {
     Mesh mesh;
     const int cells = 6;
     for (int j = 0; j <= cells; ++j) {
         for (int i = 0; i <= cells; ++i) {
             const double x = 0.5 * i, z = 0.5 * j;
             mesh.points.push_back(static_cast<float>(x));
-            mesh.points.push_back(static_cast<float>(0.3 * x - 0.2 * z));
+            mesh.points.push_back(static_cast<float>(0.3 * x - 0.2 * z +
+                                                     bump * std::sin(2.0 * x) * std::cos(1.5 * z)));
             mesh.points.push_back(static_cast<float>(z));
         }
     }
@@ -74,6 +78,14 @@ Mesh tiltedGrid() {
         }
     }
     return mesh;
+}
+
+Mesh tiltedGrid() {
+    return grid(0.0);
+}
+
+Mesh curvedGrid() {
+    return grid(0.3);
 }
 
 // The smooth normal at (u, v) of triangle t, worked out independently of the
@@ -155,46 +167,54 @@ zt::PlantInput plantInput(const Scattered& s, const zt::RotationResult& oriented
 }
 
 // Tolerances: positions within 1e-6 (float rounding of the barycentric sum
-// on coordinates up to 3), aim and up within 1e-5. The direction is rebuilt
-// from a crossing point rounded to float, about 2e-7 on these coordinates,
-// divided by the distance to it; the worst seen over 200000 such points is
-// 2.1e-6. A crossing taken off the tangent line (a clamped edge parameter)
-// misses by 3e-4 to 5e-3 and fails this.
+// on coordinates up to 3, 5.4e-7 at worst). Aim and up: the direction is
+// rebuilt from the point and its crossing, both rounded to float (about 3e-7
+// here), over their distance. On the flat grid that stays within 1e-5 (the
+// worst seen over 200000 points is 2.1e-6). On the curved grid the bound is
+// 1e-4: a point near a corner whose line runs along the opposite edge has its
+// nearest usable crossing only 0.004 away (3e-7 / 0.004 = 7.5e-5; the worst
+// seen over 200000 points is 3.1e-5). A crossing off the tangent line (a
+// clamped edge parameter, or one solved in a coordinate plane on the curved
+// grid) misses by 3e-4 to 2.
 TEST(SurfacePlanting, UnchangedMeshReproducesPositionAimAndUpForRandomRgb) {
-    const Mesh mesh = tiltedGrid();
-    for (unsigned int seed : {1u, 2u, 3u}) {
-        const Scattered s = orientedPoints(mesh, 2000, seed);
-        zt::RotationResult oriented;
-        ASSERT_EQ(zt::cpu::computeRotations(s.rotation, oriented), zt::KernelStatus::Ok);
-        zt::PlantResult planted;
-        ASSERT_EQ(zt::cpu::computeSamplesOnMesh(plantInput(s, oriented, mesh), planted),
-                  zt::KernelStatus::Ok);
-        ASSERT_EQ(planted.aim.size(), 3 * s.rotation.pointCount);
-        ASSERT_EQ(planted.up.size(), 3 * s.rotation.pointCount);
-        double worstPosition = 0.0, worstAim = 0.0, worstUp = 0.0;
-        std::size_t clamped = 0;
-        for (std::size_t i = 0; i < s.rotation.pointCount; ++i) {
-            worstPosition = std::max(
-                worstPosition, distance(at(planted.position, i), at(s.rotation.positions, i)));
-            worstAim = std::max(worstAim, distance(at(planted.aim, i), at(oriented.aim, i)));
-            worstUp = std::max(worstUp, distance(at(planted.up, i), at(oriented.up, i)));
-            for (int k = 0; k < 3; ++k)
-                if (std::fabs(oriented.intersection[3 * i + k]) == 100.0f) ++clamped;
+    for (const bool curved : {false, true}) {
+        SCOPED_TRACE(curved ? "curved grid" : "flat grid");
+        const Mesh mesh = curved ? curvedGrid() : tiltedGrid();
+        const double tolerance = curved ? 1e-4 : 1e-5;
+        for (unsigned int seed : {1u, 2u, 3u}) {
+            const Scattered s = orientedPoints(mesh, 2000, seed);
+            zt::RotationResult oriented;
+            ASSERT_EQ(zt::cpu::computeRotations(s.rotation, oriented), zt::KernelStatus::Ok);
+            zt::PlantResult planted;
+            ASSERT_EQ(zt::cpu::computeSamplesOnMesh(plantInput(s, oriented, mesh), planted),
+                      zt::KernelStatus::Ok);
+            ASSERT_EQ(planted.aim.size(), 3 * s.rotation.pointCount);
+            ASSERT_EQ(planted.up.size(), 3 * s.rotation.pointCount);
+            double worstPosition = 0.0, worstAim = 0.0, worstUp = 0.0;
+            std::size_t clamped = 0;
+            for (std::size_t i = 0; i < s.rotation.pointCount; ++i) {
+                worstPosition = std::max(
+                    worstPosition, distance(at(planted.position, i), at(s.rotation.positions, i)));
+                worstAim = std::max(worstAim, distance(at(planted.aim, i), at(oriented.aim, i)));
+                worstUp = std::max(worstUp, distance(at(planted.up, i), at(oriented.up, i)));
+                for (int k = 0; k < 3; ++k)
+                    if (std::fabs(oriented.intersection[3 * i + k]) == 100.0f) ++clamped;
+            }
+            // The sample holds lines nearly parallel to an edge, whose stored
+            // crossing is clamped: the case that has to be dealt with.
+            EXPECT_GT(clamped, 0u) << "seed " << seed;
+            EXPECT_LT(worstPosition, 1e-6) << "seed " << seed;
+            EXPECT_LT(worstAim, tolerance) << "seed " << seed;
+            EXPECT_LT(worstUp, tolerance) << "seed " << seed;
         }
-        // The sample holds lines nearly parallel to an edge, whose stored
-        // crossing is clamped: the case that has to be dealt with.
-        EXPECT_GT(clamped, 0u) << "seed " << seed;
-        EXPECT_LT(worstPosition, 1e-6) << "seed " << seed;
-        EXPECT_LT(worstAim, 1e-5) << "seed " << seed;
-        EXPECT_LT(worstUp, 1e-5) << "seed " << seed;
     }
 }
 
-// A quarter turn swaps and negates coordinates exactly; the shift rounds the
-// vertices once more, hence the position tolerance of 1e-5 on the same
-// grounds as above.
+// On the curved grid. A quarter turn swaps and negates coordinates exactly;
+// the shift rounds the vertices once more, hence the position tolerance of
+// 1e-5; aim and up as on the curved grid above.
 TEST(SurfacePlanting, RigidMotionOfTheMeshMovesPointsAndTurnsAimAndUpWithIt) {
-    const Mesh mesh = tiltedGrid();
+    const Mesh mesh = curvedGrid();
     const Scattered s = orientedPoints(mesh, 500, 7);
     zt::RotationResult oriented;
     ASSERT_EQ(zt::cpu::computeRotations(s.rotation, oriented), zt::KernelStatus::Ok);
@@ -221,8 +241,8 @@ TEST(SurfacePlanting, RigidMotionOfTheMeshMovesPointsAndTurnsAimAndUpWithIt) {
         worstUp = std::max(worstUp, distance(at(planted.up, i), turn(at(oriented.up, i))));
     }
     EXPECT_LT(worstPosition, 1e-5);
-    EXPECT_LT(worstAim, 1e-5);
-    EXPECT_LT(worstUp, 1e-5);
+    EXPECT_LT(worstAim, 1e-4);
+    EXPECT_LT(worstUp, 1e-4);
 }
 
 // One triangle A (0, 0, 0), B (2, 0, 0), C (0, 0, -2) in the plane y = 0,
