@@ -21,28 +21,29 @@ ZT_HD inline unsigned int replantEdge(float d0, float d1, float d2) {
     return k;
 }
 
-// Whether a stored edge parameter names a point on the point's tangent line.
-// Where the line runs (nearly) parallel to an edge the orientation kernel
-// clamps the parameter to [-100, 100] and measures the distance to the
-// clamped point, which lies off the line.
-ZT_HD inline bool crossingOnLine(float s) {
+// Whether a stored edge parameter is a true crossing of the edge with the
+// point's tangent line (on a curved mesh: with the plane of that line and the
+// normal). Where the line runs (nearly) parallel to an edge the orientation
+// kernel clamps the parameter to [-100, 100] and measures the distance to
+// the clamped point, which is no crossing.
+ZT_HD inline bool isTrueCrossing(float s) {
     return s > -100.0f && s < 100.0f;
 }
 
 // The edge whose crossing carries the direction: the one replantEdge picks,
 // unless its crossing is a clamped one; then the edge with the largest |d|
-// among those whose crossing is on the line. (The rule alone keeps edge 0
-// whenever its |d| is largest, which is exactly the case of a line nearly
-// parallel to edge 0: the clamped crossing then turns the rebuilt direction
-// by up to a few thousandths on ordinary triangles.)
+// among the true crossings. (The rule alone keeps edge 0 whenever its |d| is
+// largest, which is exactly the case of a line nearly parallel to edge 0:
+// the clamped crossing then turns the rebuilt direction by up to a few
+// thousandths on ordinary triangles.)
 ZT_HD inline unsigned int directionEdge(const Vec3f& s, const Vec3f& d) {
     const float edgeS[3] = {s.x, s.y, s.z};
     const float edgeD[3] = {d.x, d.y, d.z};
     unsigned int k = replantEdge(d.x, d.y, d.z);
-    if (crossingOnLine(edgeS[k])) return k;
+    if (isTrueCrossing(edgeS[k])) return k;
     float largest = -1.0f;
     for (unsigned int e = 0; e < 3; ++e) {
-        if (crossingOnLine(edgeS[e]) && fabsf(edgeD[e]) > largest) {
+        if (isTrueCrossing(edgeS[e]) && fabsf(edgeD[e]) > largest) {
             k = e;
             largest = fabsf(edgeD[e]);
         }

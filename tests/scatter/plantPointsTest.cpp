@@ -115,13 +115,14 @@ TEST_F(PlantPoints, SameMeshKeepsAimsAndUps) {
         orientedSphere();
         // The same network on a sphere, where the line along a point's
         // tangent direction and the lines of its triangle's edges are skew.
-        if (sphere)
+        if (sphere) {
             ASSERT_TRUE(
                 mel("polySphere -r 2 -sx 16 -sy 10 -n globe;"
                     "connectAttr -f globeShape.outMesh sc.inMesh;"
                     "connectAttr -f globeShape.boundingBox sc.boundingBox;"
                     "connectAttr -f globeShape.outMesh rot.inMesh;"
                     "connectAttr -f globeShape.outMesh plant.inMesh;"));
+        }
         const MVectorArray aim = vectors("rot.outPoints", "aimDirection");
         const MVectorArray up = vectors("rot.outPoints", "aimWorldUp");
         const MVectorArray position = vectors("rot.outPoints", "position");
