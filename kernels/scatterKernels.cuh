@@ -239,13 +239,13 @@ struct GridFrame {
     unsigned int stepZ, stepY;
 };
 
-// Places surface candidate k in triangle t: a uniform point from the random
-// slots (k + 1) mod N and N - 1 - ((k + 1) mod N).
+// Places surface candidate k in triangle t with corners a, b, c: a uniform
+// point from the random slots (k + 1) mod N and N - 1 - ((k + 1) mod N).
 ZT_HD inline void placeSurfaceCandidate(unsigned int k, unsigned int t, const float* randoms,
                                         float* x, float* y, float* z, float* u, float* v,
-                                        unsigned int* triId, unsigned int* cellId,
-                                        const float* meshPoints, const unsigned int* triIds,
-                                        unsigned int numElements, GridFrame grid) {
+                                        unsigned int* triId, unsigned int* cellId, const float* a,
+                                        const float* b, const float* c, unsigned int numElements,
+                                        GridFrame grid) {
     triId[k] = t;
     const unsigned int j = (k + 1u) % numElements;
     const float s = sqrtf(randoms[j]);
@@ -254,9 +254,6 @@ ZT_HD inline void placeSurfaceCandidate(unsigned int k, unsigned int t, const fl
     const float pv = s * q;
     u[k] = pu;
     v[k] = pv;
-    const float* a = meshPoints + 3u * triIds[3u * t];
-    const float* b = meshPoints + 3u * triIds[3u * t + 1u];
-    const float* c = meshPoints + 3u * triIds[3u * t + 2u];
     const float px = a[0] + (b[0] - a[0]) * pu + (c[0] - a[0]) * pv;
     const float py = a[1] + (b[1] - a[1]) * pu + (c[1] - a[1]) * pv;
     const float pz = a[2] + (b[2] - a[2]) * pu + (c[2] - a[2]) * pv;
@@ -280,8 +277,9 @@ ZT_HD inline void generateRandomPoints(ElementIndex i, const float* randoms, flo
     if (k >= numElements) return;
     const unsigned int t =
         getTriIndex(cumulativeArea, static_cast<int>(triCount), randoms[k], totalArea);
-    placeSurfaceCandidate(k, t, randoms, x, y, z, u, v, triId, cellId, meshPoints, triIds,
-                          numElements, grid);
+    placeSurfaceCandidate(k, t, randoms, x, y, z, u, v, triId, cellId,
+                          meshPoints + 3u * triIds[3u * t], meshPoints + 3u * triIds[3u * t + 1u],
+                          meshPoints + 3u * triIds[3u * t + 2u], numElements, grid);
 }
 
 // Places border-edge candidate k on edge e: a uniform point from the random

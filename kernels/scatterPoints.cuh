@@ -301,13 +301,24 @@ inline KernelStatus surfaceCandidates(const DeviceMesh& mesh, const DeviceVector
     const unsigned int n = c.count;
 #if ZT_BACKEND_CPU
     // Same candidates as generateRandomPoints, with the triangle found
-    // through a guide table instead of a binary search.
+    // through a guide table instead of a binary search, and its corners read
+    // from one table of nine floats per triangle (one memory access where
+    // the index and vertex lists take four).
     const streaming::PrefixSumIndex index(cumulative, triCount, totalArea);
+    std::vector<float> corners(9ull * triCount);
+    float* corner = corners.data();
+    ZT_RETURN_IF_FAILED(launch1D("gatherCorners", triCount, [&](ElementIndex t) {
+        if (t >= triCount) return;
+        for (unsigned int k = 0; k < 3; ++k)
+            std::copy(points + 3ull * tris[3ull * t + k], points + 3ull * tris[3ull * t + k] + 3,
+                      corner + 9ull * t + 3 * k);
+    }));
     return launch2D("generateRandomPoints", n - accepted, 128, [&](ElementIndex i) {
         const unsigned int k = accepted + i;
         if (k >= n) return;
-        placeSurfaceCandidate(k, index.pick(r[k]), r, x, y, z, u, v, tri, cell, points, tris, n,
-                              grid);
+        const unsigned int t = index.pick(r[k]);
+        const float* abc = corner + 9ull * t;
+        placeSurfaceCandidate(k, t, r, x, y, z, u, v, tri, cell, abc, abc + 3, abc + 6, n, grid);
     });
 #else
     return launch2D(

@@ -117,8 +117,11 @@ public:
         return blocks(nx) * blocks(ny) * blocks(nz) <= (std::uint64_t(1) << 24);
     }
 
-    BrickStore(unsigned int nx, unsigned int ny, unsigned int nz, float radius, int threads)
-        : squaredLimit_(squaredRadiusLimit(radius)),
+    BrickStore(unsigned int nx, unsigned int ny, unsigned int nz, const GridFrame& grid,
+               float radius, int threads)
+        : grid_(grid),
+          inverseCell_(1.0f / grid.cellSize),
+          squaredLimit_(squaredRadiusLimit(radius)),
           bx_((nx + 3) / 4),
           by_((ny + 3) / 4),
           bz_((nz + 3) / 4),
@@ -153,17 +156,60 @@ public:
     }
 
     // Whether an accepted point lies within `radius` of the candidate.
-    // Whether an accepted point lies within the radius of the candidate. The
-    // candidate's own brick goes first: that is where a rejecting point
-    // usually is.
-    bool rejects(const Cell& cell, const AcceptedPoint& c, float) const {
-        const int ox = cell.ix >> 2, oy = cell.iy >> 2, oz = cell.iz >> 2;
-        if (rejectedBy(brickAt(ox, oy, oz), c)) return true;
+    // Memory hints for a cell tested soon: `prefetchIndex` asks for the
+    // table entries of its 2x2x2 bricks, `prefetchBricks` (a few cells
+    // later, when those entries have arrived) for the bricks themselves.
+    void prefetchIndex(const Cell& cell) const {
+        if (!flat_) return;
+        const int x0 = std::max(0, (cell.ix - 2) >> 2), y0 = std::max(0, (cell.iy - 2) >> 2),
+                  z0 = std::max(0, (cell.iz - 2) >> 2);
+        for (int by = y0; by < y0 + 2 && unsigned(by) < by_; ++by)
+            for (int bz = z0; bz < z0 + 2 && unsigned(bz) < bz_; ++bz)
+                __builtin_prefetch(&blockIndex_[flatOf(x0, by, bz)]);
+    }
+    void prefetchBricks(const Cell& cell) const {
+        if (!flat_) return;
         const int x0 = (cell.ix - 2) >> 2, y0 = (cell.iy - 2) >> 2, z0 = (cell.iz - 2) >> 2;
         for (int by = y0; by < y0 + 2; ++by)
             for (int bz = z0; bz < z0 + 2; ++bz)
                 for (int bx = x0; bx < x0 + 2; ++bx) {
+                    const Brick* brick = brickAt(bx, by, bz);
+                    if (brick != nullptr) __builtin_prefetch(brick);
+                }
+    }
+
+    // Whether an accepted point lies within the radius of the candidate. The
+    // candidate's own brick goes first: that is where a rejecting point
+    // usually is.
+    // The other bricks are skipped when their box lies beyond the radius
+    // (sqrt(3) cells) of the candidate.
+    bool rejects(const Cell& cell, const AcceptedPoint& c, float) const {
+        const int ox = cell.ix >> 2, oy = cell.iy >> 2, oz = cell.iz >> 2;
+        if (rejectedBy(brickAt(ox, oy, oz), c)) return true;
+        const int x0 = (cell.ix - 2) >> 2, y0 = (cell.iy - 2) >> 2, z0 = (cell.iz - 2) >> 2;
+        // Position in cells; rounding can place it a hair outside its cell,
+        // so gaps shrink by a margin and the position is kept in its cell.
+        const float gx = (c.x - grid_.minX) * inverseCell_, gy = (c.y - grid_.minY) * inverseCell_,
+                    gz = (c.z - grid_.minZ) * inverseCell_;
+        const float margin = 1.0e-4f + 4.0e-7f * (std::fabs(gx) + std::fabs(gy) + std::fabs(gz));
+        float sx[2], sy[2], sz[2];  // squared gaps to the two bricks along each axis
+        auto gaps = [margin](float g, int i, int b0, float* out) {
+            const float f = std::min(std::max(g - static_cast<float>(i), 0.0f), 1.0f);
+            for (int k = 0; k < 2; ++k) {
+                const float low = static_cast<float>(4 * (b0 + k) - i);  // brick box, from the cell
+                const float gap = std::max(0.0f, std::max(low - f, f - (low + 4.0f)) - margin);
+                out[k] = gap * gap;
+            }
+        };
+        gaps(gx, cell.ix, x0, sx);
+        gaps(gy, cell.iy, y0, sy);
+        gaps(gz, cell.iz, z0, sz);
+        for (int dy = 0; dy < 2; ++dy)
+            for (int dz = 0; dz < 2; ++dz)
+                for (int dx = 0; dx < 2; ++dx) {
+                    const int bx = x0 + dx, by = y0 + dy, bz = z0 + dz;
                     if (bx == ox && by == oy && bz == oz) continue;
+                    if (sx[dx] + sy[dy] + sz[dz] > 3.0001f) continue;
                     if (rejectedBy(brickAt(bx, by, bz), c)) return true;
                 }
         return false;
@@ -271,6 +317,8 @@ private:
         return brick == kNone ? nullptr : &bricks_[brick];
     }
 
+    GridFrame grid_;
+    float inverseCell_;
     float squaredLimit_;
     unsigned int bx_, by_, bz_;
     unsigned int blocksX_, blocksZ_;
@@ -320,6 +368,9 @@ public:
         return slot;
     }
     void finishCells() {}
+
+    void prefetchIndex(const Cell&) const {}
+    void prefetchBricks(const Cell&) const {}
 
     void accept(const Cell& cell, const AcceptedPoint& point, int) {
         Slot& slot = slots_[cell.ref];
@@ -613,6 +664,8 @@ void runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bo
     // candidate for the next trial) at its front, and the kept runs are
     // closed up afterwards in chunk order.
     constexpr std::size_t kChunk = 1024;
+    // How far ahead the memory hints run, in items.
+    constexpr std::size_t kIndexAhead = 16, kBricksAhead = 8;
     std::vector<std::size_t> kept;
     for (unsigned int t = 0; t < trials; ++t) {
         for (unsigned int phase = 0; phase < 27; ++phase) {
@@ -630,6 +683,10 @@ void runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bo
                 const int thread = omp_get_thread_num();
                 std::size_t out = begin;
                 for (std::size_t i = begin; i < end; ++i) {
+                    if (i + kIndexAhead < end)
+                        store.prefetchIndex(work.items[i + kIndexAhead].cell);
+                    if (i + kBricksAhead < end)
+                        store.prefetchBricks(work.items[i + kBricksAhead].cell);
                     const PhaseWork::Item item = work.items[i];
                     const AcceptedPoint& candidate = work.candidates[item.first + t];
                     if (!store.rejects(item.cell, candidate, in.radius)) {
@@ -775,7 +832,8 @@ inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
         runTrials(in, cells, store, runSerial, chosen);
     };
     if (!aliasing && BrickStore::fits(in.gridCellsX, ny, in.gridCellsZ)) {
-        BrickStore store(in.gridCellsX, ny, in.gridCellsZ, in.radius, omp_get_max_threads());
+        BrickStore store(in.gridCellsX, ny, in.gridCellsZ, in.grid, in.radius,
+                         omp_get_max_threads());
         run(store, serial);
     } else {
         IdStore store(cellCount, in.grid, pruneNeighbours);
