@@ -51,6 +51,7 @@ struct ScatterSettings {
     bool borderEdges = false;             // border-edge pass
     bool surface = true;                  // surface pass
     bool computeNormals = true;
+    bool fillGaps = false;  // after the passes, add points until the surface is covered
     // Grid frame: origin and the x/z extent of the cell grid (y is unbounded).
     float bboxMinX = 0, bboxMinY = 0, bboxMinZ = 0;
     float bboxMaxX = 0, bboxMaxZ = 0;
@@ -85,8 +86,9 @@ struct ScatterResult {
 // Stage timings of the last scatter on this thread, for the benchmark.
 struct ScatterTimings {
     double meshPreparation = 0, generation = 0, sort = 0, table = 0, phases = 0, gather = 0,
-           normals = 0, total = 0;
+           fill = 0, normals = 0, total = 0;
     std::size_t candidates = 0;  // summed over passes
+    std::size_t filled = 0;      // points added by the gap fill
 };
 
 constexpr float kMinimumArea = 0.0001f;

@@ -826,6 +826,18 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
     result.positions = toHost(accepted.positions);
     result.uvs = toHost(accepted.uvs);
     result.triangleIds = toHost(accepted.triangles);
+    if (settings.fillGaps) {
+        // The fill runs on the host for every backend, so the appended
+        // points are the same whichever backend ran the passes.
+        const FillReport fill = fillSurfaceGaps(hostMesh, r, settings.seed, result.positions,
+                                                result.uvs, result.triangleIds);
+        accepted.count = static_cast<unsigned int>(result.triangleIds.size());
+        accepted.positions = toDevice(result.positions);
+        accepted.uvs = toDevice(result.uvs);
+        accepted.triangles = toDevice(result.triangleIds);
+        if (timings) timings->filled = fill.added;
+        timer.stop(&ScatterTimings::fill);
+    }
     if (settings.computeNormals) {
         if (progress.stop("normals", 0.0f)) return KernelStatus::Interrupted;
         ZT_RETURN_IF_FAILED(pointNormals(mesh, accepted, result.normals));

@@ -56,6 +56,7 @@ MObject ztScatterPoints::scatterOnVertices;
 MObject ztScatterPoints::scatterOnBorderEdges;
 MObject ztScatterPoints::scatterOnSurface;
 MObject ztScatterPoints::maxCandidates;
+MObject ztScatterPoints::fillGaps;
 
 namespace {
 
@@ -294,6 +295,11 @@ MStatus ztScatterPoints::initialize() {
     CHECK_MSTATUS(addAttribute(scatterOnSurface));
     addLimitedSetting(maxCandidates, "maxCandidates", "mxc", MFnNumericData::kLong,
                       zt::kMaxCandidates, 1, zt::kMaxCandidatesLimit);
+    // After the passes, add points wherever the surface is still farther
+    // than the radius from every point (a maximal set). Off by default.
+    fillGaps = createSetting("fillGaps", "fg", MFnNumericData::kBoolean, 0, status);
+    CHECK_MSTATUS(status);
+    CHECK_MSTATUS(addAttribute(fillGaps));
 
     const MObject inputs[] = {inMesh,
                               boundingBox,
@@ -306,6 +312,7 @@ MStatus ztScatterPoints::initialize() {
                               scatterOnVertices,
                               scatterOnBorderEdges,
                               scatterOnSurface,
+                              fillGaps,
                               randomsMultipler,
                               trials,
                               mode,
@@ -343,6 +350,7 @@ MStatus ztScatterPoints::compute(const MPlug& plug, MDataBlock& data) {
     settings.vertices = data.inputValue(scatterOnVertices).asBool();
     settings.borderEdges = data.inputValue(scatterOnBorderEdges).asBool();
     settings.surface = data.inputValue(scatterOnSurface).asBool();
+    settings.fillGaps = data.inputValue(fillGaps).asBool();
 
     MDataHandle outHandle = data.outputValue(outPoints, &status);
     if (!status) {

@@ -50,6 +50,7 @@ public:
     static MObject scatterOnBorderEdges;
     static MObject scatterOnSurface;
     static MObject maxCandidates;
+    static MObject fillGaps;
 
 private:
     // The phase (0..26) of each position 9*py + 3*pz + px in a 3x3x3 block of

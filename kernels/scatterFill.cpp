@@ -1,0 +1,729 @@
+// Gap filling of a Poisson-disc set (see scatterFill.h). Host code, built
+// once and called by the scatter of both backends.
+
+#include "kernels/scatterFill.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <utility>
+
+namespace zt {
+namespace {
+
+using u64 = std::uint64_t;
+
+// splitmix64's finaliser: a counter-based random source.
+u64 mix64(u64 x) {
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+// Uniform in [0, 1) from the top 53 bits.
+double unitFrom(u64 bits) {
+    return static_cast<double>(bits >> 11) * (1.0 / 9007199254740992.0);
+}
+
+double dot3(const double* a, const double* b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+void cross3(const double* a, const double* b, double* out) {
+    out[0] = a[1] * b[2] - a[2] * b[1];
+    out[1] = a[2] * b[0] - a[0] * b[2];
+    out[2] = a[0] * b[1] - a[1] * b[0];
+}
+
+// ---------------------------------------------------------------------------
+// Cells of edge 2r over the mesh's bounding box. Indices are clamped to the
+// box, which keeps neighbour queries complete for points outside it (the
+// clamp is monotonic, so a point within reach of a query box lands in the
+// query's clamped range).
+
+class CellFrame {
+public:
+    CellFrame() = default;
+    CellFrame(const float* points, std::size_t count, double cellEdge) : edge_(cellEdge) {
+        double lo[3] = {0, 0, 0}, hi[3] = {0, 0, 0};
+        for (std::size_t i = 0; i < count; ++i)
+            for (int k = 0; k < 3; ++k) {
+                const double v = points[3 * i + k];
+                if (i == 0 || v < lo[k]) lo[k] = v;
+                if (i == 0 || v > hi[k]) hi[k] = v;
+            }
+        for (int k = 0; k < 3; ++k) {
+            origin_[k] = lo[k];
+            const double cells = std::floor((hi[k] - lo[k]) / edge_) + 1.0;
+            dims_[k] = cells < double(kMaxCells) ? static_cast<long long>(cells) : kMaxCells;
+        }
+    }
+
+    long long index(double v, int axis) const {
+        const double q = std::floor((v - origin_[axis]) / edge_);
+        if (!(q > 0.0)) return 0;
+        if (q >= double(dims_[axis] - 1)) return dims_[axis] - 1;
+        return static_cast<long long>(q);
+    }
+
+    u64 key(long long x, long long y, long long z) const {
+        return static_cast<u64>(x) +
+               static_cast<u64>(dims_[0]) *
+                   (static_cast<u64>(y) + static_cast<u64>(dims_[1]) * static_cast<u64>(z));
+    }
+
+    u64 keyOf(const float* p) const { return key(index(p[0], 0), index(p[1], 1), index(p[2], 2)); }
+
+    // Calls f(key) for the cells meeting the box [lo, hi].
+    template <class F>
+    void forCells(const double* lo, const double* hi, F&& f) const {
+        const long long x0 = index(lo[0], 0), x1 = index(hi[0], 0);
+        const long long y0 = index(lo[1], 1), y1 = index(hi[1], 1);
+        const long long z0 = index(lo[2], 2), z1 = index(hi[2], 2);
+        for (long long z = z0; z <= z1; ++z)
+            for (long long y = y0; y <= y1; ++y)
+                for (long long x = x0; x <= x1; ++x) f(key(x, y, z));
+    }
+
+    u64 keyCount() const {
+        return static_cast<u64>(dims_[0]) * static_cast<u64>(dims_[1]) * static_cast<u64>(dims_[2]);
+    }
+
+private:
+    static constexpr long long kMaxCells = 1ll << 20;
+    double origin_[3] = {0, 0, 0};
+    double edge_ = 1.0;
+    long long dims_[3] = {1, 1, 1};
+};
+
+u64 slotHash(u64 key) {
+    return key * 0x9E3779B97F4A7C15ull;
+}
+
+unsigned int log2Ceil(u64 n) {
+    unsigned int bits = 0;
+    while ((u64(1) << bits) < n) ++bits;
+    return bits;
+}
+
+// The points given to the fill, sorted by cell, with an open-addressing
+// table from cell key to the cell's run. Read-only after construction.
+class FixedPoints {
+public:
+    FixedPoints(const CellFrame& frame, const std::vector<float>& xyz) : frame_(frame) {
+        const std::size_t n = xyz.size() / 3;
+        std::vector<std::pair<u64, unsigned int>> items(n);
+#pragma omp parallel for schedule(static)
+        for (long long i = 0; i < static_cast<long long>(n); ++i)
+            items[i] = {frame_.keyOf(&xyz[3 * i]), static_cast<unsigned int>(i)};
+        radixSort(items, frame_.keyCount());
+
+        sorted_.resize(3 * n);
+        std::size_t cells = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const float* p = &xyz[3 * std::size_t(items[i].second)];
+            sorted_[3 * i] = p[0];
+            sorted_[3 * i + 1] = p[1];
+            sorted_[3 * i + 2] = p[2];
+            if (i == 0 || items[i].first != items[i - 1].first) ++cells;
+        }
+        const unsigned int bits = std::max(4u, log2Ceil(2 * cells + 1));
+        shift_ = 64 - bits;
+        mask_ = (u64(1) << bits) - 1;
+        keys_.assign(mask_ + 1, kEmpty);
+        start_.assign(mask_ + 1, 0);
+        count_.assign(mask_ + 1, 0);
+        for (std::size_t i = 0; i < n; ++i) {
+            const u64 k = items[i].first;
+            if (i > 0 && k == items[i - 1].first) {
+                ++count_[last_];
+                continue;
+            }
+            u64 s = slotHash(k) >> shift_;
+            while (keys_[s] != kEmpty) s = (s + 1) & mask_;
+            keys_[s] = k;
+            start_[s] = static_cast<unsigned int>(i);
+            count_[s] = 1;
+            last_ = s;
+        }
+    }
+
+    // Calls f(point) for every point in the cell `key`.
+    template <class F>
+    void forCell(u64 key, F&& f) const {
+        u64 s = slotHash(key) >> shift_;
+        while (keys_[s] != kEmpty) {
+            if (keys_[s] == key) {
+                const float* p = &sorted_[3 * std::size_t(start_[s])];
+                for (unsigned int i = 0; i < count_[s]; ++i) f(p + 3 * i);
+                return;
+            }
+            s = (s + 1) & mask_;
+        }
+    }
+
+private:
+    static constexpr u64 kEmpty = ~u64(0);
+
+    // Least-significant-digit radix sort by key (keys below `keyLimit`).
+    static void radixSort(std::vector<std::pair<u64, unsigned int>>& items, u64 keyLimit) {
+        const unsigned int bits = log2Ceil(keyLimit);
+        std::vector<std::pair<u64, unsigned int>> other(items.size());
+        constexpr unsigned int kDigit = 11;
+        for (unsigned int shift = 0; shift < bits; shift += kDigit) {
+            std::array<std::size_t, (1u << kDigit) + 1> offset{};
+            for (const auto& item : items) ++offset[((item.first >> shift) & 2047u) + 1];
+            for (std::size_t d = 1; d < offset.size(); ++d) offset[d] += offset[d - 1];
+            for (const auto& item : items) other[offset[(item.first >> shift) & 2047u]++] = item;
+            items.swap(other);
+        }
+    }
+
+    const CellFrame& frame_;
+    std::vector<float> sorted_;
+    std::vector<u64> keys_;
+    std::vector<unsigned int> start_, count_;
+    u64 mask_ = 0;
+    unsigned int shift_ = 0;
+    u64 last_ = 0;
+};
+
+// The points the fill adds, in cells chained through `next`; grows one
+// point at a time (single writer, read in parallel between writes).
+class AddedPoints {
+public:
+    explicit AddedPoints(const CellFrame& frame) : frame_(frame) { rehash(1024); }
+
+    void insert(const float* p) {
+        if (2 * (cells_ + 1) > keys_.size()) rehash(2 * keys_.size());
+        const int i = static_cast<int>(next_.size());
+        xyz_.insert(xyz_.end(), p, p + 3);
+        next_.push_back(-1);
+        const u64 key = frame_.keyOf(p);
+        u64 s = slotHash(key) >> shift_;
+        while (keys_[s] != kEmpty && keys_[s] != key) s = (s + 1) & mask_;
+        if (keys_[s] == kEmpty) {
+            keys_[s] = key;
+            ++cells_;
+        }
+        next_[i] = head_[s];
+        head_[s] = i;
+    }
+
+    template <class F>
+    void forCell(u64 key, F&& f) const {
+        u64 s = slotHash(key) >> shift_;
+        while (keys_[s] != kEmpty) {
+            if (keys_[s] == key) {
+                for (int i = head_[s]; i >= 0; i = next_[i]) f(&xyz_[3 * std::size_t(i)]);
+                return;
+            }
+            s = (s + 1) & mask_;
+        }
+    }
+
+    bool empty() const { return next_.empty(); }
+
+private:
+    static constexpr u64 kEmpty = ~u64(0);
+
+    void rehash(std::size_t slots) {
+        const unsigned int bits = log2Ceil(slots);
+        shift_ = 64 - bits;
+        mask_ = (u64(1) << bits) - 1;
+        keys_.assign(mask_ + 1, kEmpty);
+        head_.assign(mask_ + 1, -1);
+        cells_ = 0;
+        for (std::size_t i = 0; i < next_.size(); ++i) next_[i] = -1;
+        for (std::size_t i = 0; i < next_.size(); ++i) {
+            const float* p = &xyz_[3 * i];
+            const u64 key = frame_.keyOf(p);
+            u64 s = slotHash(key) >> shift_;
+            while (keys_[s] != kEmpty && keys_[s] != key) s = (s + 1) & mask_;
+            if (keys_[s] == kEmpty) {
+                keys_[s] = key;
+                ++cells_;
+            }
+            next_[i] = head_[s];
+            head_[s] = static_cast<int>(i);
+        }
+    }
+
+    const CellFrame& frame_;
+    std::vector<float> xyz_;
+    std::vector<int> next_;
+    std::vector<u64> keys_;
+    std::vector<int> head_;
+    std::size_t cells_ = 0;
+    u64 mask_ = 0;
+    unsigned int shift_ = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Triangles, pieces and the coverage test
+
+// A triangle's plane: A at the origin, e1 along AB, n the unit normal.
+struct Frame {
+    double a[3] = {0, 0, 0};
+    double e1[3] = {0, 0, 0}, e2[3] = {0, 0, 0}, n[3] = {0, 0, 0};
+    double b2[2] = {0, 0}, c2[2] = {0, 0};  // B and C in plane coordinates
+    double area = 0;                        // 0: the triangle is skipped
+};
+
+Frame frameOf(const float* pa, const float* pb, const float* pc) {
+    Frame f;
+    double ab[3], ac[3], normal[3];
+    for (int k = 0; k < 3; ++k) {
+        f.a[k] = pa[k];
+        ab[k] = double(pb[k]) - double(pa[k]);
+        ac[k] = double(pc[k]) - double(pa[k]);
+    }
+    cross3(ab, ac, normal);
+    const double twice = std::sqrt(dot3(normal, normal));
+    const double lab = std::sqrt(dot3(ab, ab));
+    if (!(twice > 0.0) || !std::isfinite(twice) || !(lab > 0.0)) return f;
+    for (int k = 0; k < 3; ++k) {
+        f.n[k] = normal[k] / twice;
+        f.e1[k] = ab[k] / lab;
+    }
+    cross3(f.n, f.e1, f.e2);
+    f.b2[0] = lab;
+    f.c2[0] = dot3(ac, f.e1);
+    f.c2[1] = dot3(ac, f.e2);
+    f.area = 0.5 * twice;
+    return f;
+}
+
+// A piece of a triangle: corners in the triangle's (u, v) domain.
+struct Piece {
+    unsigned int triangle = 0;
+    double u[3] = {0, 0, 0}, v[3] = {0, 0, 0};
+    double area = 0;
+    u64 id = 0;  // names the piece for its randoms
+};
+
+Piece rootPiece(unsigned int triangle, const Frame& f, u64 seedKey) {
+    Piece p;
+    p.triangle = triangle;
+    p.u[1] = 1.0;
+    p.v[2] = 1.0;
+    p.area = f.area;
+    p.id = mix64(seedKey ^ mix64(triangle));
+    return p;
+}
+
+// The four halves-of-edges children of a piece.
+std::array<Piece, 4> split(const Piece& p) {
+    auto mid = [&](int i, int j, double& u, double& v) {
+        u = 0.5 * (p.u[i] + p.u[j]);
+        v = 0.5 * (p.v[i] + p.v[j]);
+    };
+    double u01, v01, u12, v12, u20, v20;
+    mid(0, 1, u01, v01);
+    mid(1, 2, u12, v12);
+    mid(2, 0, u20, v20);
+    const double corners[4][3][2] = {{{p.u[0], p.v[0]}, {u01, v01}, {u20, v20}},
+                                     {{u01, v01}, {p.u[1], p.v[1]}, {u12, v12}},
+                                     {{u20, v20}, {u12, v12}, {p.u[2], p.v[2]}},
+                                     {{u12, v12}, {u20, v20}, {u01, v01}}};
+    std::array<Piece, 4> children;
+    for (int c = 0; c < 4; ++c) {
+        Piece& child = children[c];
+        child.triangle = p.triangle;
+        for (int k = 0; k < 3; ++k) {
+            child.u[k] = corners[c][k][0];
+            child.v[k] = corners[c][k][1];
+        }
+        child.area = 0.25 * p.area;
+        child.id = mix64(p.id + u64(c) + 1);
+    }
+    return children;
+}
+
+// A piece in its triangle's plane, with a bounding circle.
+struct Shape {
+    double q[3][2];
+    double cx = 0, cy = 0, reach = 0;
+};
+
+Shape shapeOf(const Frame& f, const Piece& p) {
+    Shape s;
+    for (int k = 0; k < 3; ++k) {
+        s.q[k][0] = p.u[k] * f.b2[0] + p.v[k] * f.c2[0];
+        s.q[k][1] = p.v[k] * f.c2[1];
+    }
+    s.cx = (s.q[0][0] + s.q[1][0] + s.q[2][0]) / 3.0;
+    s.cy = (s.q[0][1] + s.q[1][1] + s.q[2][1]) / 3.0;
+    for (int k = 0; k < 3; ++k) {
+        const double dx = s.q[k][0] - s.cx, dy = s.q[k][1] - s.cy;
+        s.reach = std::max(s.reach, std::sqrt(dx * dx + dy * dy));
+    }
+    return s;
+}
+
+// Piece corner k in space.
+void cornerOf(const Frame& f, const Shape& s, int k, double* out) {
+    for (int a = 0; a < 3; ++a) out[a] = f.a[a] + s.q[k][0] * f.e1[a] + s.q[k][1] * f.e2[a];
+}
+
+// A ball of radius r cut by the triangle's plane.
+struct Disk {
+    double x, y;  // centre in plane coordinates
+    double rho2;  // squared radius
+    double rho;
+};
+
+bool inDisk(const Disk& d, double x, double y) {
+    const double dx = x - d.x, dy = y - d.y;
+    return dx * dx + dy * dy <= d.rho2;
+}
+
+bool meets(const Disk& d, const Shape& s) {
+    const double dx = d.x - s.cx, dy = d.y - s.cy, reach = s.reach + d.rho;
+    return dx * dx + dy * dy < reach * reach;
+}
+
+constexpr std::size_t kNoDisk = std::numeric_limits<std::size_t>::max();
+
+// Whether (x, y) lies in a disk other than `skipA` and `skipB`; the disk
+// that covered the last spot is tried first.
+bool coveredByOthers(const std::vector<Disk>& disks, double x, double y, std::size_t skipA,
+                     std::size_t skipB, std::size_t& hint) {
+    if (hint < disks.size() && hint != skipA && hint != skipB && inDisk(disks[hint], x, y))
+        return true;
+    for (std::size_t k = 0; k < disks.size(); ++k) {
+        if (k == skipA || k == skipB) continue;
+        if (inDisk(disks[k], x, y)) {
+            hint = k;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether some spot of the piece is outside every disk. The uncovered part
+// of a piece, when there is one, has a corner: a piece corner, a crossing of
+// a circle with a piece edge, or a crossing of two circles inside the piece,
+// lying on no disk but the ones it is made of. So testing those spots is
+// exact (ties at exactly distance r count as covered).
+bool hasUncoveredSpot(const Shape& s, const std::vector<Disk>& disks) {
+    if (disks.empty()) return true;
+    for (const Disk& d : disks) {
+        if (inDisk(d, s.q[0][0], s.q[0][1]) && inDisk(d, s.q[1][0], s.q[1][1]) &&
+            inDisk(d, s.q[2][0], s.q[2][1]))
+            return false;  // disks are convex
+    }
+    std::size_t hint = 0;
+    for (int k = 0; k < 3; ++k)
+        if (!coveredByOthers(disks, s.q[k][0], s.q[k][1], kNoDisk, kNoDisk, hint)) return true;
+
+    for (int e = 0; e < 3; ++e) {
+        const double* a = s.q[e];
+        const double* b = s.q[(e + 1) % 3];
+        const double dx = b[0] - a[0], dy = b[1] - a[1];
+        const double aa = dx * dx + dy * dy;
+        if (!(aa > 0.0)) continue;
+        for (std::size_t k = 0; k < disks.size(); ++k) {
+            const double fx = a[0] - disks[k].x, fy = a[1] - disks[k].y;
+            const double bb = fx * dx + fy * dy;
+            const double cc = fx * fx + fy * fy - disks[k].rho2;
+            const double disc = bb * bb - aa * cc;
+            if (disc < 0.0) continue;
+            const double root = std::sqrt(disc);
+            for (const double t : {(-bb - root) / aa, (-bb + root) / aa}) {
+                if (t < 0.0 || t > 1.0) continue;
+                if (!coveredByOthers(disks, a[0] + t * dx, a[1] + t * dy, k, kNoDisk, hint))
+                    return true;
+            }
+        }
+    }
+
+    const double ox = s.q[1][0] - s.q[0][0], oy = s.q[1][1] - s.q[0][1];
+    const double px = s.q[2][0] - s.q[0][0], py = s.q[2][1] - s.q[0][1];
+    const double orientation = ox * py - oy * px;
+    auto inside = [&](double x, double y) {
+        for (int e = 0; e < 3; ++e) {
+            const double* a = s.q[e];
+            const double* b = s.q[(e + 1) % 3];
+            const double side = (b[0] - a[0]) * (y - a[1]) - (b[1] - a[1]) * (x - a[0]);
+            if (side * orientation < 0.0) return false;
+        }
+        return true;
+    };
+    for (std::size_t i = 0; i < disks.size(); ++i) {
+        const Disk& di = disks[i];
+        for (std::size_t j = i + 1; j < disks.size(); ++j) {
+            const Disk& dj = disks[j];
+            const double dx = dj.x - di.x, dy = dj.y - di.y;
+            const double d2 = dx * dx + dy * dy;
+            const double sum = di.rho + dj.rho, diff = di.rho - dj.rho;
+            if (d2 >= sum * sum || d2 <= diff * diff) continue;
+            const double d = std::sqrt(d2);
+            const double along = (di.rho2 - dj.rho2 + d2) / (2.0 * d);
+            const double h = std::sqrt(std::max(0.0, di.rho2 - along * along));
+            const double mx = di.x + along * dx / d, my = di.y + along * dy / d;
+            const double hx = -dy / d * h, hy = dx / d * h;
+            for (const double sign : {-1.0, 1.0}) {
+                const double x = mx + sign * hx, y = my + sign * hy;
+                if (inside(x, y) && !coveredByOthers(disks, x, y, i, j, hint)) return true;
+            }
+        }
+    }
+    return false;
+}
+
+// Everything the fill reads while it runs.
+struct FillContext {
+    const ScatterMesh* mesh = nullptr;
+    std::vector<Frame> frames;
+    double r = 0, r2 = 0;
+    CellFrame cells;
+    const FixedPoints* fixed = nullptr;
+    const AddedPoints* added = nullptr;
+
+    // Calls f(point) for every point in cells meeting the box [lo, hi].
+    template <class F>
+    void forPointsNear(const double* lo, const double* hi, F&& f) const {
+        cells.forCells(lo, hi, [&](u64 key) {
+            fixed->forCell(key, f);
+            added->forCell(key, f);
+        });
+    }
+
+    bool takenNear(const float* p) const {
+        const double lo[3] = {p[0] - r, p[1] - r, p[2] - r};
+        const double hi[3] = {p[0] + r, p[1] + r, p[2] + r};
+        bool taken = false;
+        cells.forCells(lo, hi, [&](u64 key) {
+            if (taken) return;
+            auto near = [&](const float* q) {
+                const double dx = double(p[0]) - q[0], dy = double(p[1]) - q[1],
+                             dz = double(p[2]) - q[2];
+                if (dx * dx + dy * dy + dz * dz <= r2) taken = true;
+            };
+            fixed->forCell(key, near);
+            if (!taken) added->forCell(key, near);
+        });
+        return taken;
+    }
+
+    // The disks of the points within reach of a piece, in its plane.
+    void disksFor(const Frame& f, const Shape& s, std::vector<Disk>& out) const {
+        out.clear();
+        double lo[3], hi[3];
+        for (int k = 0; k < 3; ++k) {
+            double c[3];
+            cornerOf(f, s, k, c);
+            for (int a = 0; a < 3; ++a) {
+                lo[a] = k == 0 ? c[a] : std::min(lo[a], c[a]);
+                hi[a] = k == 0 ? c[a] : std::max(hi[a], c[a]);
+            }
+        }
+        for (int a = 0; a < 3; ++a) {
+            lo[a] -= r;
+            hi[a] += r;
+        }
+        forPointsNear(lo, hi, [&](const float* p) {
+            const double d[3] = {p[0] - f.a[0], p[1] - f.a[1], p[2] - f.a[2]};
+            const double h = dot3(d, f.n);
+            const double rho2 = r2 - h * h;
+            if (!(rho2 > 0.0)) return;
+            Disk disk{dot3(d, f.e1), dot3(d, f.e2), rho2, std::sqrt(rho2)};
+            if (meets(disk, s)) out.push_back(disk);
+        });
+    }
+};
+
+void keepMeeting(const std::vector<Disk>& from, const Shape& s, std::vector<Disk>& out) {
+    out.clear();
+    for (const Disk& d : from)
+        if (meets(d, s)) out.push_back(d);
+}
+
+// Per-thread working lists, one per depth of the subdivision.
+struct Scratch {
+    std::vector<std::vector<Disk>> levels = std::vector<std::vector<Disk>>(kLevels);
+    static constexpr std::size_t kLevels = 64;
+};
+
+// Collects the uncovered pieces of a piece no larger than `dartArea`,
+// splitting larger ones; `disks` are the disks meeting `piece`.
+void collectUncovered(const FillContext& ctx, const Frame& f, const Piece& piece,
+                      const std::vector<Disk>& disks, std::size_t depth, double dartArea,
+                      double tolerance, Scratch& scratch, std::vector<Piece>& out) {
+    if (piece.area < tolerance) return;
+    const Shape shape = shapeOf(f, piece);
+    if (!hasUncoveredSpot(shape, disks)) return;
+    if (piece.area <= dartArea || depth + 1 >= Scratch::kLevels) {
+        out.push_back(piece);
+        return;
+    }
+    std::vector<Disk>& childDisks = scratch.levels[depth + 1];
+    for (const Piece& child : split(piece)) {
+        keepMeeting(disks, shapeOf(f, child), childDisks);
+        collectUncovered(ctx, f, child, childDisks, depth + 1, dartArea, tolerance, scratch, out);
+    }
+}
+
+// Runs `body(item, out)` over [0, count) in parallel blocks and concatenates
+// the blocks' outputs in item order.
+template <class T, class Body>
+std::vector<T> parallelCollect(std::size_t count, Body body) {
+    constexpr std::size_t kBlock = 128;
+    const std::size_t blocks = (count + kBlock - 1) / kBlock;
+    std::vector<std::vector<T>> parts(blocks);
+#pragma omp parallel
+    {
+        Scratch scratch;
+#pragma omp for schedule(dynamic, 1)
+        for (long long b = 0; b < static_cast<long long>(blocks); ++b) {
+            const std::size_t end = std::min(count, std::size_t(b + 1) * kBlock);
+            for (std::size_t i = std::size_t(b) * kBlock; i < end; ++i)
+                body(i, scratch, parts[std::size_t(b)]);
+        }
+    }
+    std::size_t total = 0;
+    for (const auto& part : parts) total += part.size();
+    std::vector<T> all;
+    all.reserve(total);
+    for (auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+struct Dart {
+    float position[3];
+    float u, v;
+    bool found = false;
+};
+
+constexpr unsigned int kDartsPerPiece = 4;
+constexpr unsigned int kMaxRounds = 64;
+// Pieces get darts once no larger than this (in r^2): small enough that a
+// typical gap left by the passes fills a good part of one.
+constexpr double kDartArea = 0.25;
+
+}  // namespace
+
+FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int seed,
+                           std::vector<float>& positions, std::vector<float>& uvs,
+                           std::vector<unsigned int>& triangleIds) {
+    FillReport report;
+    if (mesh.triangleCount == 0 || mesh.pointCount == 0 || !(radius > 0.0f)) return report;
+
+    FillContext ctx;
+    ctx.mesh = &mesh;
+    ctx.r = radius;
+    ctx.r2 = ctx.r * ctx.r;
+    ctx.cells = CellFrame(mesh.points, mesh.pointCount, 2.0 * ctx.r);
+    const FixedPoints fixed(ctx.cells, positions);
+    AddedPoints added(ctx.cells);
+    ctx.fixed = &fixed;
+    ctx.added = &added;
+
+    const std::size_t triangles = mesh.triangleCount;
+    ctx.frames.resize(triangles);
+#pragma omp parallel for schedule(static)
+    for (long long t = 0; t < static_cast<long long>(triangles); ++t) {
+        const unsigned int* corner = mesh.triangles + 3 * t;
+        if (corner[0] >= mesh.pointCount || corner[1] >= mesh.pointCount ||
+            corner[2] >= mesh.pointCount)
+            continue;
+        ctx.frames[t] = frameOf(mesh.points + 3 * std::size_t(corner[0]),
+                                mesh.points + 3 * std::size_t(corner[1]),
+                                mesh.points + 3 * std::size_t(corner[2]));
+    }
+
+    const double tolerance = kFillToleranceArea * ctx.r2;
+    const double dartArea = kDartArea * ctx.r2;
+    const u64 seedKey = mix64(0x6A09E667F3BCC909ull ^ u64(seed));
+
+    // Uncovered pieces of every triangle.
+    std::vector<Piece> active = parallelCollect<Piece>(
+        triangles, [&](std::size_t t, Scratch& scratch, std::vector<Piece>& out) {
+            const Frame& f = ctx.frames[t];
+            if (!(f.area >= tolerance)) return;
+            const Piece root = rootPiece(static_cast<unsigned int>(t), f, seedKey);
+            std::vector<Disk>& disks = scratch.levels[0];
+            ctx.disksFor(f, shapeOf(f, root), disks);
+            collectUncovered(ctx, f, root, disks, 0, dartArea, tolerance, scratch, out);
+        });
+    report.initialPieces = active.size();
+
+    for (unsigned int round = 0; round < kMaxRounds && !active.empty(); ++round) {
+        report.rounds = round + 1;
+        // Darts: each piece tries a few uniform spots until one is free.
+        std::vector<Dart> darts(active.size());
+        const u64 roundKey = mix64(seedKey + round);
+#pragma omp parallel for schedule(dynamic, 256)
+        for (long long i = 0; i < static_cast<long long>(active.size()); ++i) {
+            const Piece& p = active[std::size_t(i)];
+            const unsigned int* corner = mesh.triangles + 3 * std::size_t(p.triangle);
+            const float* a = mesh.points + 3 * std::size_t(corner[0]);
+            const float* b = mesh.points + 3 * std::size_t(corner[1]);
+            const float* c = mesh.points + 3 * std::size_t(corner[2]);
+            for (unsigned int k = 0; k < kDartsPerPiece; ++k) {
+                const u64 bits = mix64(p.id ^ mix64(roundKey + k));
+                const double s = std::sqrt(unitFrom(bits));
+                const double q = unitFrom(mix64(bits));
+                const double w0 = 1.0 - s, w1 = s * (1.0 - q), w2 = s * q;
+                const float u = static_cast<float>(w0 * p.u[0] + w1 * p.u[1] + w2 * p.u[2]);
+                const float v = static_cast<float>(w0 * p.v[0] + w1 * p.v[1] + w2 * p.v[2]);
+                Dart& dart = darts[std::size_t(i)];
+                for (int axis = 0; axis < 3; ++axis)
+                    dart.position[axis] =
+                        a[axis] + (b[axis] - a[axis]) * u + (c[axis] - a[axis]) * v;
+                if (ctx.takenNear(dart.position)) continue;
+                dart.u = u;
+                dart.v = v;
+                dart.found = true;
+                break;
+            }
+        }
+        report.darts += active.size() * kDartsPerPiece;
+
+        // Darts of this round that came too close to each other: the
+        // earlier piece wins.
+        for (std::size_t i = 0; i < darts.size(); ++i) {
+            const Dart& dart = darts[i];
+            if (!dart.found) continue;
+            if (!added.empty() && ctx.takenNear(dart.position)) continue;
+            added.insert(dart.position);
+            positions.insert(positions.end(), dart.position, dart.position + 3);
+            uvs.push_back(dart.u);
+            uvs.push_back(dart.v);
+            triangleIds.push_back(active[i].triangle);
+            ++report.added;
+        }
+
+        // Pieces still holding an uncovered spot, split in four.
+        active = parallelCollect<Piece>(
+            active.size(), [&](std::size_t i, Scratch& scratch, std::vector<Piece>& out) {
+                const Piece& p = active[i];
+                const Frame& f = ctx.frames[p.triangle];
+                std::vector<Disk>& disks = scratch.levels[0];
+                ctx.disksFor(f, shapeOf(f, p), disks);
+                if (!hasUncoveredSpot(shapeOf(f, p), disks)) return;
+                if (0.25 * p.area < tolerance) {
+                    out.push_back(Piece{});  // marks a piece given up
+                    out.back().area = -1.0;
+                    return;
+                }
+                std::vector<Disk>& childDisks = scratch.levels[1];
+                for (const Piece& child : split(p)) {
+                    const Shape shape = shapeOf(f, child);
+                    keepMeeting(disks, shape, childDisks);
+                    if (hasUncoveredSpot(shape, childDisks)) out.push_back(child);
+                }
+            });
+        const auto firstGivenUp = std::stable_partition(
+            active.begin(), active.end(), [](const Piece& p) { return p.area >= 0.0; });
+        report.givenUp += static_cast<std::size_t>(active.end() - firstGivenUp);
+        active.erase(firstGivenUp, active.end());
+    }
+    return report;
+}
+
+}  // namespace zt

@@ -1,0 +1,52 @@
+#pragma once
+// Gap filling: turns a Poisson-disc point set on a triangle mesh into a
+// maximal one, where no part of the surface farther than the radius from
+// every point remains (up to a tiny area tolerance).
+//
+// Every triangle is cut into pieces (recursive midpoint subdivision in the
+// triangle's (u, v) domain). A piece is tested exactly against the balls of
+// radius r around the points: in the triangle's plane each ball is a disk,
+// and a piece holds an uncovered spot exactly when one of the vertices of
+// the arrangement (piece corners, circle/edge crossings, circle/circle
+// crossings inside the piece) lies outside every disk it is not on. Covered
+// pieces are dropped; the others receive darts, round after round: a dart
+// farther than r from every point is accepted (conflicts between the darts
+// of one round are settled in piece order), then the pieces are tested again
+// and the uncovered ones split in four. A piece that shrinks below the area
+// tolerance is given up.
+//
+// The fill runs on the host, for the CUDA backend as well, so both backends
+// append the same points for the same seed. Randoms are counter-based
+// (a hash of the seed, the round and the piece), so the result does not
+// depend on the number of threads.
+
+#include <cstddef>
+#include <vector>
+
+#include "kernels/scatter.h"
+
+namespace zt {
+
+// What a fill did.
+struct FillReport {
+    std::size_t added = 0;          // points appended
+    unsigned int rounds = 0;        // dart rounds run
+    std::size_t darts = 0;          // darts thrown
+    std::size_t initialPieces = 0;  // uncovered pieces found before the first round
+    std::size_t givenUp = 0;        // uncovered pieces dropped at the area tolerance
+};
+
+// Area below which an uncovered piece is given up, as a fraction of r^2.
+constexpr double kFillToleranceArea = 1.0e-6;
+
+// Appends points to `positions` (3 floats each), `uvs` (2 each, (u, v) in the
+// point's triangle, position = A + u (B - A) + v (C - A) in single
+// precision) and `triangleIds` until the surface is covered by the balls of
+// radius `radius` around all points. New points are farther than `radius`
+// from every point (old and new); the points given are kept as they are.
+// Triangles of zero area are skipped.
+FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int seed,
+                           std::vector<float>& positions, std::vector<float>& uvs,
+                           std::vector<unsigned int>& triangleIds);
+
+}  // namespace zt
