@@ -829,6 +829,7 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
     if (settings.fillGaps) {
         // The fill runs on the host for every backend, so the appended
         // points are the same whichever backend ran the passes.
+        if (progress.stop("fill", 0.0f)) return KernelStatus::Interrupted;
         const FillReport fill = fillSurfaceGaps(hostMesh, r, settings.seed, result.positions,
                                                 result.uvs, result.triangleIds);
         accepted.count = static_cast<unsigned int>(result.triangleIds.size());
@@ -837,6 +838,7 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
         accepted.triangles = toDevice(result.triangleIds);
         if (timings) timings->filled = fill.added;
         timer.stop(&ScatterTimings::fill);
+        if (progress.stop("fill", 1.0f)) return KernelStatus::Interrupted;
     }
     if (settings.computeNormals) {
         if (progress.stop("normals", 0.0f)) return KernelStatus::Interrupted;
