@@ -537,20 +537,3 @@ ZT_HD inline void copyAcceptedSamples(ElementIndex i, float* acceptedSamples,
     acceptedSamplesUV[2u * o + 1u] = v[j];
     acceptedSamplesTri[o] = triId[j];
 }
-
-// Gathers the points of a list of candidate indices (the CPU selection's
-// result, already in table order).
-ZT_HD inline void copySelectedSamples(ElementIndex i, float* acceptedSamples,
-                                      float* acceptedSamplesUV, unsigned int* acceptedSamplesTri,
-                                      const unsigned int* selected, const float* x, const float* y,
-                                      const float* z, const float* u, const float* v,
-                                      const unsigned int* triId, unsigned int count) {
-    if (i >= count) return;
-    const unsigned int j = selected[i];
-    acceptedSamples[3u * i] = x[j];
-    acceptedSamples[3u * i + 1u] = y[j];
-    acceptedSamples[3u * i + 2u] = z[j];
-    acceptedSamplesUV[2u * i] = u[j];
-    acceptedSamplesUV[2u * i + 1u] = v[j];
-    acceptedSamplesTri[i] = triId[j];
-}

@@ -441,27 +441,6 @@ inline KernelStatus sortByCell(Candidates& c, DeviceVector<unsigned int>& map) {
     return KernelStatus::Ok;
 }
 
-// Gathers the points listed in table order, on the device.
-inline KernelStatus gatherSelected(const Candidates& c, const DeviceVector<unsigned int>& selected,
-                                   Accepted& accepted) {
-    const unsigned int count = static_cast<unsigned int>(selected.size());
-    accepted.count = count;
-    accepted.positions.resize(3ull * count);
-    accepted.uvs.resize(2ull * count);
-    accepted.triangles.resize(count);
-    if (count == 0) return KernelStatus::Ok;
-    float* pos = raw(accepted.positions);
-    float* uv = raw(accepted.uvs);
-    unsigned int* tri = raw(accepted.triangles);
-    const unsigned int* index = raw(selected);
-    const float *x = raw(c.x), *y = raw(c.y), *z = raw(c.z), *u = raw(c.u), *v = raw(c.v);
-    const unsigned int* t = raw(c.triId);
-    return launch2D(
-        "copySelectedSamples", count, 64, ZT_LAMBDA(ElementIndex i) {
-            copySelectedSamples(i, pos, uv, tri, index, x, y, z, u, v, t, count);
-        });
-}
-
 // The table form: cells entered in a hash table of 4C buckets, 27 phases per
 // trial, one launch each; the accepted points leave the table in slot order.
 inline KernelStatus selectWithTable(Candidates& c, const DeviceVector<unsigned int>& map,
@@ -619,9 +598,15 @@ inline KernelStatus selectWithTable(Candidates& c, const DeviceVector<unsigned i
 }
 
 #if ZT_BACKEND_CPU
+template <class T>
+void release(DeviceVector<T>& v) {
+    DeviceVector<T>().swap(v);
+}
+
 // Candidates grouped by cell for the streaming selection: cell ids sorted in
 // place, each sorted position with its candidate's index and position, so the
-// selection reads everything in cell order.
+// selection reads everything in cell order. The positions move: the x, y and
+// z arrays are released once copied, so a pass holds them once.
 inline KernelStatus sortPointsByCell(Candidates& c, std::vector<streaming::AcceptedPoint>& points) {
     if (!checkDeviceMemory(sizeof(streaming::AcceptedPoint) * c.count))
         return KernelStatus::NotEnoughMemory;
@@ -633,8 +618,47 @@ inline KernelStatus sortPointsByCell(Candidates& c, std::vector<streaming::Accep
     for (long long i = 0; i < n; ++i) {
         out[i] = streaming::AcceptedPoint{x[i], y[i], z[i], static_cast<unsigned int>(i)};
     }
+    release(c.x);
+    release(c.y);
+    release(c.z);
     streaming::radixSortByKey(raw(c.cellId), out, c.count, serialExecution());
     return KernelStatus::Ok;
+}
+
+// Gathers the chosen candidates (by candidate index, in table order): the
+// position from the sorted points, the rest from the candidate arrays. The
+// cell ids are dead after the selection; their array takes every
+// candidate's sorted position.
+inline KernelStatus gatherChosen(Candidates& c, const std::vector<streaming::AcceptedPoint>& points,
+                                 const std::vector<unsigned int>& chosen, Accepted& accepted) {
+    const unsigned int count = static_cast<unsigned int>(chosen.size());
+    accepted.count = count;
+    accepted.positions.resize(3ull * count);
+    accepted.uvs.resize(2ull * count);
+    accepted.triangles.resize(count);
+    if (count == 0) return KernelStatus::Ok;
+    unsigned int* sortedAt = raw(c.cellId);
+    const streaming::AcceptedPoint* sorted = points.data();
+    const long long n = static_cast<long long>(points.size());
+#pragma omp parallel for schedule(static)
+    for (long long s = 0; s < n; ++s) sortedAt[sorted[s].candidate] = static_cast<unsigned int>(s);
+    float* pos = raw(accepted.positions);
+    float* uv = raw(accepted.uvs);
+    unsigned int* tri = raw(accepted.triangles);
+    const unsigned int* index = chosen.data();
+    const float *u = raw(c.u), *v = raw(c.v);
+    const unsigned int* t = raw(c.triId);
+    return launch2D("copySelectedSamples", count, 64, [&](ElementIndex i) {
+        if (i >= count) return;
+        const unsigned int j = index[i];
+        const streaming::AcceptedPoint& p = sorted[sortedAt[j]];
+        pos[3u * i] = p.x;
+        pos[3u * i + 1u] = p.y;
+        pos[3u * i + 2u] = p.z;
+        uv[2u * i] = u[j];
+        uv[2u * i + 1u] = v[j];
+        tri[i] = t[j];
+    });
 }
 
 inline KernelStatus selectStreaming(Candidates& c,
@@ -647,8 +671,7 @@ inline KernelStatus selectStreaming(Candidates& c,
                            radius,        trials,        phaseMap, gridCellsX,    gridCellsZ};
     const std::vector<unsigned int> chosen = streaming::selectCells(input, serialExecution());
     timer.stop(&ScatterTimings::phases);
-    const DeviceVector<unsigned int> selected = toDevice(chosen);
-    ZT_RETURN_IF_FAILED(gatherSelected(c, selected, accepted));
+    ZT_RETURN_IF_FAILED(gatherChosen(c, points, chosen, accepted));
     timer.stop(&ScatterTimings::gather);
     return KernelStatus::Ok;
 }
