@@ -605,8 +605,8 @@ void release(DeviceVector<T>& v) {
 
 // Candidates grouped by cell for the streaming selection: cell ids sorted in
 // place, each sorted position with its candidate's index and position, so the
-// selection reads everything in cell order. The positions move: the x, y and
-// z arrays are released once copied, so a pass holds them once.
+// selection reads everything in cell order. The positions then live in
+// `points` only: the coordinate arrays are released.
 inline KernelStatus sortPointsByCell(Candidates& c, std::vector<streaming::AcceptedPoint>& points) {
     if (!checkDeviceMemory(sizeof(streaming::AcceptedPoint) * c.count))
         return KernelStatus::NotEnoughMemory;
@@ -625,53 +625,45 @@ inline KernelStatus sortPointsByCell(Candidates& c, std::vector<streaming::Accep
     return KernelStatus::Ok;
 }
 
-// Gathers the chosen candidates (by candidate index, in table order): the
-// position from the sorted points, the rest from the candidate arrays. The
-// cell ids are dead after the selection; their array takes every
-// candidate's sorted position.
-inline KernelStatus gatherChosen(Candidates& c, const std::vector<streaming::AcceptedPoint>& points,
-                                 const std::vector<unsigned int>& chosen, Accepted& accepted) {
+// The selected candidates' positions as chosen, their (u, v) and triangles
+// read by candidate index.
+inline KernelStatus gatherChosen(const Candidates& c,
+                                 const std::vector<streaming::AcceptedPoint>& chosen,
+                                 Accepted& accepted) {
     const unsigned int count = static_cast<unsigned int>(chosen.size());
     accepted.count = count;
     accepted.positions.resize(3ull * count);
     accepted.uvs.resize(2ull * count);
     accepted.triangles.resize(count);
-    if (count == 0) return KernelStatus::Ok;
-    unsigned int* sortedAt = raw(c.cellId);
-    const streaming::AcceptedPoint* sorted = points.data();
-    const long long n = static_cast<long long>(points.size());
-#pragma omp parallel for schedule(static)
-    for (long long s = 0; s < n; ++s) sortedAt[sorted[s].candidate] = static_cast<unsigned int>(s);
     float* pos = raw(accepted.positions);
     float* uv = raw(accepted.uvs);
     unsigned int* tri = raw(accepted.triangles);
-    const unsigned int* index = chosen.data();
     const float *u = raw(c.u), *v = raw(c.v);
     const unsigned int* t = raw(c.triId);
-    return launch2D("copySelectedSamples", count, 64, [&](ElementIndex i) {
+    const streaming::AcceptedPoint* point = chosen.data();
+    return launch1D("gatherChosen", count, [&](ElementIndex i) {
         if (i >= count) return;
-        const unsigned int j = index[i];
-        const streaming::AcceptedPoint& p = sorted[sortedAt[j]];
-        pos[3u * i] = p.x;
-        pos[3u * i + 1u] = p.y;
-        pos[3u * i + 2u] = p.z;
-        uv[2u * i] = u[j];
-        uv[2u * i + 1u] = v[j];
-        tri[i] = t[j];
+        const streaming::AcceptedPoint& p = point[i];
+        pos[3ull * i] = p.x;
+        pos[3ull * i + 1] = p.y;
+        pos[3ull * i + 2] = p.z;
+        uv[2ull * i] = u[p.candidate];
+        uv[2ull * i + 1] = v[p.candidate];
+        tri[i] = t[p.candidate];
     });
 }
 
-inline KernelStatus selectStreaming(Candidates& c,
-                                    const std::vector<streaming::AcceptedPoint>& points,
+inline KernelStatus selectStreaming(Candidates& c, std::vector<streaming::AcceptedPoint>& points,
                                     unsigned int acceptedCount, GridFrame grid, float radius,
                                     unsigned int trials, const unsigned short* phaseMap,
                                     unsigned int gridCellsX, unsigned int gridCellsZ,
                                     Accepted& accepted, StageTimer& timer) {
     streaming::Input input{raw(c.cellId), points.data(), c.count,  acceptedCount, grid,
                            radius,        trials,        phaseMap, gridCellsX,    gridCellsZ};
-    const std::vector<unsigned int> chosen = streaming::selectCells(input, serialExecution());
+    const std::vector<streaming::AcceptedPoint> chosen =
+        streaming::selectCells(input, points, serialExecution());
     timer.stop(&ScatterTimings::phases);
-    ZT_RETURN_IF_FAILED(gatherChosen(c, points, chosen, accepted));
+    ZT_RETURN_IF_FAILED(gatherChosen(c, chosen, accepted));
     timer.stop(&ScatterTimings::gather);
     return KernelStatus::Ok;
 }

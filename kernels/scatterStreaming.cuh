@@ -588,10 +588,11 @@ inline unsigned int phaseOfCell(const Cell& cell, const unsigned short* phaseMap
 }
 
 // Runs the trials over the phases; `chosen` gets each cell's accepted
-// candidate (kNone for none).
+// candidate (candidate kNone for none). `sorted`, the storage behind
+// in.points, is released once the phase lists hold what the trials need.
 template <class Store>
 void runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bool serial,
-               std::vector<unsigned int>& chosen) {
+               std::vector<AcceptedPoint>& sorted, std::vector<AcceptedPoint>& chosen) {
     const unsigned int cellCount = static_cast<unsigned int>(cells.size());
     const unsigned int trials = in.trials;
     const int threads = serial ? 1 : std::max(1, omp_get_max_threads());
@@ -643,7 +644,7 @@ void runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bo
             const AcceptedPoint& first = in.points[cell.start];
             if (first.candidate < in.acceptedCount) {
                 store.accept(cell, first, t);
-                chosen[c] = first.candidate;
+                chosen[c] = first;
                 continue;
             }
             const unsigned int phase = phaseOfCell(cell, in.phaseMap);
@@ -658,6 +659,7 @@ void runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bo
         }
     }
     store.endPhase();
+    std::vector<AcceptedPoint>().swap(sorted);
     // Each step tests the still empty cells of one phase against the points
     // accepted so far. Chunks of items go to whichever thread is free; each
     // chunk keeps its cells with work left (no point yet and another
@@ -691,7 +693,7 @@ void runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bo
                     const AcceptedPoint& candidate = work.candidates[item.first + t];
                     if (!store.rejects(item.cell, candidate, in.radius)) {
                         store.accept(item.cell, candidate, thread);
-                        chosen[item.index] = candidate.candidate;
+                        chosen[item.index] = candidate;
                     } else if (item.count > t + 1) {
                         work.items[out++] = item;
                     }
@@ -712,10 +714,12 @@ void runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bo
     }
 }
 
-// Returns the accepted candidate indices in table order.
-inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
+// Returns the accepted candidates, with their positions, in table order.
+// `sorted` holds in.points; it is released during the selection.
+inline std::vector<AcceptedPoint> selectCells(const Input& in, std::vector<AcceptedPoint>& sorted,
+                                              bool serial) {
     const unsigned int n = in.candidateCount;
-    std::vector<unsigned int> selected;
+    std::vector<AcceptedPoint> selected;
     if (n == 0) return selected;
     const float cs = in.grid.cellSize;
 
@@ -825,11 +829,11 @@ inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
 
     const bool pruneNeighbours = in.gridCellsX >= 5 && in.gridCellsZ >= 5;
 
-    std::vector<unsigned int> chosen(cellCount, kNone);
+    std::vector<AcceptedPoint> chosen(cellCount, AcceptedPoint{0.0f, 0.0f, 0.0f, kNone});
     auto run = [&](auto& store, bool runSerial) {
         for (Cell& cell : cells) cell.ref = store.addCell(cell);
         store.finishCells();
-        runTrials(in, cells, store, runSerial, chosen);
+        runTrials(in, cells, store, runSerial, sorted, chosen);
     };
     if (!aliasing && BrickStore::fits(in.gridCellsX, ny, in.gridCellsZ)) {
         BrickStore store(in.gridCellsX, ny, in.gridCellsZ, in.grid, in.radius,
@@ -845,14 +849,17 @@ inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
     // Slot 0 of every bucket is one array indexed by bucket; the few cells
     // that take later slots are sorted on their own and follow.
     const unsigned long long buckets = 4ull * cellCount;
+    auto taken = [&](unsigned int c) { return chosen[c].candidate != kNone; };
     if (cells.back().key < buckets) {
         // Every id is its own bucket: table order is id order, the order of
         // the cells.
         for (unsigned int c = 0; c < cellCount; ++c)
-            if (chosen[c] != kNone) selected.push_back(chosen[c]);
+            if (taken(c)) selected.push_back(chosen[c]);
         return selected;
     }
-    constexpr unsigned int kTaken = kNone - 1;  // slot 0 held by a cell without a point
+    // Cell numbers by slot: kNone for an empty slot 0, kTaken for a slot 0
+    // held by a cell without a point.
+    constexpr unsigned int kTaken = kNone - 1;
     std::vector<unsigned int> firstSlot(buckets, kNone);
     std::vector<std::pair<unsigned long long, unsigned int>> later;
     std::vector<unsigned int> rankCounter;  // cells per bucket, once a bucket has two
@@ -860,19 +867,19 @@ inline std::vector<unsigned int> selectCells(const Input& in, bool serial) {
     for (unsigned int c = 0; c < cellCount; ++c) {
         const unsigned long long bucket = cells[c].key % buckets;
         if (firstSlot[bucket] == kNone) {
-            firstSlot[bucket] = chosen[c] != kNone ? chosen[c] : kTaken;
-            if (chosen[c] != kNone) ++firstCount;
+            firstSlot[bucket] = taken(c) ? c : kTaken;
+            if (taken(c)) ++firstCount;
             continue;
         }
         if (rankCounter.empty()) rankCounter.assign(buckets, 1u);
         const unsigned int rank = rankCounter[bucket]++;
-        if (chosen[c] != kNone) later.emplace_back(rank * buckets + bucket, chosen[c]);
+        if (taken(c)) later.emplace_back(rank * buckets + bucket, c);
     }
     std::sort(later.begin(), later.end());
     selected.reserve(firstCount + later.size());
-    for (const unsigned int candidate : firstSlot)
-        if (candidate < kTaken) selected.push_back(candidate);
-    for (const auto& entry : later) selected.push_back(entry.second);
+    for (const unsigned int c : firstSlot)
+        if (c < kTaken) selected.push_back(chosen[c]);
+    for (const auto& entry : later) selected.push_back(chosen[entry.second]);
     return selected;
 }
 
