@@ -657,11 +657,17 @@ inline KernelStatus selectStreaming(Candidates& c, std::vector<streaming::Accept
                                     unsigned int acceptedCount, GridFrame grid, float radius,
                                     unsigned int trials, const unsigned short* phaseMap,
                                     unsigned int gridCellsX, unsigned int gridCellsZ,
-                                    Accepted& accepted, StageTimer& timer) {
-    streaming::Input input{raw(c.cellId), points.data(), c.count,  acceptedCount, grid,
-                           radius,        trials,        phaseMap, gridCellsX,    gridCellsZ};
+                                    Accepted& accepted, StageTimer& timer,
+                                    const ProgressReport& progress, const char* stage) {
+    streaming::Input input{raw(c.cellId), points.data(), c.count,    acceptedCount, grid, radius,
+                           trials,        phaseMap,      gridCellsX, gridCellsZ,    {}};
+    input.trialDone = [&](float tried) {
+        return progress.stop(stage, kSorted + (kSelected - kSorted) * tried);
+    };
+    bool stopped = false;
     const std::vector<streaming::AcceptedPoint> chosen =
-        streaming::selectCells(input, points, serialExecution());
+        streaming::selectCells(input, points, serialExecution(), stopped);
+    if (stopped) return KernelStatus::Interrupted;
     timer.stop(&ScatterTimings::phases);
     ZT_RETURN_IF_FAILED(gatherChosen(c, chosen, accepted));
     timer.stop(&ScatterTimings::gather);
@@ -816,7 +822,8 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
             timer.stop(&ScatterTimings::sort);
             if (progress.stop(stage, kSorted)) return KernelStatus::Interrupted;
             ZT_RETURN_IF_FAILED(selectStreaming(candidates, points, carried, grid, r, trials,
-                                                settings.phaseMap, nx, nz, next, timer));
+                                                settings.phaseMap, nx, nz, next, timer, progress,
+                                                stage));
         } else {
             DeviceVector<unsigned int> map;
             ZT_RETURN_IF_FAILED(sortByCell(candidates, map));

@@ -566,6 +566,9 @@ struct Input {
     const unsigned short* phaseMap;
     unsigned int gridCellsX;  // nx
     unsigned int gridCellsZ;  // nz
+    // Called after each trial with the share of trials done; returning true
+    // stops the selection (nothing is selected then). May be empty.
+    std::function<bool(float)> trialDone;
 };
 
 // The cells of one phase that still have work, each with the candidates it
@@ -588,10 +591,10 @@ inline unsigned int phaseOfCell(const Cell& cell, const unsigned short* phaseMap
 }
 
 // Runs the trials over the phases; `chosen` gets each cell's accepted
-// candidate (candidate kNone for none). `sorted`, the storage behind
-// in.points, is released once the phase lists hold what the trials need.
+// candidate (candidate kNone for none). False when in.trialDone stopped it. `sorted`, the storage
+// behind in.points, is released once the phase lists hold what the trials need.
 template <class Store>
-void runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bool serial,
+bool runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bool serial,
                std::vector<AcceptedPoint>& sorted, std::vector<AcceptedPoint>& chosen) {
     const unsigned int cellCount = static_cast<unsigned int>(cells.size());
     const unsigned int trials = in.trials;
@@ -711,13 +714,18 @@ void runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bo
             }
             work.items.resize(size);
         }
+        if (in.trialDone && in.trialDone(static_cast<float>(t + 1) / static_cast<float>(trials)))
+            return false;
     }
+    return true;
 }
 
 // Returns the accepted candidates, with their positions, in table order.
 // `sorted` holds in.points; it is released during the selection.
+// `stopped` tells whether in.trialDone stopped the selection.
 inline std::vector<AcceptedPoint> selectCells(const Input& in, std::vector<AcceptedPoint>& sorted,
-                                              bool serial) {
+                                              bool serial, bool& stopped) {
+    stopped = false;
     const unsigned int n = in.candidateCount;
     std::vector<AcceptedPoint> selected;
     if (n == 0) return selected;
@@ -833,7 +841,7 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, std::vector<Accep
     auto run = [&](auto& store, bool runSerial) {
         for (Cell& cell : cells) cell.ref = store.addCell(cell);
         store.finishCells();
-        runTrials(in, cells, store, runSerial, sorted, chosen);
+        stopped = !runTrials(in, cells, store, runSerial, sorted, chosen);
     };
     if (!aliasing && BrickStore::fits(in.gridCellsX, ny, in.gridCellsZ)) {
         BrickStore store(in.gridCellsX, ny, in.gridCellsZ, in.grid, in.radius,
@@ -843,6 +851,7 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, std::vector<Accep
         IdStore store(cellCount, in.grid, pruneNeighbours);
         run(store, serial || aliasing);
     }
+    if (stopped) return selected;
 
     // Table order: the cells of a bucket (id mod 4C) take slots in ascending id
     // order, and points leave slot by slot, bucket by bucket.

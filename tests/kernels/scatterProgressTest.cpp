@@ -80,8 +80,8 @@ TEST(ScatterProgress, EveryStageReportsFromStartToEndInOrder) {
                                                    "surface pass", "normals"};
         ASSERT_EQ(stagesOf(recorder.reports), expected);
 
-        // The table form reports once more per trial (5) than the streaming form.
-        const std::size_t perPass = selection == CpuSelection::kTable ? 9u : 4u;
+        // Start, generated, sorted, one report per trial (5) and the end.
+        const std::size_t perPass = 9u;
         for (const std::string& stage : expected) {
             SCOPED_TRACE(stage);
             const std::vector<Report> own = reportsOf(recorder.reports, stage);

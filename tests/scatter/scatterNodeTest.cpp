@@ -300,6 +300,11 @@ TEST_F(ScatterNode, LongScattersPrintEachStagesProgressOnTheErrorStream) {
               "sc: surface pass 0%\n"
               "sc: surface pass 25%\n"
               "sc: surface pass 40%\n"
+              "sc: surface pass 50%\n"
+              "sc: surface pass 60%\n"
+              "sc: surface pass 69%\n"
+              "sc: surface pass 79%\n"
+              "sc: surface pass 89%\n"
               "sc: surface pass 100%\n"
               "sc: normals 0%\n"
               "sc: normals 100%\n");
