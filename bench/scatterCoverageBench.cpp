@@ -206,7 +206,7 @@ int main(int argc, char** argv) {
                     radius, fill)
                     ->Unit(benchmark::kMillisecond)
                     ->UseRealTime()
-                    ->MinTime(target > 5e5 ? 3.0 : 1.0);
+                    ->MinTime(target > 5e5 ? 0.1 : 1.0);
             }
         }
     }

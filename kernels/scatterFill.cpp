@@ -404,13 +404,35 @@ bool coveredByOthers(const std::vector<Disk>& disks, double x, double y, std::si
     return false;
 }
 
-// Whether some spot of the piece is outside every disk. The uncovered part
-// of a piece, when there is one, has a corner: a piece corner, a crossing of
-// a circle with a piece edge, or a crossing of two circles inside the piece,
-// lying on no disk but the ones it is made of. So testing those spots is
-// exact (ties at exactly distance r count as covered).
-bool hasUncoveredSpot(const Shape& s, const std::vector<Disk>& disks) {
-    if (disks.empty()) return true;
+// An uncovered spot of a piece and a direction in which the uncovered part
+// goes on from it (plane coordinates).
+struct Spot {
+    double x = 0, y = 0;
+    double dx = 0, dy = 0;
+};
+
+void setDirection(Spot& spot, double dx, double dy) {
+    const double length = std::sqrt(dx * dx + dy * dy);
+    if (length > 0.0) {
+        spot.dx = dx / length;
+        spot.dy = dy / length;
+    }
+}
+
+// Whether some spot of the piece is outside every disk, and if so one of
+// them. The uncovered part of a piece, when there is one, has a corner: a
+// piece corner, a crossing of a circle with a piece edge, or a crossing of
+// two circles inside the piece, lying on no disk but the ones it is made of.
+// So testing those spots is exact (ties at exactly distance r count as
+// covered).
+bool findUncoveredSpot(const Shape& s, const std::vector<Disk>& disks, Spot& spot) {
+    auto towardsCentre = [&](double x, double y) {
+        spot.x = x;
+        spot.y = y;
+        setDirection(spot, s.cx - x, s.cy - y);
+        return true;
+    };
+    if (disks.empty()) return towardsCentre(s.q[0][0], s.q[0][1]);
     for (const Disk& d : disks) {
         if (inDisk(d, s.q[0][0], s.q[0][1]) && inDisk(d, s.q[1][0], s.q[1][1]) &&
             inDisk(d, s.q[2][0], s.q[2][1]))
@@ -418,7 +440,8 @@ bool hasUncoveredSpot(const Shape& s, const std::vector<Disk>& disks) {
     }
     std::size_t hint = 0;
     for (int k = 0; k < 3; ++k)
-        if (!coveredByOthers(disks, s.q[k][0], s.q[k][1], kNoDisk, kNoDisk, hint)) return true;
+        if (!coveredByOthers(disks, s.q[k][0], s.q[k][1], kNoDisk, kNoDisk, hint))
+            return towardsCentre(s.q[k][0], s.q[k][1]);
 
     for (int e = 0; e < 3; ++e) {
         const double* a = s.q[e];
@@ -435,8 +458,18 @@ bool hasUncoveredSpot(const Shape& s, const std::vector<Disk>& disks) {
             const double root = std::sqrt(disc);
             for (const double t : {(-bb - root) / aa, (-bb + root) / aa}) {
                 if (t < 0.0 || t > 1.0) continue;
-                if (!coveredByOthers(disks, a[0] + t * dx, a[1] + t * dy, k, kNoDisk, hint))
-                    return true;
+                const double x = a[0] + t * dx, y = a[1] + t * dy;
+                if (coveredByOthers(disks, x, y, k, kNoDisk, hint)) continue;
+                // Out of the disk and into the piece.
+                spot.x = x;
+                spot.y = y;
+                const double ox = x - disks[k].x, oy = y - disks[k].y;
+                const double ol = std::sqrt(ox * ox + oy * oy);
+                const double cx = s.cx - x, cy = s.cy - y;
+                const double cl = std::sqrt(cx * cx + cy * cy);
+                setDirection(spot, (ol > 0 ? ox / ol : 0) + (cl > 0 ? cx / cl : 0),
+                             (ol > 0 ? oy / ol : 0) + (cl > 0 ? cy / cl : 0));
+                return true;
             }
         }
     }
@@ -468,7 +501,13 @@ bool hasUncoveredSpot(const Shape& s, const std::vector<Disk>& disks) {
             const double hx = -dy / d * h, hy = dx / d * h;
             for (const double sign : {-1.0, 1.0}) {
                 const double x = mx + sign * hx, y = my + sign * hy;
-                if (inside(x, y) && !coveredByOthers(disks, x, y, i, j, hint)) return true;
+                if (!inside(x, y) || coveredByOthers(disks, x, y, i, j, hint)) continue;
+                // Between the two circles, away from both centres.
+                spot.x = x;
+                spot.y = y;
+                setDirection(spot, (x - di.x) / di.rho + (x - dj.x) / dj.rho,
+                             (y - di.y) / di.rho + (y - dj.y) / dj.rho);
+                return true;
             }
         }
     }
@@ -493,7 +532,8 @@ struct FillContext {
         });
     }
 
-    bool takenNear(const float* p) const {
+    // Whether a point lies within r of p: any point, or only added ones.
+    bool takenNear(const float* p, bool includeFixed) const {
         const double lo[3] = {p[0] - r, p[1] - r, p[2] - r};
         const double hi[3] = {p[0] + r, p[1] + r, p[2] + r};
         bool taken = false;
@@ -504,7 +544,7 @@ struct FillContext {
                              dz = double(p[2]) - q[2];
                 if (dx * dx + dy * dy + dz * dz <= r2) taken = true;
             };
-            fixed->forCell(key, near);
+            if (includeFixed) fixed->forCell(key, near);
             if (!taken) added->forCell(key, near);
         });
         return taken;
@@ -537,35 +577,13 @@ struct FillContext {
     }
 };
 
-void keepMeeting(const std::vector<Disk>& from, const Shape& s, std::vector<Disk>& out) {
-    out.clear();
-    for (const Disk& d : from)
-        if (meets(d, s)) out.push_back(d);
-}
-
-// Per-thread working lists, one per depth of the subdivision.
-struct Scratch {
-    std::vector<std::vector<Disk>> levels = std::vector<std::vector<Disk>>(kLevels);
-    static constexpr std::size_t kLevels = 64;
-};
-
-// Collects the uncovered pieces of a piece no larger than `dartArea`,
-// splitting larger ones; `disks` are the disks meeting `piece`.
-void collectUncovered(const FillContext& ctx, const Frame& f, const Piece& piece,
-                      const std::vector<Disk>& disks, std::size_t depth, double dartArea,
-                      double tolerance, Scratch& scratch, std::vector<Piece>& out) {
-    if (piece.area < tolerance) return;
-    const Shape shape = shapeOf(f, piece);
-    if (!hasUncoveredSpot(shape, disks)) return;
-    if (piece.area <= dartArea || depth + 1 >= Scratch::kLevels) {
+// Splits a piece until its parts are no larger than `area`.
+void splitDown(const Piece& piece, double area, std::vector<Piece>& out) {
+    if (piece.area <= area) {
         out.push_back(piece);
         return;
     }
-    std::vector<Disk>& childDisks = scratch.levels[depth + 1];
-    for (const Piece& child : split(piece)) {
-        keepMeeting(disks, shapeOf(f, child), childDisks);
-        collectUncovered(ctx, f, child, childDisks, depth + 1, dartArea, tolerance, scratch, out);
-    }
+    for (const Piece& child : split(piece)) splitDown(child, area, out);
 }
 
 // Runs `body(item, out)` over [0, count) in parallel blocks and concatenates
@@ -575,15 +593,10 @@ std::vector<T> parallelCollect(std::size_t count, Body body) {
     constexpr std::size_t kBlock = 128;
     const std::size_t blocks = (count + kBlock - 1) / kBlock;
     std::vector<std::vector<T>> parts(blocks);
-#pragma omp parallel
-    {
-        Scratch scratch;
-#pragma omp for schedule(dynamic, 1)
-        for (long long b = 0; b < static_cast<long long>(blocks); ++b) {
-            const std::size_t end = std::min(count, std::size_t(b + 1) * kBlock);
-            for (std::size_t i = std::size_t(b) * kBlock; i < end; ++i)
-                body(i, scratch, parts[std::size_t(b)]);
-        }
+#pragma omp parallel for schedule(dynamic, 1)
+    for (long long b = 0; b < static_cast<long long>(blocks); ++b) {
+        const std::size_t end = std::min(count, std::size_t(b + 1) * kBlock);
+        for (std::size_t i = std::size_t(b) * kBlock; i < end; ++i) body(i, parts[std::size_t(b)]);
     }
     std::size_t total = 0;
     for (const auto& part : parts) total += part.size();
@@ -594,16 +607,19 @@ std::vector<T> parallelCollect(std::size_t count, Body body) {
 }
 
 struct Dart {
-    float position[3];
-    float u, v;
-    bool found = false;
+    float position[3] = {0, 0, 0};
+    float u = 0, v = 0;
+    enum State : unsigned char { kCovered, kPlaced, kMissed } state = kCovered;
 };
 
-constexpr unsigned int kDartsPerPiece = 4;
-constexpr unsigned int kMaxRounds = 64;
-// Pieces get darts once no larger than this (in r^2): small enough that a
-// typical gap left by the passes fills a good part of one.
-constexpr double kDartArea = 0.25;
+// Pieces get their first test once no larger than this (in r^2).
+constexpr double kPieceArea = 8.0;
+// Distances from an uncovered spot, in r, at which a dart is tried, farthest
+// first: the farther a free dart lies from the points around the gap, the
+// more of the gap its ball covers.
+constexpr double kDartSteps[] = {0.3, 0.1, 0.03, 0.01, 0.003};
+// A piece handles one gap per round; this only bounds a runaway.
+constexpr unsigned int kMaxRounds = 1000;
 
 }  // namespace
 
@@ -637,59 +653,67 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
     }
 
     const double tolerance = kFillToleranceArea * ctx.r2;
-    const double dartArea = kDartArea * ctx.r2;
     const u64 seedKey = mix64(0x6A09E667F3BCC909ull ^ u64(seed));
 
-    // Uncovered pieces of every triangle.
-    std::vector<Piece> active = parallelCollect<Piece>(
-        triangles, [&](std::size_t t, Scratch& scratch, std::vector<Piece>& out) {
-            const Frame& f = ctx.frames[t];
-            if (!(f.area >= tolerance)) return;
-            const Piece root = rootPiece(static_cast<unsigned int>(t), f, seedKey);
-            std::vector<Disk>& disks = scratch.levels[0];
-            ctx.disksFor(f, shapeOf(f, root), disks);
-            collectUncovered(ctx, f, root, disks, 0, dartArea, tolerance, scratch, out);
-        });
+    // Every triangle cut into pieces of a few r^2.
+    std::vector<Piece> active = parallelCollect<Piece>(triangles, [&](std::size_t t,
+                                                                      std::vector<Piece>& out) {
+        const Frame& f = ctx.frames[t];
+        if (!(f.area >= tolerance)) return;
+        splitDown(rootPiece(static_cast<unsigned int>(t), f, seedKey), kPieceArea * ctx.r2, out);
+    });
     report.initialPieces = active.size();
 
     for (unsigned int round = 0; round < kMaxRounds && !active.empty(); ++round) {
         report.rounds = round + 1;
-        // Darts: each piece tries a few uniform spots until one is free.
+        // Each piece looks for an uncovered spot and tries darts from it into
+        // the gap.
         std::vector<Dart> darts(active.size());
         const u64 roundKey = mix64(seedKey + round);
-#pragma omp parallel for schedule(dynamic, 256)
-        for (long long i = 0; i < static_cast<long long>(active.size()); ++i) {
-            const Piece& p = active[std::size_t(i)];
-            const unsigned int* corner = mesh.triangles + 3 * std::size_t(p.triangle);
-            const float* a = mesh.points + 3 * std::size_t(corner[0]);
-            const float* b = mesh.points + 3 * std::size_t(corner[1]);
-            const float* c = mesh.points + 3 * std::size_t(corner[2]);
-            for (unsigned int k = 0; k < kDartsPerPiece; ++k) {
-                const u64 bits = mix64(p.id ^ mix64(roundKey + k));
-                const double s = std::sqrt(unitFrom(bits));
-                const double q = unitFrom(mix64(bits));
-                const double w0 = 1.0 - s, w1 = s * (1.0 - q), w2 = s * q;
-                const float u = static_cast<float>(w0 * p.u[0] + w1 * p.u[1] + w2 * p.u[2]);
-                const float v = static_cast<float>(w0 * p.v[0] + w1 * p.v[1] + w2 * p.v[2]);
+#pragma omp parallel
+        {
+            std::vector<Disk> disks;
+#pragma omp for schedule(dynamic, 256)
+            for (long long i = 0; i < static_cast<long long>(active.size()); ++i) {
+                const Piece& p = active[std::size_t(i)];
+                const Frame& f = ctx.frames[p.triangle];
+                const Shape shape = shapeOf(f, p);
+                ctx.disksFor(f, shape, disks);
+                Spot spot;
                 Dart& dart = darts[std::size_t(i)];
-                for (int axis = 0; axis < 3; ++axis)
-                    dart.position[axis] =
-                        a[axis] + (b[axis] - a[axis]) * u + (c[axis] - a[axis]) * v;
-                if (ctx.takenNear(dart.position)) continue;
-                dart.u = u;
-                dart.v = v;
-                dart.found = true;
-                break;
+                if (!findUncoveredSpot(shape, disks, spot)) continue;
+                dart.state = Dart::kMissed;
+                const unsigned int* corner = mesh.triangles + 3 * std::size_t(p.triangle);
+                const float* a = mesh.points + 3 * std::size_t(corner[0]);
+                const float* b = mesh.points + 3 * std::size_t(corner[1]);
+                const float* c = mesh.points + 3 * std::size_t(corner[2]);
+                const double jitter = 0.7 + 0.6 * unitFrom(mix64(p.id ^ roundKey));
+                for (const double step : kDartSteps) {
+                    const double x = spot.x + step * jitter * ctx.r * spot.dx;
+                    const double y = spot.y + step * jitter * ctx.r * spot.dy;
+                    // Plane coordinates to (u, v): q = u B + v C with A at 0.
+                    const double v = y / f.c2[1];
+                    const double u = (x - v * f.c2[0]) / f.b2[0];
+                    if (!(u >= 0.0 && v >= 0.0 && u + v <= 1.0)) continue;
+                    dart.u = static_cast<float>(u);
+                    dart.v = static_cast<float>(v);
+                    for (int axis = 0; axis < 3; ++axis)
+                        dart.position[axis] =
+                            a[axis] + (b[axis] - a[axis]) * dart.u + (c[axis] - a[axis]) * dart.v;
+                    if (ctx.takenNear(dart.position, true)) continue;
+                    dart.state = Dart::kPlaced;
+                    break;
+                }
             }
         }
-        report.darts += active.size() * kDartsPerPiece;
 
         // Darts of this round that came too close to each other: the
         // earlier piece wins.
         for (std::size_t i = 0; i < darts.size(); ++i) {
             const Dart& dart = darts[i];
-            if (!dart.found) continue;
-            if (!added.empty() && ctx.takenNear(dart.position)) continue;
+            if (dart.state != Dart::kPlaced) continue;
+            ++report.darts;
+            if (!added.empty() && ctx.takenNear(dart.position, false)) continue;
             added.insert(dart.position);
             positions.insert(positions.end(), dart.position, dart.position + 3);
             uvs.push_back(dart.u);
@@ -698,26 +722,26 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
             ++report.added;
         }
 
-        // Pieces still holding an uncovered spot, split in four.
-        active = parallelCollect<Piece>(
-            active.size(), [&](std::size_t i, Scratch& scratch, std::vector<Piece>& out) {
-                const Piece& p = active[i];
-                const Frame& f = ctx.frames[p.triangle];
-                std::vector<Disk>& disks = scratch.levels[0];
-                ctx.disksFor(f, shapeOf(f, p), disks);
-                if (!hasUncoveredSpot(shapeOf(f, p), disks)) return;
-                if (0.25 * p.area < tolerance) {
-                    out.push_back(Piece{});  // marks a piece given up
-                    out.back().area = -1.0;
+        // Covered pieces leave; a piece that placed a dart is looked at
+        // again; one whose gap had no room for a dart is split in four.
+        active = parallelCollect<Piece>(active.size(), [&](std::size_t i, std::vector<Piece>& out) {
+            const Piece& p = active[i];
+            switch (darts[i].state) {
+                case Dart::kCovered:
                     return;
-                }
-                std::vector<Disk>& childDisks = scratch.levels[1];
-                for (const Piece& child : split(p)) {
-                    const Shape shape = shapeOf(f, child);
-                    keepMeeting(disks, shape, childDisks);
-                    if (hasUncoveredSpot(shape, childDisks)) out.push_back(child);
-                }
-            });
+                case Dart::kPlaced:
+                    out.push_back(p);
+                    return;
+                case Dart::kMissed:
+                    if (0.25 * p.area < tolerance) {
+                        out.push_back(Piece{});  // marks a piece given up
+                        out.back().area = -1.0;
+                        return;
+                    }
+                    for (const Piece& child : split(p)) out.push_back(child);
+                    return;
+            }
+        });
         const auto firstGivenUp = std::stable_partition(
             active.begin(), active.end(), [](const Piece& p) { return p.area >= 0.0; });
         report.givenUp += static_cast<std::size_t>(active.end() - firstGivenUp);

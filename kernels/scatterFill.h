@@ -3,22 +3,25 @@
 // maximal one, where no part of the surface farther than the radius from
 // every point remains (up to a tiny area tolerance).
 //
-// Every triangle is cut into pieces (recursive midpoint subdivision in the
-// triangle's (u, v) domain). A piece is tested exactly against the balls of
-// radius r around the points: in the triangle's plane each ball is a disk,
-// and a piece holds an uncovered spot exactly when one of the vertices of
-// the arrangement (piece corners, circle/edge crossings, circle/circle
-// crossings inside the piece) lies outside every disk it is not on. Covered
-// pieces are dropped; the others receive darts, round after round: a dart
-// farther than r from every point is accepted (conflicts between the darts
-// of one round are settled in piece order), then the pieces are tested again
-// and the uncovered ones split in four. A piece that shrinks below the area
-// tolerance is given up.
+// Every triangle is cut into pieces of a few r^2 (midpoint subdivision in
+// the triangle's (u, v) domain). A piece is tested exactly against the balls
+// of radius r around the points: in the triangle's plane each ball is a
+// disk, and a piece holds an uncovered spot exactly when one of the vertices
+// of the arrangement (piece corners, circle/edge crossings, circle/circle
+// crossings inside the piece) lies outside every disk it is not on. Rounds
+// follow: every piece still uncovered takes such a spot and tries darts at
+// a few (randomly scaled) distances from it into the gap; a dart farther
+// than r from every point is accepted (darts of one round too close to each
+// other are settled in piece order, the earlier piece wins). Covered pieces
+// leave, a piece that placed a dart is tested again in the next round, and
+// one whose gap had no room for a dart is split in four. A piece that
+// shrinks below the area tolerance is given up.
 //
 // The fill runs on the host, for the CUDA backend as well, so both backends
 // append the same points for the same seed. Randoms are counter-based
-// (a hash of the seed, the round and the piece), so the result does not
-// depend on the number of threads.
+// (a hash of the seed, the round and the piece), and every step's result is
+// independent of the order threads run in, so the points do not depend on
+// the number of threads.
 
 #include <cstddef>
 #include <vector>
@@ -31,8 +34,8 @@ namespace zt {
 struct FillReport {
     std::size_t added = 0;          // points appended
     unsigned int rounds = 0;        // dart rounds run
-    std::size_t darts = 0;          // darts thrown
-    std::size_t initialPieces = 0;  // uncovered pieces found before the first round
+    std::size_t darts = 0;          // free darts found (before conflicts in a round)
+    std::size_t initialPieces = 0;  // pieces the triangles were cut into
     std::size_t givenUp = 0;        // uncovered pieces dropped at the area tolerance
 };
 
