@@ -88,6 +88,31 @@ public:
                 for (long long x = x0; x <= x1; ++x) f(key(x, y, z));
     }
 
+    // Calls f(key) for the cells meeting the box [lo, hi] that may hold a
+    // point within `reach` of the plane through `a` with unit normal `n`
+    // (cells on the border of the frame always, as they hold the clamped
+    // points).
+    template <class F>
+    void forCellsNearPlane(const double* lo, const double* hi, const double* a, const double* n,
+                           double reach, F&& f) const {
+        const long long x0 = index(lo[0], 0), x1 = index(hi[0], 0);
+        const long long y0 = index(lo[1], 1), y1 = index(hi[1], 1);
+        const long long z0 = index(lo[2], 2), z1 = index(hi[2], 2);
+        const double limit = reach + 0.8660254037844387 * edge_;  // half the cell diagonal
+        auto border = [&](long long i, int axis) { return i == 0 || i == dims_[axis] - 1; };
+        for (long long z = z0; z <= z1; ++z)
+            for (long long y = y0; y <= y1; ++y)
+                for (long long x = x0; x <= x1; ++x) {
+                    const double c[3] = {origin_[0] + (double(x) + 0.5) * edge_ - a[0],
+                                         origin_[1] + (double(y) + 0.5) * edge_ - a[1],
+                                         origin_[2] + (double(z) + 0.5) * edge_ - a[2]};
+                    if (std::abs(c[0] * n[0] + c[1] * n[1] + c[2] * n[2]) > limit &&
+                        !border(x, 0) && !border(y, 1) && !border(z, 2))
+                        continue;
+                    f(key(x, y, z));
+                }
+    }
+
     u64 keyCount() const {
         return static_cast<u64>(dims_[0]) * static_cast<u64>(dims_[1]) * static_cast<u64>(dims_[2]);
     }
@@ -523,15 +548,6 @@ struct FillContext {
     const FixedPoints* fixed = nullptr;
     const AddedPoints* added = nullptr;
 
-    // Calls f(point) for every point in cells meeting the box [lo, hi].
-    template <class F>
-    void forPointsNear(const double* lo, const double* hi, F&& f) const {
-        cells.forCells(lo, hi, [&](u64 key) {
-            fixed->forCell(key, f);
-            added->forCell(key, f);
-        });
-    }
-
     // Whether a point lies within r of p: any point, or only added ones.
     bool takenNear(const float* p, bool includeFixed) const {
         const double lo[3] = {p[0] - r, p[1] - r, p[2] - r};
@@ -566,13 +582,17 @@ struct FillContext {
             lo[a] -= r;
             hi[a] += r;
         }
-        forPointsNear(lo, hi, [&](const float* p) {
+        auto take = [&](const float* p) {
             const double d[3] = {p[0] - f.a[0], p[1] - f.a[1], p[2] - f.a[2]};
             const double h = dot3(d, f.n);
             const double rho2 = r2 - h * h;
             if (!(rho2 > 0.0)) return;
             Disk disk{dot3(d, f.e1), dot3(d, f.e2), rho2, std::sqrt(rho2)};
             if (meets(disk, s)) out.push_back(disk);
+        };
+        cells.forCellsNearPlane(lo, hi, f.a, f.n, r, [&](u64 key) {
+            fixed->forCell(key, take);
+            added->forCell(key, take);
         });
     }
 };

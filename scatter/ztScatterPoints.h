@@ -8,6 +8,7 @@
 //   connectAttr pPlaneShape1.outMesh ($s + ".inMesh");
 //   connectAttr pPlaneShape1.boundingBox ($s + ".boundingBox");
 //   setAttr ($s + ".radius") 0.05;
+//   setAttr ($s + ".fillGaps") 1;   // optional: add points until no gap is left
 //   getAttr ($s + ".outPoints");
 //
 // A pass draws at most `maxCandidates` candidates (default 10^7, at most
