@@ -50,13 +50,6 @@ struct DirectionVectorArgs {
     unsigned int numSamples = 0;        // n
 };
 
-// a if x < a, b if x > b, else x (a NaN passes through).
-ZT_HD inline float clampRotation(float x, float a, float b) {
-    if (x < a) return a;
-    if (x > b) return b;
-    return x;
-}
-
 // Pool value k positions after the point's own index, wrapping at the pool size.
 ZT_HD inline float poolValue(const DirectionVectorArgs& args, ElementIndex i, unsigned int k) {
     const std::size_t index = (static_cast<std::size_t>(i) + k) % args.randomsNumber;
@@ -156,24 +149,6 @@ ZT_HD inline Vec3f tangentTowardsTarget(const Vec3f& n, const Vec3f& p, const Ve
     return {dir.x / length, dir.y / length, dir.z / length};
 }
 
-// Where the line p + lambda dir meets the line S + s E, taken in the plane
-// that holds the line and the normal n: s is where the edge's line crosses
-// that plane, clamped to [-100, 100] (a line parallel to the edge gets 100),
-// and lambda is the distance along dir to the crossing point. On a flat mesh
-// the two lines lie in one plane and this is their intersection. On a curved
-// mesh they are skew; the crossing point is then off the line only along n,
-// so dropping the normal component of the way from p to it gives back lambda
-// dir, which the re-planting kernel relies on. Using no coordinate plane
-// also keeps the result independent of how the mesh sits in space.
-ZT_HD inline void intersectEdge(const Vec3f& n, const Vec3f& p, const Vec3f& dir,
-                                const Vec3f& start, const Vec3f& edge, float& s, float& lambda) {
-    const Vec3f side = crossVec3f(n, dir);
-    const float q = dotVec3f(side, edge);
-    s = q == 0.0f ? 100.0f : dotVec3f(side, subVec3f(p, start)) / q;
-    s = clampRotation(s, -100.0f, 100.0f);
-    lambda = dotVec3f(dir, subVec3f(addVec3f(start, scaleVec3f(s, edge)), p));
-}
-
 ZT_HD inline void computeDirectionVector(ElementIndex i, const DirectionVectorArgs& args) {
     if (i >= args.numSamples) return;
 
@@ -209,7 +184,7 @@ ZT_HD inline void computeDirectionVector(ElementIndex i, const DirectionVectorAr
             const Vec3f start = loadVec3f(args.meshPoints, args.triIds[3 * t + k]);
             const Vec3f end = loadVec3f(args.meshPoints, args.triIds[3 * t + (k + 1) % 3]);
             float s = 0.0f, lambda = 0.0f;
-            intersectEdge(n, p, dir, start, subVec3f(end, start), s, lambda);
+            intersectEdge(p, dir, start, subVec3f(end, start), s, lambda);
             args.intersection[3 * static_cast<std::size_t>(i) + k] = s;
             args.distanceToEdge[3 * static_cast<std::size_t>(i) + k] = lambda;
         }

@@ -1,6 +1,7 @@
 // Per-point body of the re-planting kernel (kernels/surfacePlanting.h).
-// Single precision in a fixed order; the bounds of the edge choice and the
-// sign test of the distance are compared in double precision.
+// Single precision in a fixed order, apart from the way from the point to
+// each stored crossing, formed in double precision; the bounds of the edge
+// choice and of the direction checks are compared in double precision.
 // Included by ztNodes.cu inside each backend's namespace.
 
 #include "kernels/orientationKernels.cuh"
@@ -22,10 +23,10 @@ ZT_HD inline unsigned int replantEdge(float d0, float d1, float d2) {
 }
 
 // Whether a stored edge parameter is a true crossing of the edge with the
-// point's tangent line (on a curved mesh: with the plane of that line and the
-// normal). Where the line runs (nearly) parallel to an edge the orientation
-// kernel clamps the parameter to [-100, 100] and measures the distance to
-// the clamped point, which is no crossing.
+// point's tangent line (on a curved mesh: with that line as seen in the
+// coordinate plane it was solved in). Where the line runs (nearly) parallel
+// to an edge the orientation kernel clamps the parameter to [-100, 100] and
+// measures the distance to the clamped point, which is no crossing.
 ZT_HD inline bool isTrueCrossing(float s) {
     return s > -100.0f && s < 100.0f;
 }
@@ -49,6 +50,232 @@ ZT_HD inline unsigned int directionEdge(const Vec3f& s, const Vec3f& d) {
         }
     }
     return k;
+}
+
+ZT_HD inline float componentVec3f(const Vec3f& v, unsigned int axis) {
+    return axis == 0 ? v.x : (axis == 1 ? v.y : v.z);
+}
+
+// A unit tangent direction, up to its sign, that the crossing X of an edge
+// solved in the coordinate plane `plane` (0 xy, 1 xz, 2 yz, as
+// edgeCrossingPlane numbers them) could have come from: one with X - p and
+// dir parallel in that plane and dir . n = 0. With a the axis normal to the
+// plane and w = X - p it is n x (w x e_a) = (n . e_a) w - (n . w) e_a, which
+// is (n . e_a) mu dir when w = mu dir + delta e_a. False where the plane
+// leaves no direction (the normal lies in the plane, or w is along its axis).
+ZT_HD inline bool directionInPlane(const Vec3f& n, const Vec3f& w, unsigned int plane, Vec3f& dir) {
+    const unsigned int axis = 2 - plane;
+    const float nw = dotVec3f(n, w);
+    Vec3f c = scaleVec3f(componentVec3f(n, axis), w);
+    Vec3f inPlane = c;
+    if (axis == 0) {
+        c.x -= nw;
+        inPlane.x = 0.0f;
+    } else if (axis == 1) {
+        c.y -= nw;
+        inPlane.y = 0.0f;
+    } else {
+        c.z -= nw;
+        inPlane.z = 0.0f;
+    }
+    const float length = lengthVec3f(c);
+    if (!(length > 0.0f) || !(static_cast<double>(lengthVec3f(inPlane)) >= 1e-3 * length))
+        return false;
+    dir = scaleVec3f(1.0f / length, c);
+    return true;
+}
+
+// Turns a candidate direction to the sign edge k's stored distance gives it,
+// and says how far it is from explaining the stored distances. The
+// orientation kernel stored lambda = (X - p)_c / dir_c for the first axis c
+// with |dir_c| > 0.1, so for the right direction and that axis
+// (X_e - p)_c - lambda_e dir_c vanishes on every edge e with a true crossing.
+// The sign is the one that fits edge k best on some axis the rule could have
+// taken (any with |dir_c| > 0.1, which also covers a mesh turned by quarter
+// turns, where the axes trade places); the result is the smallest sum over
+// the usable edges on such an axis, negative when no axis qualifies.
+ZT_HD inline float orientByDistances(Vec3f& dir, const Vec3f crossing[3], const float lambda[3],
+                                     const bool usable[3], unsigned int k) {
+    float bestFit = -1.0f;
+    bool reverse = false;
+    for (unsigned int axis = 0; axis < 3; ++axis) {
+        const float dirAxis = componentVec3f(dir, axis);
+        if (!(fabs(static_cast<double>(dirAxis)) > 0.1)) continue;
+        const float w = componentVec3f(crossing[k], axis);
+        const float along = fabsf(w - lambda[k] * dirAxis);
+        const float against = fabsf(w + lambda[k] * dirAxis);
+        if (bestFit < 0.0f || along < bestFit || against < bestFit) {
+            bestFit = along < against ? along : against;
+            reverse = against < along;
+        }
+    }
+    if (bestFit < 0.0f) return -1.0f;
+    if (reverse) dir = scaleVec3f(-1.0f, dir);
+    float smallest = -1.0f;
+    for (unsigned int axis = 0; axis < 3; ++axis) {
+        const float dirAxis = componentVec3f(dir, axis);
+        if (!(fabs(static_cast<double>(dirAxis)) > 0.1)) continue;
+        float sum = 0.0f;
+        for (unsigned int e = 0; e < 3; ++e)
+            if (usable[e]) sum += fabsf(componentVec3f(crossing[e], axis) - lambda[e] * dirAxis);
+        if (smallest < 0.0f || sum < smallest) smallest = sum;
+    }
+    return smallest;
+}
+
+// A unit tangent direction, with its sign, from the crossing w = X - p of an
+// edge solved in `plane` and the stored distance lambda, where lambda was
+// measured along an axis of that plane: then w's in-plane part is lambda
+// times dir's, and the unit length gives the out-of-plane component, its sign
+// the one that makes dir . n smaller. This one keeps its precision where the
+// normal nearly lies in the plane and directionInPlane loses it. False when
+// lambda is 0, w's in-plane part is longer than lambda, or the result is not
+// a tangent.
+ZT_HD inline bool directionFromDistance(const Vec3f& n, const Vec3f& w, float lambda,
+                                        unsigned int plane, Vec3f& dir) {
+    if (lambda == 0.0f) return false;
+    const unsigned int axis = 2 - plane;
+    Vec3f inPlane = scaleVec3f(1.0f / lambda, w);
+    if (axis == 0) inPlane.x = 0.0f;
+    if (axis == 1) inPlane.y = 0.0f;
+    if (axis == 2) inPlane.z = 0.0f;
+    const float rest = 1.0f - dotVec3f(inPlane, inPlane);
+    if (!(static_cast<double>(rest) > -1e-4)) return false;
+    const float out = rest > 0.0f ? sqrtf(rest) : 0.0f;
+    Vec3f up = inPlane, down = inPlane;
+    if (axis == 0) {
+        up.x = out;
+        down.x = -out;
+    } else if (axis == 1) {
+        up.y = out;
+        down.y = -out;
+    } else {
+        up.z = out;
+        down.z = -out;
+    }
+    dir = fabsf(dotVec3f(up, n)) <= fabsf(dotVec3f(down, n)) ? up : down;
+    const float length = lengthVec3f(dir);
+    dir = scaleVec3f(1.0f / length, dir);
+    // Where lambda was measured along the plane's own axis, dir . n vanishes
+    // up to rounding; a distance measured off the plane gives a wrong scale.
+    return static_cast<double>(fabsf(dotVec3f(dir, n))) <= 1e-4 * lengthVec3f(n);
+}
+
+// How far a candidate direction is from the stored numbers, in lengths. The
+// orientation kernel's crossing computation, rerun with the candidate, gives
+// parameters s'; a parameter off by ds moves the crossing across the line by
+// about |ds q| (q the denominator it was solved with), which stays within
+// the rounding of the coordinates even where q is small and s itself is
+// poorly determined. The stored distance satisfies lambda dir_c = (X - p)_c
+// for the axis c the rule takes, with X from the stored parameter, to the
+// rounding of one division.
+ZT_HD inline float crossingMismatch(const Vec3f& dir, const Vec3f& p, const Vec3f starts[3],
+                                    const Vec3f edges[3], const float parameter[3],
+                                    const Vec3f crossing[3], const float lambda[3],
+                                    const bool usable[3]) {
+    unsigned int axis = 0;
+    while (axis < 2 && !(fabs(static_cast<double>(componentVec3f(dir, axis))) > 0.1)) ++axis;
+    float sum = 0.0f;
+    for (unsigned int e = 0; e < 3; ++e) {
+        if (!usable[e]) continue;
+        float s = 0.0f, l = 0.0f;
+        intersectEdge(p, dir, starts[e], edges[e], s, l);
+        const float q = edgeCrossingDenominator(dir, edges[e], edgeCrossingPlane(dir, edges[e]));
+        sum += fabsf((s - parameter[e]) * q) +
+               fabsf(componentVec3f(crossing[e], axis) - lambda[e] * componentVec3f(dir, axis));
+    }
+    return sum;
+}
+
+// How well edge k's stored numbers fix a candidate, larger is better: its
+// parameter was solved with the denominator q, whose rounding moves the
+// crossing by about |E| / |q| times the rounding of the coordinates, which
+// turns the direction by that over the distance |w| to the crossing.
+// directionInPlane loses further precision by the normal's component off the
+// plane where w leaves the tangent plane, directionFromDistance by the
+// direction's component off the plane.
+ZT_HD inline float candidateQuality(const Vec3f& n, const Vec3f& dir, const Vec3f& w,
+                                    const Vec3f& edge, unsigned int plane, bool fromDistance) {
+    const float q =
+        fabsf(edgeCrossingDenominator(dir, edge, edgeCrossingPlane(dir, edge))) / lengthVec3f(edge);
+    const unsigned int axis = 2 - plane;
+    float planeFactor = fabsf(componentVec3f(dir, axis));
+    if (!fromDistance) {
+        const float nAxis = fabsf(componentVec3f(n, axis)) / lengthVec3f(n);
+        const float offTangent = fabsf(dotVec3f(n, w)) / (lengthVec3f(n) * lengthVec3f(w));
+        planeFactor = nAxis / (nAxis + offTangent);
+    }
+    return q * lengthVec3f(w) * planeFactor;
+}
+
+// The direction the orientation kernel stored through the crossings. Each
+// usable edge e (a true crossing, w_e = X_e - p) and each coordinate plane
+// offer candidates: directionInPlane, turned by orientByDistances, and
+// directionFromDistance. On a curved mesh the planes' candidates differ, and
+// the right one is the one for which the orientation kernel's own crossing
+// computation gives back every stored parameter and distance
+// (crossingMismatch). Candidates that do so within the rounding of the
+// best one are all right up to rounding; of those the best determined one
+// is taken (candidateQuality): a candidate rebuilt from a crossing solved
+// with a small denominator carries that crossing's rounding. Where none
+// comes within a small tolerance (the mesh moved or deformed), edge
+// `first`'s directionInPlane candidate that comes nearest to the stored
+// distances (orientByDistances, which also holds on a mesh turned by quarter
+// turns) carries the direction, or the next usable edge's when it has none;
+// directionFromDistance takes lambda for a length, which holds only on the
+// mesh it was measured on. False when no edge offers a direction.
+ZT_HD inline bool directionFromCrossings(const Vec3f& n, const Vec3f& p, const Vec3f starts[3],
+                                         const Vec3f edges[3], const float parameter[3],
+                                         const Vec3f crossing[3], const float lambda[3],
+                                         const bool usable[3], unsigned int first, Vec3f& dir) {
+    float scale = 0.0f;
+    for (unsigned int e = 0; e < 3; ++e)
+        if (usable[e]) scale += lengthVec3f(crossing[e]) + lengthVec3f(edges[e]);
+    Vec3f candidates[18];
+    float reproduction[18], quality[18];
+    unsigned int count = 0;
+    bool found = false;
+    unsigned int foundEdge = 0;
+    float nearestMismatch = 0.0f;
+    for (unsigned int step = 0; step < 3; ++step) {
+        const unsigned int k = (first + step) % 3;
+        if (!usable[k]) continue;
+        for (unsigned int plane = 0; plane < 3; ++plane) {
+            for (unsigned int kind = 0; kind < 2; ++kind) {
+                Vec3f candidate;
+                float mismatch = 0.0f;
+                if (kind == 0) {
+                    if (!directionInPlane(n, crossing[k], plane, candidate)) continue;
+                    mismatch = orientByDistances(candidate, crossing, lambda, usable, k);
+                    if (mismatch < 0.0f) continue;
+                    if (!found || (k == foundEdge && mismatch < nearestMismatch)) {
+                        found = true;
+                        foundEdge = k;
+                        nearestMismatch = mismatch;
+                        dir = candidate;
+                    }
+                } else if (!directionFromDistance(n, crossing[k], lambda[k], plane, candidate)) {
+                    continue;
+                }
+                candidates[count] = candidate;
+                reproduction[count] = crossingMismatch(candidate, p, starts, edges, parameter,
+                                                       crossing, lambda, usable);
+                quality[count] =
+                    candidateQuality(n, candidate, crossing[k], edges[k], plane, kind == 1);
+                ++count;
+            }
+        }
+    }
+    int best = -1;
+    for (unsigned int c = 0; c < count; ++c)
+        if (best < 0 || reproduction[c] < reproduction[best]) best = static_cast<int>(c);
+    if (best < 0 || !(reproduction[best] <= 1e-4f * scale)) return found;
+    const float withinRounding = 3.0f * reproduction[best] + 1e-6f * scale;
+    for (unsigned int c = 0; c < count; ++c)
+        if (reproduction[c] <= withinRounding && quality[c] > quality[best])
+            best = static_cast<int>(c);
+    dir = candidates[best];
+    return true;
 }
 
 struct PlantArgs {
@@ -80,12 +307,15 @@ ZT_HD inline void computeSampleOnMesh(ElementIndex i, const PlantArgs& args) {
         addVec3f(subVec3f(subVec3f(pa, scaleVec3f(u, pa)), scaleVec3f(v, pa)), scaleVec3f(u, pb)),
         scaleVec3f(v, pc));
 
-    // The tangent direction from the chosen edge's crossing point Q. The
-    // orientation kernel stored Q with Q - p = lambda dir + mu n (mu = 0 on a
-    // flat mesh), so dir is Q - p without its component along the normal,
-    // over lambda: the unit vector towards Q in the tangent plane, reversed
-    // when lambda is negative. On a deformed mesh this is the direction
-    // towards where that edge point went, laid into the current tangent plane.
+    // The tangent direction from the crossing points Q. The orientation
+    // kernel solved each Q in a coordinate plane, so Q - p and dir are
+    // parallel there, and dir . n = 0; the plane is the one whose rebuilt
+    // direction gives back all the stored numbers (directionFromCrossings).
+    // On a flat mesh Q - p is lambda dir in every plane. On the unchanged
+    // mesh every true crossing leads to the same direction, and the best
+    // determined one is taken; on a moved or deformed mesh the chosen edge's
+    // crossing carries it: the direction towards where that edge point went,
+    // in the current tangent plane.
     //
     // Why not the seemingly simpler frame of the unit from Q towards p and the
     // negated flat face normal, with the aim negated at the end: negating both
@@ -99,19 +329,36 @@ ZT_HD inline void computeSampleOnMesh(ElementIndex i, const PlantArgs& args) {
     const Vec3f n = loadVec3f(args.normal, i);
     const Vec3f d = loadVec3f(args.distanceToEdge, i);
     const Vec3f edgeS = loadVec3f(args.intersection, i);
+    const float lambda[3] = {d.x, d.y, d.z};
+    const float edgeParameter[3] = {edgeS.x, edgeS.y, edgeS.z};
+    const Vec3f starts[3] = {pa, pb, pc};
+    const Vec3f edges[3] = {subVec3f(pb, pa), subVec3f(pc, pb), subVec3f(pa, pc)};
+    Vec3f crossing[3];
+    bool usable[3];
+    for (unsigned int e = 0; e < 3; ++e) {
+        // X - p in double precision: the crossings of a small triangle lie
+        // close to p, and the difference of two float points would keep
+        // few of its digits.
+        const double s = edgeParameter[e];
+        crossing[e] = {static_cast<float>(static_cast<double>(starts[e].x) - p.x + s * edges[e].x),
+                       static_cast<float>(static_cast<double>(starts[e].y) - p.y + s * edges[e].y),
+                       static_cast<float>(static_cast<double>(starts[e].z) - p.z + s * edges[e].z)};
+        usable[e] = isTrueCrossing(edgeParameter[e]);
+    }
     const unsigned int k = directionEdge(edgeS, d);
-    const float lambda = k == 0 ? d.x : (k == 1 ? d.y : d.z);
-    const Vec3f start = loadVec3f(args.meshPoints, corner[k]);
-    const Vec3f end = loadVec3f(args.meshPoints, corner[(k + 1) % 3]);
-    const float s = k == 0 ? edgeS.x : (k == 1 ? edgeS.y : edgeS.z);
-    const Vec3f q = addVec3f(start, scaleVec3f(s, subVec3f(end, start)));
-    const Vec3f toEdge = subVec3f(q, p);
-    const float normalSquared = dotVec3f(n, n);
-    const float alongNormal = normalSquared > 0.0f ? dotVec3f(n, toEdge) / normalSquared : 0.0f;
-    const Vec3f tangent = subVec3f(toEdge, scaleVec3f(alongNormal, n));
-    const float length = lengthVec3f(tangent);
-    Vec3f dir = {tangent.x / length, tangent.y / length, tangent.z / length};
-    if (static_cast<double>(lambda) < 0.0) dir = scaleVec3f(-1.0f, dir);
+    Vec3f dir;
+    if (!directionFromCrossings(n, p, starts, edges, edgeParameter, crossing, lambda, usable, k,
+                                dir)) {
+        // No crossing offers a direction (a degenerate triangle or normal):
+        // the way to the chosen edge's crossing in the tangent plane.
+        const float normalSquared = dotVec3f(n, n);
+        const float alongNormal =
+            normalSquared > 0.0f ? dotVec3f(n, crossing[k]) / normalSquared : 0.0f;
+        const Vec3f tangent = subVec3f(crossing[k], scaleVec3f(alongNormal, n));
+        const float length = lengthVec3f(tangent);
+        dir = {tangent.x / length, tangent.y / length, tangent.z / length};
+        if (static_cast<double>(lambda[k]) < 0.0) dir = scaleVec3f(-1.0f, dir);
+    }
 
     // The same frame the orientation kernel built, about the point's smooth
     // normal on the current mesh (what the scatter stores as "normal").

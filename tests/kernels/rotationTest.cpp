@@ -318,8 +318,8 @@ TEST(RotationKernel, OscillationUsesTheSpeedAndPhasePoolSlotsOfItsChannel) {
 TEST(RotationKernel, EdgeIntersectionsOfAPointInsideATriangle) {
     // Triangle a (0,0,0), b (2,0,0), c (0,0,2) on y = 0; the point (0.5, 0,
     // 0.5) looks along +x towards the target (1.5, 0, 0.5).
-    //   edge a->b is parallel to the line: parameter 100, distance along
-    //     the line to (200, 0, 0): 199.5;
+    //   edge a->b is parallel to the line: parameter 100, distance
+    //     (0 + 2 * 100 - 0.5) / 1 = 199.5;
     //   edge b->c is met at (1.5, 0, 0.5): parameter 0.25, distance 1;
     //   edge c->a is met at (0, 0, 0.5): parameter 0.75, distance -0.5.
     zt::RotationInput input = originPoints(1);
@@ -336,11 +336,11 @@ TEST(RotationKernel, EdgeIntersectionsOfAPointInsideATriangle) {
     EXPECT_V3_NEAR(at(result.intersection, 0), 100.0f, 0.25f, 0.75f, 1e-6f);
     EXPECT_V3_NEAR(at(result.distanceToEdge, 0), 199.5f, 1.0f, -0.5f, 1e-5f);
 
-    // The same in the plane z = 0: triangle (0,0,0), (2,0,0), (0,2,0),
-    // point (0.5, 0.5, 0) looking along +y.
+    // The same in the plane z = 0, where the xy plane decides: triangle
+    // (0,0,0), (2,0,0), (0,2,0), point (0.5, 0.5, 0) looking along +y.
     //   a->b met at (0.5, 0, 0): 0.25, distance -0.5;
     //   b->c met at (0.5, 1.5, 0): 0.75, distance 1;
-    //   c->a parallel: 100, distance to (0, -198, 0): -198.5.
+    //   c->a parallel: 100, distance (2 - 2 * 100 - 0.5) / 1 = -198.5.
     input.positions = {0.5f, 0.5f, 0.0f};
     input.normals = {0.0f, 0.0f, 1.0f};
     input.target[0] = 0.5f;
@@ -352,8 +352,8 @@ TEST(RotationKernel, EdgeIntersectionsOfAPointInsideATriangle) {
     EXPECT_V3_NEAR(at(result.distanceToEdge, 0), -0.5f, 1.0f, -198.5f, 1e-5f);
 
     // A far point: the line meets edge a->b's line 200 edge lengths before
-    // its start, at (-20, 0, 0), stored as -100; the distance is then
-    // measured along the line to the clamped point (-10, 0, 0).
+    // its start, (0 - 1 * (0 + 20)) / 0.1 = -200, stored as -100; the
+    // distance is then measured to the clamped point.
     input.meshPoints = {0, 0, 0, 0.1f, 0, 0, 0, 2, 0};
     input.positions = {-20.0f, 0.5f, 0.0f};
     input.target[0] = -20.0f;
@@ -362,34 +362,39 @@ TEST(RotationKernel, EdgeIntersectionsOfAPointInsideATriangle) {
     EXPECT_FLOAT_EQ(result.distanceToEdge[0], -0.5f);
 }
 
-// The normal of a curved surface is not that of the point's triangle: here
-// n = (0, 0.8, -0.6) at (0.5, 0, 0.5) on the triangle a (0,0,0), b (2,0,0),
-// c (0,0,2) of y = 0, and the target (0.5, 1.2, 2.1) lies in the tangent
-// plane, so dir = (0, 0.6, 0.8) leaves the triangle's plane and the line
-// misses the edges. Each crossing is taken where the edge passes through the
-// plane of the line and n, whose normal is n x dir = (1, 0, 0), i.e. x = 0.5:
-//   a->b at (0.5, 0, 0): parameter 0.25, distance dir . (0, 0, -0.5) = -0.4;
-//   b->c at (0.5, 0, 1.5): parameter 0.75, distance dir . (0, 0, 1) = 0.8;
-//   c->a lies in x = 0: parameter 100, distance to (0, 0, -198): -158.8.
-// From p each crossing is lambda dir plus a multiple of n, e.g. (0, 0, -0.5)
-// = -0.4 dir + 0.3 n.
-TEST(RotationKernel, EdgeCrossingsOffACurvedSurfaceLieInThePlaneOfTheLineAndTheNormal) {
+// On a curved surface the normal is not that of the point's triangle and the
+// line along dir misses the edges' lines; each crossing is still solved in
+// the first coordinate plane whose denominator is at least 0.01. Triangle
+// a (0,0,0), b (2,0,0), c (0,2,2) (in the plane y = z), the point (0.5, 0.5,
+// 0.5) with n = (-0.48, -0.8, 0.36) and the target (2, 0.5, 2.5), which lies
+// in the tangent plane (n . (1.5, 0, 2) = 0), so dir = (1.5, 0, 2) / 2.5 =
+// (0.6, 0, 0.8). With S - p:
+//   a->b, E = (2, 0, 0): xy gives q = 0 * 2 - 0.6 * 0 = 0, so xz:
+//     q = 0.8 * 2 - 0.6 * 0 = 1.6, s = (0.6 * -0.5 - 0.8 * -0.5) / 1.6
+//     = 0.0625; the point (0.125, 0, 0), distance (0.125 - 0.5) / 0.6
+//     = -0.625 (the way there, (-0.375, -0.5, -0.5), is -0.625 dir only in
+//     x and z);
+//   b->c, E = (-2, 2, 2): q = 0 * -2 - 0.6 * 2 = -1.2, s = (0.6 * -0.5 -
+//     0 * 1.5) / -1.2 = 0.25; the point (1.5, 0.5, 0.5), distance 1 / 0.6;
+//   c->a, E = (0, -2, -2): q = 0 * 0 - 0.6 * -2 = 1.2, s = (0.6 * 1.5 -
+//     0 * -0.5) / 1.2 = 0.75; the point (0, 0.5, 0.5), distance -0.5 / 0.6.
+// With R = 0 the aim is the normal and up = n x dir = (-0.64, 0.6, 0.48).
+TEST(RotationKernel, EdgeCrossingsOffACurvedSurfaceAreSolvedInCoordinatePlanes) {
     zt::RotationInput input = originPoints(1);
-    input.positions = {0.5f, 0.0f, 0.5f};
-    input.normals = {0.0f, 0.8f, -0.6f};
-    input.target[0] = 0.5f;
-    input.target[1] = 1.2f;
-    input.target[2] = 2.1f;
+    input.positions = {0.5f, 0.5f, 0.5f};
+    input.normals = {-0.48f, -0.8f, 0.36f};
+    input.target[0] = 2.0f;
+    input.target[1] = 0.5f;
+    input.target[2] = 2.5f;
     input.computeLocalAim = true;
     input.meshPointCount = 3;
-    input.meshPoints = {0, 0, 0, 2, 0, 0, 0, 0, 2};
+    input.meshPoints = {0, 0, 0, 2, 0, 0, 0, 2, 2};
     input.triangleList = {0, 1, 2};
     const zt::RotationResult result = run(input);
     ASSERT_EQ(result.intersection.size(), 3u);
-    // With R = 0 the aim is the normal; up = n x dir.
-    EXPECT_V3_NEAR(at(result.up, 0), 1.0f, 0.0f, 0.0f, 1e-6f);
-    EXPECT_V3_NEAR(at(result.intersection, 0), 0.25f, 0.75f, 100.0f, 1e-6f);
-    EXPECT_V3_NEAR(at(result.distanceToEdge, 0), -0.4f, 0.8f, -158.8f, 1e-4f);
+    EXPECT_V3_NEAR(at(result.up, 0), -0.64f, 0.6f, 0.48f, 1e-6f);
+    EXPECT_V3_NEAR(at(result.intersection, 0), 0.0625f, 0.25f, 0.75f, 1e-6f);
+    EXPECT_V3_NEAR(at(result.distanceToEdge, 0), -0.625f, 1.0f / 0.6f, -0.5f / 0.6f, 1e-5f);
 }
 
 TEST(RotationKernel, RefusesInputItCouldNotReadSafely) {

@@ -166,21 +166,32 @@ zt::PlantInput plantInput(const Scattered& s, const zt::RotationResult& oriented
     return in;
 }
 
+// The tangent direction at the point, worked out in double precision the
+// way the orientation kernel does: towards the target moved into the tangent
+// plane. Used to tell which coordinate plane a crossing was solved in.
+V3 tangentTowards(V3 p, V3 n, V3 target) {
+    const V3 toTarget = sub(target, p);
+    const double along = toTarget.x * n.x + toTarget.y * n.y + toTarget.z * n.z;
+    return unit(sub(toTarget, scale(along, n)));
+}
+
 // Tolerances: positions within 1e-6 (float rounding of the barycentric sum
 // on coordinates up to 3, 5.4e-7 at worst). Aim and up: the direction is
-// rebuilt from the point and its crossing, both rounded to float (about 3e-7
-// here), over their distance. On the flat grid that stays within 1e-5 (the
-// worst seen over 200000 points is 2.1e-6). On the curved grid the bound is
-// 1e-4: a point near a corner whose line runs along the opposite edge has its
-// nearest usable crossing only 0.004 away (3e-7 / 0.004 = 7.5e-5; the worst
-// seen over 200000 points is 3.1e-5). A crossing off the tangent line (a
-// clamped edge parameter, or one solved in a coordinate plane on the curved
-// grid) misses by 3e-4 to 2.
+// rebuilt from the point and its crossings, both rounded to float, over
+// their distance. On the flat grid that stays within 1e-5 (the worst seen
+// over 200000 points is 3.0e-6). On the curved grid the crossings were
+// solved in a coordinate plane and the line misses the edges, so the
+// direction is found again by that plane; the bound is 1e-4: where the
+// normal nearly lies in that plane, or the crossing was solved with a small
+// denominator, the rebuilt direction carries more of the rounding (the worst
+// seen over 200000 points is 5.0e-5, on a point with a crossing solved in
+// the yz plane). Taken from the wrong plane it misses by 8e-4 up to 2.
 TEST(SurfacePlanting, UnchangedMeshReproducesPositionAimAndUpForRandomRgb) {
     for (const bool curved : {false, true}) {
         SCOPED_TRACE(curved ? "curved grid" : "flat grid");
         const Mesh mesh = curved ? curvedGrid() : tiltedGrid();
         const double tolerance = curved ? 1e-4 : 1e-5;
+        std::size_t clamped = 0, offXy = 0;
         for (unsigned int seed : {1u, 2u, 3u}) {
             const Scattered s = orientedPoints(mesh, 2000, seed);
             zt::RotationResult oriented;
@@ -190,29 +201,47 @@ TEST(SurfacePlanting, UnchangedMeshReproducesPositionAimAndUpForRandomRgb) {
                       zt::KernelStatus::Ok);
             ASSERT_EQ(planted.aim.size(), 3 * s.rotation.pointCount);
             ASSERT_EQ(planted.up.size(), 3 * s.rotation.pointCount);
+            const V3 target{s.rotation.target[0], s.rotation.target[1], s.rotation.target[2]};
             double worstPosition = 0.0, worstAim = 0.0, worstUp = 0.0;
-            std::size_t clamped = 0;
             for (std::size_t i = 0; i < s.rotation.pointCount; ++i) {
                 worstPosition = std::max(
                     worstPosition, distance(at(planted.position, i), at(s.rotation.positions, i)));
                 worstAim = std::max(worstAim, distance(at(planted.aim, i), at(oriented.aim, i)));
                 worstUp = std::max(worstUp, distance(at(planted.up, i), at(oriented.up, i)));
-                for (int k = 0; k < 3; ++k)
-                    if (std::fabs(oriented.intersection[3 * i + k]) == 100.0f) ++clamped;
+                const V3 dir =
+                    tangentTowards(at(s.rotation.positions, i), at(s.rotation.normals, i), target);
+                for (int k = 0; k < 3; ++k) {
+                    if (std::fabs(oriented.intersection[3 * i + k]) == 100.0f) {
+                        ++clamped;
+                        continue;
+                    }
+                    const std::size_t t = s.rotation.triangles[i];
+                    const V3 e = sub(mesh.corner(t, (k + 1) % 3), mesh.corner(t, k));
+                    if (std::fabs(dir.y * e.x - dir.x * e.y) < 0.01) ++offXy;
+                }
             }
-            // The sample holds lines nearly parallel to an edge, whose stored
-            // crossing is clamped: the case that has to be dealt with.
-            EXPECT_GT(clamped, 0u) << "seed " << seed;
             EXPECT_LT(worstPosition, 1e-6) << "seed " << seed;
             EXPECT_LT(worstAim, tolerance) << "seed " << seed;
             EXPECT_LT(worstUp, tolerance) << "seed " << seed;
         }
+        // The samples hold lines nearly parallel to an edge, whose stored
+        // crossing is clamped, and crossings solved in the xz or yz plane:
+        // the cases that have to be dealt with.
+        EXPECT_GT(clamped, 0u);
+        EXPECT_GT(offXy, 0u);
     }
 }
 
 // On the curved grid. A quarter turn swaps and negates coordinates exactly;
 // the shift rounds the vertices once more, hence the position tolerance of
-// 1e-5; aim and up as on the curved grid above.
+// 1e-5. The turn about z keeps the xy plane and swaps the xz and yz planes,
+// so a crossing solved in one of those is, on the turned mesh, one solved in
+// the other; for these 500 points aim and up stay within the curved grid's
+// bound above. Not for every point: where the plane rule would have chosen
+// differently on the turned mesh the stored numbers can fit more than one
+// direction (of 200000 points, 267 missed by more than 1e-4 and one came
+// back turned round), and a turn that does not map coordinate planes onto
+// each other leaves no coordinate plane the crossings were solved in.
 TEST(SurfacePlanting, RigidMotionOfTheMeshMovesPointsAndTurnsAimAndUpWithIt) {
     const Mesh mesh = curvedGrid();
     const Scattered s = orientedPoints(mesh, 500, 7);
