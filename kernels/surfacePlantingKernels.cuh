@@ -191,20 +191,16 @@ ZT_HD inline float crossingMismatch(const Vec3f& dir, const Vec3f& p, const Vec3
 // parameter was solved with the denominator q, whose rounding moves the
 // crossing by about |E| / |q| times the rounding of the coordinates, which
 // turns the direction by that over the distance |w| to the crossing.
-// directionInPlane loses further precision by the normal's component off the
-// plane where w leaves the tangent plane, directionFromDistance by the
-// direction's component off the plane.
+// directionInPlane divides the rounding of the crossing's component off the
+// plane by the normal's component off the plane, directionFromDistance by
+// the direction's.
 ZT_HD inline float candidateQuality(const Vec3f& n, const Vec3f& dir, const Vec3f& w,
                                     const Vec3f& edge, unsigned int plane, bool fromDistance) {
     const float q =
         fabsf(edgeCrossingDenominator(dir, edge, edgeCrossingPlane(dir, edge))) / lengthVec3f(edge);
     const unsigned int axis = 2 - plane;
-    float planeFactor = fabsf(componentVec3f(dir, axis));
-    if (!fromDistance) {
-        const float nAxis = fabsf(componentVec3f(n, axis)) / lengthVec3f(n);
-        const float offTangent = fabsf(dotVec3f(n, w)) / (lengthVec3f(n) * lengthVec3f(w));
-        planeFactor = nAxis / (nAxis + offTangent);
-    }
+    const float planeFactor = fromDistance ? fabsf(componentVec3f(dir, axis))
+                                           : fabsf(componentVec3f(n, axis)) / lengthVec3f(n);
     return q * lengthVec3f(w) * planeFactor;
 }
 

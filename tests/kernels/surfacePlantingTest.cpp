@@ -179,13 +179,14 @@ V3 tangentTowards(V3 p, V3 n, V3 target) {
 // on coordinates up to 3, 5.4e-7 at worst). Aim and up: the direction is
 // rebuilt from the point and its crossings, both rounded to float, over
 // their distance. On the flat grid that stays within 1e-5 (the worst seen
-// over 200000 points is 3.0e-6). On the curved grid the crossings were
+// over 200000 points is 2.8e-6). On the curved grid the crossings were
 // solved in a coordinate plane and the line misses the edges, so the
 // direction is found again by that plane; the bound is 1e-4: where the
 // normal nearly lies in that plane, or the crossing was solved with a small
 // denominator, the rebuilt direction carries more of the rounding (the worst
-// seen over 200000 points is 5.0e-5, on a point with a crossing solved in
-// the yz plane). Taken from the wrong plane it misses by 8e-4 up to 2.
+// seen over 200000 points is 2.1e-5; 5.5e-6 among the points with a
+// crossing solved in the yz plane). Taken from the wrong plane it misses by
+// 8e-4 up to 2.
 TEST(SurfacePlanting, UnchangedMeshReproducesPositionAimAndUpForRandomRgb) {
     for (const bool curved : {false, true}) {
         SCOPED_TRACE(curved ? "curved grid" : "flat grid");
@@ -239,7 +240,7 @@ TEST(SurfacePlanting, UnchangedMeshReproducesPositionAimAndUpForRandomRgb) {
 // the other; for these 500 points aim and up stay within the curved grid's
 // bound above. Not for every point: where the plane rule would have chosen
 // differently on the turned mesh the stored numbers can fit more than one
-// direction (of 200000 points, 267 missed by more than 1e-4 and one came
+// direction (of 200000 points, 242 missed by more than 1e-4 and two came
 // back turned round), and a turn that does not map coordinate planes onto
 // each other leaves no coordinate plane the crossings were solved in.
 TEST(SurfacePlanting, RigidMotionOfTheMeshMovesPointsAndTurnsAimAndUpWithIt) {
