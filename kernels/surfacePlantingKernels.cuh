@@ -227,6 +227,7 @@ ZT_HD inline bool directionFromCrossings(const Vec3f& n, const Vec3f& p, const V
     float scale = 0.0f;
     for (unsigned int e = 0; e < 3; ++e)
         if (usable[e]) scale += lengthVec3f(crossing[e]) + lengthVec3f(edges[e]);
+    const float tolerance = 1e-4f * scale;
     Vec3f candidates[18];
     float reproduction[18], quality[18];
     unsigned int count = 0;
@@ -250,9 +251,16 @@ ZT_HD inline bool directionFromCrossings(const Vec3f& n, const Vec3f& p, const V
                         nearestMismatch = mismatch;
                         dir = candidate;
                     }
-                } else if (!directionFromDistance(n, crossing[k], lambda[k], plane, candidate)) {
-                    continue;
+                } else {
+                    if (!directionFromDistance(n, crossing[k], lambda[k], plane, candidate))
+                        continue;
+                    Vec3f turned = candidate;
+                    mismatch = orientByDistances(turned, crossing, lambda, usable, k);
+                    if (mismatch < 0.0f) continue;
                 }
+                // The right direction fits the stored distances to rounding;
+                // the full check below reruns the crossing computation.
+                if (!(mismatch <= tolerance)) continue;
                 candidates[count] = candidate;
                 reproduction[count] = crossingMismatch(candidate, p, starts, edges, parameter,
                                                        crossing, lambda, usable);
@@ -265,7 +273,7 @@ ZT_HD inline bool directionFromCrossings(const Vec3f& n, const Vec3f& p, const V
     int best = -1;
     for (unsigned int c = 0; c < count; ++c)
         if (best < 0 || reproduction[c] < reproduction[best]) best = static_cast<int>(c);
-    if (best < 0 || !(reproduction[best] <= 1e-4f * scale)) return found;
+    if (best < 0 || !(reproduction[best] <= tolerance)) return found;
     const float withinRounding = 3.0f * reproduction[best] + 1e-6f * scale;
     for (unsigned int c = 0; c < count; ++c)
         if (reproduction[c] <= withinRounding && quality[c] > quality[best])
