@@ -606,8 +606,10 @@ void release(DeviceVector<T>& v) {
 // Candidates grouped by cell for the streaming selection: cell ids sorted in
 // place, each sorted position with its candidate's index and position, so the
 // selection reads everything in cell order. The positions then live in
-// `points` only: the coordinate arrays are released.
-inline KernelStatus sortPointsByCell(Candidates& c, std::vector<streaming::AcceptedPoint>& points) {
+// `points` only and the ids in `ids`: the coordinate and id arrays are
+// released.
+inline KernelStatus sortPointsByCell(Candidates& c, std::vector<unsigned int>& ids,
+                                     std::vector<streaming::AcceptedPoint>& points) {
     if (!checkDeviceMemory(sizeof(streaming::AcceptedPoint) * c.count))
         return KernelStatus::NotEnoughMemory;
     points.resize(c.count);
@@ -621,7 +623,10 @@ inline KernelStatus sortPointsByCell(Candidates& c, std::vector<streaming::Accep
     release(c.x);
     release(c.y);
     release(c.z);
-    streaming::radixSortByKey(raw(c.cellId), out, c.count, serialExecution());
+    ids.resize(c.count);
+    thrust::copy(c.cellId.begin(), c.cellId.end(), ids.begin());
+    release(c.cellId);
+    streaming::radixSortByKey(ids, points, serialExecution());
     return KernelStatus::Ok;
 }
 
@@ -653,14 +658,15 @@ inline KernelStatus gatherChosen(const Candidates& c,
     });
 }
 
-inline KernelStatus selectStreaming(Candidates& c, std::vector<streaming::AcceptedPoint>& points,
+inline KernelStatus selectStreaming(Candidates& c, const std::vector<unsigned int>& ids,
+                                    std::vector<streaming::AcceptedPoint>& points,
                                     unsigned int acceptedCount, GridFrame grid, float radius,
                                     unsigned int trials, const unsigned short* phaseMap,
                                     unsigned int gridCellsX, unsigned int gridCellsZ,
                                     Accepted& accepted, StageTimer& timer,
                                     const ProgressReport& progress, const char* stage) {
-    streaming::Input input{raw(c.cellId), points.data(), c.count,    acceptedCount, grid, radius,
-                           trials,        phaseMap,      gridCellsX, gridCellsZ,    {}};
+    streaming::Input input{ids.data(), points.data(), c.count,    acceptedCount, grid, radius,
+                           trials,     phaseMap,      gridCellsX, gridCellsZ,    {}};
     input.trialDone = [&](float tried) {
         return progress.stop(stage, kSorted + (kSelected - kSorted) * tried);
     };
@@ -817,11 +823,12 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
         Accepted next;
 #if ZT_BACKEND_CPU
         if (selection == CpuSelection::kStreaming) {
+            std::vector<unsigned int> ids;
             std::vector<streaming::AcceptedPoint> points;
-            ZT_RETURN_IF_FAILED(sortPointsByCell(candidates, points));
+            ZT_RETURN_IF_FAILED(sortPointsByCell(candidates, ids, points));
             timer.stop(&ScatterTimings::sort);
             if (progress.stop(stage, kSorted)) return KernelStatus::Interrupted;
-            ZT_RETURN_IF_FAILED(selectStreaming(candidates, points, carried, grid, r, trials,
+            ZT_RETURN_IF_FAILED(selectStreaming(candidates, ids, points, carried, grid, r, trials,
                                                 settings.phaseMap, nx, nz, next, timer, progress,
                                                 stage));
         } else {

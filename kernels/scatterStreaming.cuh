@@ -135,8 +135,7 @@ public:
 
     // Bricks are made when their first point arrives: cells need no
     // registration.
-    unsigned int addCell(const Cell&) { return 0; }
-    void finishCells() {}
+    static constexpr bool kRegistersCells = false;
 
     // Called from the thread that decided; the point joins its brick at the
     // end of the phase.
@@ -360,6 +359,7 @@ public:
         }
     }
 
+    static constexpr bool kRegistersCells = true;
     unsigned int addCell(const Cell& cell) {
         unsigned int slot = home(cell.key);
         while (slots_[slot].state != kUnused) slot = (slot + 1) & mask_;
@@ -367,7 +367,6 @@ public:
         slots_[slot].state = kNone;
         return slot;
     }
-    void finishCells() {}
 
     void prefetchIndex(const Cell&) const {}
     void prefetchBricks(const Cell&) const {}
@@ -490,29 +489,32 @@ private:
 };
 
 // Stable sort of (key, value) pairs by key, least significant digit first:
-// the order a stable comparison sort gives, in at most three linear passes of
-// 11-bit digits (fewer when the keys are small). Each thread counts and then
-// moves one contiguous slice, and the slices keep their order, so the result
-// does not depend on the thread count.
+// the order a stable comparison sort gives, in as few linear passes as digits
+// of at most 12 bits cover the largest key (two up to 2^24, three beyond).
+// Each thread counts and then moves one contiguous slice, and the slices keep
+// their order, so the result does not depend on the thread count.
+// The passes move the pairs back and forth between (keys, values) and the
+// buffers; returns true when the sorted pairs end in the buffers.
 template <class Value>
-void radixSortByKey(unsigned int* keys, Value* values, std::size_t n, bool serial) {
-    if (n < 2) return;
-    constexpr unsigned int kBits = 11;
-    constexpr unsigned int kBins = 1u << kBits;
+bool radixSortPasses(unsigned int* keys, Value* values, unsigned int* keyBuffer, Value* valueBuffer,
+                     std::size_t n, bool serial) {
+    if (n < 2) return false;
     const long long count = static_cast<long long>(n);
     unsigned int maxKey = 0;
 #pragma omp parallel for reduction(max : maxKey) schedule(static) if (!serial)
     for (long long i = 0; i < count; ++i) maxKey = std::max(maxKey, keys[i]);
+    unsigned int keyBits = 1;
+    while (keyBits < 32 && (maxKey >> keyBits) != 0) ++keyBits;
+    const unsigned int passes = (keyBits + 11) / 12;
+    const unsigned int kBits = (keyBits + passes - 1) / passes;
+    const unsigned int kBins = 1u << kBits;
 
     const int threads = serial ? 1 : std::max(1, omp_get_max_threads());
-    std::vector<unsigned int> keyBuffer(n);
-    std::vector<Value> valueBuffer(n);
-    unsigned int *srcKeys = keys, *dstKeys = keyBuffer.data();
-    Value *srcValues = values, *dstValues = valueBuffer.data();
+    unsigned int *srcKeys = keys, *dstKeys = keyBuffer;
+    Value *srcValues = values, *dstValues = valueBuffer;
     std::vector<std::size_t> offsets(std::size_t(threads) * kBins);
     auto sliceBegin = [&](int t) { return n * std::size_t(t) / std::size_t(threads); };
-    for (unsigned int shift = 0; shift < 32 && (shift == 0 || (maxKey >> shift) != 0);
-         shift += kBits) {
+    for (unsigned int shift = 0; shift < passes * kBits; shift += kBits) {
         std::fill(offsets.begin(), offsets.end(), std::size_t(0));
 #pragma omp parallel for schedule(static, 1) num_threads(threads)
         for (int t = 0; t < threads; ++t) {
@@ -549,9 +551,32 @@ void radixSortByKey(unsigned int* keys, Value* values, std::size_t n, bool seria
         std::swap(srcKeys, dstKeys);
         std::swap(srcValues, dstValues);
     }
-    if (srcKeys != keys) {
-        std::copy(srcKeys, srcKeys + n, keys);
-        std::copy(srcValues, srcValues + n, values);
+    return srcKeys != keys;
+}
+
+template <class Value>
+void radixSortByKey(unsigned int* keys, Value* values, std::size_t n, bool serial) {
+    if (n < 2) return;
+    std::vector<unsigned int> keyBuffer(n);
+    std::vector<Value> valueBuffer(n);
+    if (radixSortPasses(keys, values, keyBuffer.data(), valueBuffer.data(), n, serial)) {
+        std::copy(keyBuffer.begin(), keyBuffer.end(), keys);
+        std::copy(valueBuffer.begin(), valueBuffer.end(), values);
+    }
+}
+
+// The same for whole vectors: where the pairs end in the buffers, the
+// vectors swap storage with them instead of copying back.
+template <class Value>
+void radixSortByKey(std::vector<unsigned int>& keys, std::vector<Value>& values, bool serial) {
+    const std::size_t n = keys.size();
+    if (n < 2) return;
+    std::vector<unsigned int> keyBuffer(n);
+    std::vector<Value> valueBuffer(n);
+    if (radixSortPasses(keys.data(), values.data(), keyBuffer.data(), valueBuffer.data(), n,
+                        serial)) {
+        keys.swap(keyBuffer);
+        values.swap(valueBuffer);
     }
 }
 
@@ -839,8 +864,9 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, std::vector<Accep
 
     std::vector<AcceptedPoint> chosen(cellCount, AcceptedPoint{0.0f, 0.0f, 0.0f, kNone});
     auto run = [&](auto& store, bool runSerial) {
-        for (Cell& cell : cells) cell.ref = store.addCell(cell);
-        store.finishCells();
+        if constexpr (std::decay_t<decltype(store)>::kRegistersCells) {
+            for (Cell& cell : cells) cell.ref = store.addCell(cell);
+        }
         stopped = !runTrials(in, cells, store, runSerial, sorted, chosen);
     };
     if (!aliasing && BrickStore::fits(in.gridCellsX, ny, in.gridCellsZ)) {
@@ -859,35 +885,40 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, std::vector<Accep
     // that take later slots are sorted on their own and follow.
     const unsigned long long buckets = 4ull * cellCount;
     auto taken = [&](unsigned int c) { return chosen[c].candidate != kNone; };
-    if (cells.back().key < buckets) {
-        // Every id is its own bucket: table order is id order, the order of
-        // the cells.
+    // The cells form runs of ascending ids: run m holds the ids in
+    // [m B, (m + 1) B) (B buckets), whose bucket is the id less m B. A
+    // bucket's cells take slots 0, 1, ... in run order; slot 0 of every
+    // bucket leaves first, bucket by bucket, then the later slots in (slot,
+    // bucket) order.
+    const unsigned long long runs = cells.back().key / buckets + 1;
+    if (runs == 1) {
+        // Every id is its own bucket: table order is the order of the cells.
         for (unsigned int c = 0; c < cellCount; ++c)
             if (taken(c)) selected.push_back(chosen[c]);
         return selected;
     }
-    // Cell numbers by slot: kNone for an empty slot 0, kTaken for a slot 0
-    // held by a cell without a point.
-    constexpr unsigned int kTaken = kNone - 1;
-    std::vector<unsigned int> firstSlot(buckets, kNone);
-    std::vector<std::pair<unsigned long long, unsigned int>> later;
-    std::vector<unsigned int> rankCounter;  // cells per bucket, once a bucket has two
-    std::size_t firstCount = 0;
-    for (unsigned int c = 0; c < cellCount; ++c) {
-        const unsigned long long bucket = cells[c].key % buckets;
-        if (firstSlot[bucket] == kNone) {
-            firstSlot[bucket] = taken(c) ? c : kTaken;
-            if (taken(c)) ++firstCount;
-            continue;
-        }
-        if (rankCounter.empty()) rankCounter.assign(buckets, 1u);
-        const unsigned int rank = rankCounter[bucket]++;
-        if (taken(c)) later.emplace_back(rank * buckets + bucket, c);
+    // Otherwise the cells sorted by bucket (stable: a bucket's cells stay in
+    // id order, the order of their slots) give slot 0 of every bucket in
+    // bucket order; the later slots are few and sorted on their own.
+    std::vector<unsigned int> bucketOf(cellCount), cellOf(cellCount);
+#pragma omp parallel for schedule(static) if (!serial)
+    for (long long c = 0; c < static_cast<long long>(cellCount); ++c) {
+        bucketOf[std::size_t(c)] = static_cast<unsigned int>(cells[std::size_t(c)].key % buckets);
+        cellOf[std::size_t(c)] = static_cast<unsigned int>(c);
+    }
+    radixSortByKey(bucketOf, cellOf, serial);
+    std::vector<std::pair<unsigned long long, unsigned int>> later;  // (rank B + bucket, cell)
+    unsigned int rank = 0;
+    for (unsigned int i = 0; i < cellCount; ++i) {
+        rank = i > 0 && bucketOf[i] == bucketOf[i - 1] ? rank + 1 : 0;
+        const unsigned int c = cellOf[i];
+        if (!taken(c)) continue;
+        if (rank == 0)
+            selected.push_back(chosen[c]);
+        else
+            later.emplace_back(rank * buckets + bucketOf[i], c);
     }
     std::sort(later.begin(), later.end());
-    selected.reserve(firstCount + later.size());
-    for (const unsigned int c : firstSlot)
-        if (c < kTaken) selected.push_back(chosen[c]);
     for (const auto& entry : later) selected.push_back(chosen[entry.second]);
     return selected;
 }
