@@ -159,15 +159,24 @@ public:
     // table entries of its 2x2x2 bricks, `prefetchBricks` (a few cells
     // later, when those entries have arrived) for the bricks themselves.
     void prefetchIndex(const Cell& cell) const {
-        if (!flat_) return;
         const int x0 = std::max(0, (cell.ix - 2) >> 2), y0 = std::max(0, (cell.iy - 2) >> 2),
                   z0 = std::max(0, (cell.iz - 2) >> 2);
         for (int by = y0; by < y0 + 2 && unsigned(by) < by_; ++by)
-            for (int bz = z0; bz < z0 + 2 && unsigned(bz) < bz_; ++bz)
-                __builtin_prefetch(&blockIndex_[flatOf(x0, by, bz)]);
+            for (int bz = z0; bz < z0 + 2 && unsigned(bz) < bz_; ++bz) {
+                if (unsigned(x0) >= bx_) continue;
+                if (flat_) {
+                    __builtin_prefetch(&blockIndex_[flatOf(x0, by, bz)]);
+                    continue;
+                }
+                // The block table is small and stays cached; the entry of
+                // the brick in its block's table is what is fetched.
+                const unsigned int block = blockIndex_[blockOf(x0, by, bz)];
+                if (block != kNone)
+                    __builtin_prefetch(
+                        &brickIndex_[std::size_t(block) * kBlockBricks + inBlock(x0, by, bz)]);
+            }
     }
     void prefetchBricks(const Cell& cell) const {
-        if (!flat_) return;
         const int x0 = (cell.ix - 2) >> 2, y0 = (cell.iy - 2) >> 2, z0 = (cell.iz - 2) >> 2;
         for (int by = y0; by < y0 + 2; ++by)
             for (int bz = z0; bz < z0 + 2; ++bz)
