@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchMeshes.h"
 #include "host/src/graph/plugins.h"
 #include "host/src/graph/scene.h"
 #include "host/src/hostInit.h"
@@ -36,36 +37,7 @@
 
 namespace {
 
-struct BenchMesh {
-    std::string name;
-    std::string path;
-    std::vector<float> points;
-    std::vector<unsigned int> triangles;
-    float lo[3] = {1e30f, 1e30f, 1e30f};
-    float hi[3] = {-1e30f, -1e30f, -1e30f};
-    double area = 0;
-
-    double diagonal() const {
-        const double dx = hi[0] - lo[0], dy = hi[1] - lo[1], dz = hi[2] - lo[2];
-        return std::sqrt(dx * dx + dy * dy + dz * dz);
-    }
-};
-
-BenchMesh loadMesh(const std::string& name, const std::string& path) {
-    BenchMesh mesh;
-    mesh.name = name;
-    mesh.path = path;
-    const zt::host::MeshGeometry geometry = zt::host::readMeshFile(path);
-    mesh.points = geometry.points();
-    for (const int v : zt::host::triangulate(geometry).vertices)
-        mesh.triangles.push_back(static_cast<unsigned int>(v));
-    for (std::size_t i = 0; i < mesh.points.size(); ++i) {
-        mesh.lo[i % 3] = std::min(mesh.lo[i % 3], mesh.points[i]);
-        mesh.hi[i % 3] = std::max(mesh.hi[i % 3], mesh.points[i]);
-    }
-    mesh.area = zt::host::surfaceArea(geometry);
-    return mesh;
-}
+using zt::bench::BenchMesh;
 
 zt::ScatterSettings settingsFor(const BenchMesh& mesh, float radius) {
     zt::ScatterSettings s;
@@ -78,9 +50,8 @@ zt::ScatterSettings settingsFor(const BenchMesh& mesh, float radius) {
     return s;
 }
 
-// A Poisson-disc set holds about 1.95 * area / (pi r^2) points at the defaults.
 float radiusForPoints(const BenchMesh& mesh, double points) {
-    return static_cast<float>(std::sqrt(1.95 * mesh.area / (3.14159265 * points)));
+    return zt::bench::radiusForPoints(mesh.area, points);
 }
 
 using Entry = decltype(zt::cpu::scatterPoints)*;
@@ -180,17 +151,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot load %s\n", ZT_PLUGIN_FILE);
         return 1;
     }
-    const std::string dir = std::string(ZT_SOURCE_DIR) + "/examples/meshes/generated/";
-    static std::vector<BenchMesh> meshes;
-    for (const char* name : {"bunny.off", "blob.ply", "valley.ply"}) {
-        if (!std::ifstream(dir + name)) {
-            std::fprintf(stderr,
-                         "skipping %s: run scripts/make-bench-meshes and scripts/fetch-bunny\n",
-                         name);
-            continue;
-        }
-        meshes.push_back(loadMesh(name, dir + name));
-    }
+    static std::vector<BenchMesh> meshes = zt::bench::loadGeneratedMeshes();
     meshes.shrink_to_fit();
 
     struct Backend {

@@ -27,46 +27,14 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bench/benchMeshes.h"
 #include "host/src/mesh/meshGeometry.h"
 #include "host/src/mesh/meshReaders.h"
 #include "kernels/scatter.h"
 
 namespace {
 
-struct BenchMesh {
-    std::string name;
-    std::vector<float> points;
-    std::vector<unsigned int> triangles;
-    float lo[3] = {1e30f, 1e30f, 1e30f};
-    float hi[3] = {-1e30f, -1e30f, -1e30f};
-    std::vector<double> cumulativeArea;  // per triangle, for uniform samples
-    double area = 0;
-};
-
-BenchMesh loadMesh(const std::string& name, const std::string& path) {
-    BenchMesh mesh;
-    mesh.name = name;
-    const zt::host::MeshGeometry geometry = zt::host::readMeshFile(path);
-    mesh.points = geometry.points();
-    for (const int v : zt::host::triangulate(geometry).vertices)
-        mesh.triangles.push_back(static_cast<unsigned int>(v));
-    for (std::size_t i = 0; i < mesh.points.size(); ++i) {
-        mesh.lo[i % 3] = std::min(mesh.lo[i % 3], mesh.points[i]);
-        mesh.hi[i % 3] = std::max(mesh.hi[i % 3], mesh.points[i]);
-    }
-    for (std::size_t t = 0; t < mesh.triangles.size(); t += 3) {
-        const float* a = &mesh.points[3 * std::size_t(mesh.triangles[t])];
-        const float* b = &mesh.points[3 * std::size_t(mesh.triangles[t + 1])];
-        const float* c = &mesh.points[3 * std::size_t(mesh.triangles[t + 2])];
-        const double u[3] = {double(b[0]) - a[0], double(b[1]) - a[1], double(b[2]) - a[2]};
-        const double v[3] = {double(c[0]) - a[0], double(c[1]) - a[1], double(c[2]) - a[2]};
-        const double x = u[1] * v[2] - u[2] * v[1], y = u[2] * v[0] - u[0] * v[2],
-                     z = u[0] * v[1] - u[1] * v[0];
-        mesh.area += 0.5 * std::sqrt(x * x + y * y + z * z);
-        mesh.cumulativeArea.push_back(mesh.area);
-    }
-    return mesh;
-}
+using zt::bench::BenchMesh;
 
 // A uniform double in [0, 1) from a counter (splitmix64's finaliser).
 double unitRandom(std::uint64_t x) {
@@ -87,7 +55,7 @@ Measures measure(const BenchMesh& mesh, const std::vector<float>& xyz, double r,
                  unsigned int samples) {
     Measures m;
     const std::size_t n = xyz.size() / 3;
-    m.packing = static_cast<double>(n) * 3.14159265358979 * r * r / 4.0 / mesh.area;
+    m.packing = static_cast<double>(n) * 3.14159265358979 * r * r / 4.0 / mesh.triangleArea();
     auto cellOf = [&](double v) { return static_cast<long long>(std::floor(v / r)); };
     auto pack = [](long long x, long long y, long long z) {
         return (std::uint64_t(x + (1 << 20)) << 42) | (std::uint64_t(y + (1 << 20)) << 21) |
@@ -103,11 +71,11 @@ Measures measure(const BenchMesh& mesh, const std::vector<float>& xyz, double r,
     for (long long s = 0; s < static_cast<long long>(samples); ++s) {
         std::uint64_t counter = 0x5EEDull + static_cast<std::uint64_t>(s) * 4;
         auto unit = [&counter]() { return unitRandom(counter++); };
-        const std::size_t t =
-            std::min<std::size_t>(std::upper_bound(mesh.cumulativeArea.begin(),
-                                                   mesh.cumulativeArea.end(), unit() * mesh.area) -
-                                      mesh.cumulativeArea.begin(),
-                                  mesh.cumulativeArea.size() - 1);
+        const std::size_t t = std::min<std::size_t>(
+            std::upper_bound(mesh.cumulativeArea.begin(), mesh.cumulativeArea.end(),
+                             unit() * mesh.triangleArea()) -
+                mesh.cumulativeArea.begin(),
+            mesh.cumulativeArea.size() - 1);
         double u = unit(), v = unit();
         if (u + v > 1) u = 1 - u, v = 1 - v;
         double p[3];
@@ -182,23 +150,11 @@ void runCoverage(benchmark::State& state, const BenchMesh* mesh, float radius, b
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string dir = std::string(ZT_SOURCE_DIR) + "/examples/meshes/generated/";
-    static std::vector<BenchMesh> meshes;
-    for (const char* name : {"bunny.off", "blob.ply", "valley.ply"}) {
-        if (!std::ifstream(dir + name)) {
-            std::fprintf(stderr,
-                         "skipping %s: run scripts/make-bench-meshes and scripts/fetch-bunny\n",
-                         name);
-            continue;
-        }
-        meshes.push_back(loadMesh(name, dir + name));
-    }
+    static std::vector<BenchMesh> meshes = zt::bench::loadGeneratedMeshes();
     meshes.shrink_to_fit();
     for (const BenchMesh& mesh : meshes) {
         for (const double target : {1e5, 1e6}) {
-            // A Poisson-disc set holds about 1.95 * area / (pi r^2) points at the defaults.
-            const float radius =
-                static_cast<float>(std::sqrt(1.95 * mesh.area / (3.14159265 * target)));
+            const float radius = zt::bench::radiusForPoints(mesh.triangleArea(), target);
             const std::string label = mesh.name + "/" + std::to_string(int(target)) + "pts/";
             for (const bool fill : {false, true}) {
                 benchmark::RegisterBenchmark(

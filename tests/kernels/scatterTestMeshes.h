@@ -168,34 +168,52 @@ inline double closestPairDistance(const std::vector<float>& xyz, double radius) 
     return best;
 }
 
+// Uniform random points on a mesh's surface: a triangle picked in
+// proportion to its area, then a uniform point in it.
+class SurfaceSampler {
+public:
+    explicit SurfaceSampler(const TriMesh& m) : mesh_(m) {
+        for (std::size_t t = 0; t < m.triangles.size() / 3; ++t) {
+            TriMesh one;
+            one.points = m.points;
+            one.triangles = {m.triangles[3 * t], m.triangles[3 * t + 1], m.triangles[3 * t + 2]};
+            total_ += one.area();
+            cumulative_.push_back(total_);
+        }
+    }
+
+    template <class Rng>
+    void sample(Rng& rng, double p[3]) const {
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        const std::size_t t = std::min<std::size_t>(
+            std::upper_bound(cumulative_.begin(), cumulative_.end(), unit(rng) * total_) -
+                cumulative_.begin(),
+            cumulative_.size() - 1);
+        const auto a = mesh_.vertex(mesh_.triangles[3 * t]);
+        const auto b = mesh_.vertex(mesh_.triangles[3 * t + 1]);
+        const auto c = mesh_.vertex(mesh_.triangles[3 * t + 2]);
+        double u = unit(rng), v = unit(rng);
+        if (u + v > 1) u = 1 - u, v = 1 - v;
+        for (int k = 0; k < 3; ++k) p[k] = a[k] + u * (b[k] - a[k]) + v * (c[k] - a[k]);
+    }
+
+private:
+    const TriMesh& mesh_;
+    std::vector<double> cumulative_;
+    double total_ = 0;
+};
+
 // Fraction of the surface (estimated with `samples` uniform surface points)
 // farther than `radius` from every point of the set.
 inline double uncoveredFraction(const TriMesh& m, const std::vector<float>& xyz, double radius,
                                 unsigned int samples) {
     const PointGrid grid(xyz, radius);
-    std::vector<double> cumulative;
-    double total = 0;
-    for (std::size_t t = 0; t < m.triangles.size() / 3; ++t) {
-        TriMesh one;
-        one.points = m.points;
-        one.triangles = {m.triangles[3 * t], m.triangles[3 * t + 1], m.triangles[3 * t + 2]};
-        total += one.area();
-        cumulative.push_back(total);
-    }
+    const SurfaceSampler sampler(m);
     std::mt19937_64 rng(99);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
     unsigned int uncovered = 0;
     for (unsigned int s = 0; s < samples; ++s) {
-        const std::size_t t =
-            std::upper_bound(cumulative.begin(), cumulative.end(), unit(rng) * total) -
-            cumulative.begin();
-        const auto a = m.vertex(m.triangles[3 * std::min(t, cumulative.size() - 1)]);
-        const auto b = m.vertex(m.triangles[3 * std::min(t, cumulative.size() - 1) + 1]);
-        const auto c = m.vertex(m.triangles[3 * std::min(t, cumulative.size() - 1) + 2]);
-        double u = unit(rng), v = unit(rng);
-        if (u + v > 1) u = 1 - u, v = 1 - v;
         double p[3];
-        for (int k = 0; k < 3; ++k) p[k] = a[k] + u * (b[k] - a[k]) + v * (c[k] - a[k]);
+        sampler.sample(rng, p);
         bool covered = false;
         grid.forNeighbours(p, [&](std::size_t j) {
             if (grid.distance(p, j) <= radius) covered = true;

@@ -16,10 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "host/src/graph/plugins.h"
-#include "host/src/graph/scene.h"
-#include "host/src/hostInit.h"
-#include "host/src/mel/engine.h"
+#include "common/pluginScene.h"
 #include "kernels/scatter.h"
 #include "kernels/scatterFill.h"
 #include "kernels/scatterTestMeshes.h"
@@ -55,29 +52,12 @@ struct Coverage {
 Coverage coverage(const TriMesh& m, const std::vector<float>& xyz, double r, unsigned int samples,
                   unsigned int seed) {
     const zt::testing::PointGrid grid(xyz, r);
-    std::vector<double> cumulative;
-    double total = 0;
-    for (std::size_t t = 0; t < m.triangles.size() / 3; ++t) {
-        TriMesh one;
-        one.points = m.points;
-        one.triangles = {m.triangles[3 * t], m.triangles[3 * t + 1], m.triangles[3 * t + 2]};
-        total += one.area();
-        cumulative.push_back(total);
-    }
+    const zt::testing::SurfaceSampler sampler(m);
     std::mt19937_64 rng(seed);
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
     Coverage c;
     for (unsigned int s = 0; s < samples; ++s) {
-        const std::size_t t = std::min<std::size_t>(
-            std::upper_bound(cumulative.begin(), cumulative.end(), unit(rng) * total) -
-                cumulative.begin(),
-            cumulative.size() - 1);
-        const auto a = m.vertex(m.triangles[3 * t]), b = m.vertex(m.triangles[3 * t + 1]),
-                   cc = m.vertex(m.triangles[3 * t + 2]);
-        double u = unit(rng), v = unit(rng);
-        if (u + v > 1) u = 1 - u, v = 1 - v;
         double p[3];
-        for (int k = 0; k < 3; ++k) p[k] = a[k] + u * (b[k] - a[k]) + v * (cc[k] - a[k]);
+        sampler.sample(rng, p);
         double nearest = 2 * r;  // the grid finds every point within r
         grid.forNeighbours(
             p, [&](std::size_t j) { nearest = std::min(nearest, grid.distance(p, j)); });
@@ -291,24 +271,7 @@ TEST(ScatterFill, SkipsDegenerateTrianglesAndStaysFinite) {
 
 // The attribute on the node: off by default; on, the point set grows and
 // every channel follows, with pointID continuing the numbering.
-class ScatterFillNode : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        zt::host::startHost();
-        ::testing::internal::CaptureStdout();
-        ASSERT_TRUE(zt::host::loadPlugin(ZT_PLUGIN_FILE));
-        ::testing::internal::GetCapturedStdout();
-    }
-    void SetUp() override { zt::host::newScene(); }
-    static bool mel(const std::string& text) { return zt::mel::executeText(text); }
-    static MObject points() {
-        MPlug plug;
-        EXPECT_TRUE(zt::host::plugFromString("sc.outPoints", plug));
-        MObject data;
-        plug.getValue(data);
-        return data;
-    }
-};
+class ScatterFillNode : public PluginScene {};
 
 TEST_F(ScatterFillNode, AppendsPointsWithEveryChannel) {
     ASSERT_TRUE(
@@ -321,10 +284,10 @@ TEST_F(ScatterFillNode, AppendsPointsWithEveryChannel) {
     bool value = true;
     fill.getValue(value);
     EXPECT_FALSE(value);
-    MFnArrayAttrsData before(points());
+    MFnArrayAttrsData before(points("sc.outPoints"));
     const MVectorArray p0 = before.getVectorData("position");
     ASSERT_TRUE(mel("setAttr sc.fillGaps 1;"));
-    MFnArrayAttrsData after(points());
+    MFnArrayAttrsData after(points("sc.outPoints"));
     const MVectorArray p = after.getVectorData("position");
     const MIntArray tri = after.getIntData("triID");
     const MVectorArray uv = after.getVectorData("uv");
