@@ -219,11 +219,8 @@ MStatus ztPointsObjectId::compute(const MPlug& plug, MDataBlock& data) {
     if (!zt::succeeded(zt::computePointIds(settings, n, ids))) return MS::kFailure;
 
     MFnArrayAttrsData output;
-    MObject outData = output.create(&status);
-    if (!status) {
-        zt::reportError("ERROR in fnOutput.create.\n", status);
-        return status;
-    }
+    MObject outData = zt::createOutputPointSet(output, status);
+    if (!status) return status;
     zt::copyAttributes(output, input, MString(zt::channels::kObjectIndex));
     MIntArray objectIndex = output.intArray(zt::channels::kObjectIndex, &status);
     if (!status) {

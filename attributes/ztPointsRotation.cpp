@@ -384,11 +384,8 @@ MStatus ztPointsRotation::compute(const MPlug& plug, MDataBlock& data) {
     // The output: the input's other channels and the written ones. A single
     // active add layer keeps only the points it leaves visible.
     MFnArrayAttrsData output;
-    MObject outputData = output.create(&status);
-    if (!status) {
-        zt::reportError("ERROR in fnOutput.create.\n", status);
-        return status;
-    }
+    MObject outputData = zt::createOutputPointSet(output, status);
+    if (!status) return status;
     MStringArray written;
     for (const char* name :
          {ch::kRotationType, ch::kAimDirection, ch::kAimWorldUp, ch::kRotationRgb}) {

@@ -174,11 +174,8 @@ MStatus ztPointsScale::compute(const MPlug& plug, MDataBlock& data) {
 
     // Output: the input's channels with "scale" written anew.
     MFnArrayAttrsData output;
-    MObject outData = output.create(&status);
-    if (!status) {
-        zt::reportError("ERROR in fnOutput.create.\n", status);
-        return status;
-    }
+    MObject outData = zt::createOutputPointSet(output, status);
+    if (!status) return status;
     zt::copyAttributes(output, input, MString(zt::channels::kScale));
     MVectorArray scaleChannel = output.vectorArray(zt::channels::kScale, &status);
     if (!status) {

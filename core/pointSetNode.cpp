@@ -58,6 +58,17 @@ void reportError(const char* line, const MStatus& status) {
     cerr << line << endl << status.errorString() << endl;
 }
 
+void displayFailure(const MString& text) {
+    MGlobal::displayError(text);
+    MStatus(MS::kFailure).perror(text);
+}
+
+MObject createOutputPointSet(MFnArrayAttrsData& output, MStatus& status) {
+    MObject data = output.create(&status);
+    if (!status) reportError("ERROR in fnOutput.create.\n", status);
+    return data;
+}
+
 MStatus readInputPointSet(MDataBlock& block, const MObject& node, const MObject& attribute,
                           MFnArrayAttrsData& pointSet, const char* missingMessage) {
     MStatus status;

@@ -36,6 +36,14 @@ namespace zt {
 // stream (the form of every "ERROR ..." diagnostic of the nodes).
 void reportError(const char* line, const MStatus& status);
 
+// Shows `text` as an error in the script editor and writes it, with the
+// failure status, to the error stream.
+void displayFailure(const MString& text);
+
+// Creates the node's output point set in `output`; on failure writes
+// "ERROR in fnOutput.create." with the status, which `status` receives.
+MObject createOutputPointSet(MFnArrayAttrsData& output, MStatus& status);
+
 // Reads the point set on `attribute` of `node` into `pointSet`.
 // A failing handle writes "ERROR getting <attribute> handle" and returns its
 // status; no point set connected displays the plug name followed by

@@ -131,11 +131,8 @@ MStatus ztPointsAttrShuffle::compute(const MPlug& plug, MDataBlock& data) {
     // Output: everything but the source, then the source under its new name.
     // A channel already called `attrTo` is replaced, whatever its type.
     MFnArrayAttrsData output;
-    MObject outData = output.create(&status);
-    if (!status) {
-        zt::reportError("ERROR in fnOutput.create.\n", status);
-        return status;
-    }
+    MObject outData = zt::createOutputPointSet(output, status);
+    if (!status) return status;
     MStringArray excluded;
     excluded.append(from);
     excluded.append(to);

@@ -118,25 +118,18 @@ MStatus ztPointsContainer::compute(const MPlug& plug, MDataBlock& data) {
     const zt::KernelStatus result =
         zt::containerWeights(positions, inverse.data(), shape, band, weights);
     if (result == zt::KernelStatus::NotEnoughMemory) {
-        const MString text = "ztPointsContainer: Not enough memory on GPU for data";
-        MGlobal::displayError(text);
-        MStatus(MS::kFailure).perror(text);
+        zt::displayFailure("ztPointsContainer: Not enough memory on GPU for data");
         return MS::kFailure;
     }
     if (!zt::succeeded(result)) {
-        const MString text = "Failed to launch computePointInclusion kernel";
-        MGlobal::displayError(text);
-        MStatus(MS::kFailure).perror(text);
+        zt::displayFailure("Failed to launch computePointInclusion kernel");
         return MS::kFailure;
     }
 
     // Output: the kept points with their weights.
     MFnArrayAttrsData output;
-    MObject outData = output.create(&status);
-    if (!status) {
-        zt::reportError("ERROR in fnOutput.create.\n", status);
-        return status;
-    }
+    MObject outData = zt::createOutputPointSet(output, status);
+    if (!status) return status;
     std::vector<std::uint8_t> keep(n);
     for (unsigned int i = 0; i < n; ++i) keep[i] = weights[i] > 0.0f ? 1 : 0;
     MStringArray excluded;

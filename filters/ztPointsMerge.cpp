@@ -207,11 +207,8 @@ MStatus ztPointsMerge::compute(const MPlug& plug, MDataBlock& data) {
     }
 
     MFnArrayAttrsData output;
-    MObject outData = output.create(&status);
-    if (!status) {
-        zt::reportError("ERROR in fnOutput.create.\n", status);
-        return status;
-    }
+    MObject outData = zt::createOutputPointSet(output, status);
+    if (!status) return status;
     if (n2 == 0) {
         zt::copyAttributes(output, first, MString());
         return zt::setOutputPointSet(data, outPoints, outData, plug);

@@ -570,16 +570,10 @@ MStatus ztPointsSelection::compute(const MPlug& plug, MDataBlock& block) {
 
     // Division: the same channels in both outputs, each point in one of them.
     MFnArrayAttrsData selected, rest;
-    MObject selectedData = selected.create(&status);
-    if (!status) {
-        reportError("ERROR in fnOutput.create.\n", status);
-        return status;
-    }
-    MObject restData = rest.create(&status);
-    if (!status) {
-        reportError("ERROR in fnOutput.create.\n", status);
-        return status;
-    }
+    MObject selectedData = zt::createOutputPointSet(selected, status);
+    if (!status) return status;
+    MObject restData = zt::createOutputPointSet(rest, status);
+    if (!status) return status;
     std::vector<std::uint8_t> others(flags.size());
     for (std::size_t i = 0; i < flags.size(); ++i) others[i] = flags[i] ? 0 : 1;
     zt::copyAttributesMasked(selected, input, MStringArray(), flags,

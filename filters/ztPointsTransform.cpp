@@ -45,9 +45,7 @@ const char* const kAimingChannels[] = {"aimDirection", "aimPosition", "aimAxis",
 bool transformChannel(std::vector<float>& xyz, const std::array<float, 16>& matrix,
                       bool translate) {
     if (zt::succeeded(zt::transformPointArray(xyz, matrix.data(), translate))) return true;
-    const MString text = "Failed to launch transformPoints kernel";
-    MGlobal::displayError(text);
-    MStatus(MS::kFailure).perror(text);
+    zt::displayFailure("Failed to launch transformPoints kernel");
     return false;
 }
 
@@ -130,11 +128,8 @@ MStatus ztPointsTransform::compute(const MPlug& plug, MDataBlock& data) {
 
     // Output.
     MFnArrayAttrsData output;
-    MObject outData = output.create(&status);
-    if (!status) {
-        zt::reportError("ERROR in fnOutput.create.\n", status);
-        return status;
-    }
+    MObject outData = zt::createOutputPointSet(output, status);
+    if (!status) return status;
     MVectorArray outPositions = output.vectorArray(zt::channels::kPosition, &status);
     if (!status) {
         zt::reportError("ERROR in fnOutput.vectorArray(position)", status);

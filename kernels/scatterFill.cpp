@@ -224,18 +224,9 @@ public:
 
     void insert(const float* p) {
         if (2 * (cells_ + 1) > keys_.size()) rehash(2 * keys_.size());
-        const int i = static_cast<int>(next_.size());
         xyz_.insert(xyz_.end(), p, p + 3);
         next_.push_back(-1);
-        const u64 key = frame_.keyOf(p);
-        u64 s = slotHash(key) >> shift_;
-        while (keys_[s] != kEmpty && keys_[s] != key) s = (s + 1) & mask_;
-        if (keys_[s] == kEmpty) {
-            keys_[s] = key;
-            ++cells_;
-        }
-        next_[i] = head_[s];
-        head_[s] = i;
+        link(next_.size() - 1);
     }
 
     template <class F>
@@ -262,19 +253,21 @@ private:
         keys_.assign(mask_ + 1, kEmpty);
         head_.assign(mask_ + 1, -1);
         cells_ = 0;
-        for (std::size_t i = 0; i < next_.size(); ++i) next_[i] = -1;
-        for (std::size_t i = 0; i < next_.size(); ++i) {
-            const float* p = &xyz_[3 * i];
-            const u64 key = frame_.keyOf(p);
-            u64 s = slotHash(key) >> shift_;
-            while (keys_[s] != kEmpty && keys_[s] != key) s = (s + 1) & mask_;
-            if (keys_[s] == kEmpty) {
-                keys_[s] = key;
-                ++cells_;
-            }
-            next_[i] = head_[s];
-            head_[s] = static_cast<int>(i);
+        for (std::size_t i = 0; i < next_.size(); ++i) link(i);
+    }
+
+    // Enters point i at the front of its cell's list, taking a slot for the
+    // cell when it has none yet.
+    void link(std::size_t i) {
+        const u64 key = frame_.keyOf(&xyz_[3 * i]);
+        u64 s = slotHash(key) >> shift_;
+        while (keys_[s] != kEmpty && keys_[s] != key) s = (s + 1) & mask_;
+        if (keys_[s] == kEmpty) {
+            keys_[s] = key;
+            ++cells_;
         }
+        next_[i] = head_[s];
+        head_[s] = static_cast<int>(i);
     }
 
     const CellFrame& frame_;

@@ -222,11 +222,8 @@ MStatus ztPlantPoints::compute(const MPlug& plug, MDataBlock& data) {
         return MS::kFailure;
 
     MFnArrayAttrsData output;
-    MObject outData = output.create(&status);
-    if (!status) {
-        zt::reportError("ERROR in fnOutput.create.\n", status);
-        return status;
-    }
+    MObject outData = zt::createOutputPointSet(output, status);
+    if (!status) return status;
     MStringArray written;
     for (const char* name : {ch::kPosition, ch::kAimDirection, ch::kAimWorldUp}) {
         written.append(name);

@@ -105,11 +105,8 @@ MStatus ztPointsNormal::compute(const MPlug& plug, MDataBlock& data) {
 
     // The output: the input's channels with "normal" written anew.
     MFnArrayAttrsData output;
-    MObject outData = output.create(&status);
-    if (!status) {
-        zt::reportError("ERROR in fnOutput.create.\n", status);
-        return status;
-    }
+    MObject outData = zt::createOutputPointSet(output, status);
+    if (!status) return status;
     zt::copyAttributes(output, input, MString(zt::channels::kNormal));
     MVectorArray normals = output.vectorArray(zt::channels::kNormal, &status);
     if (!status) {

@@ -24,6 +24,7 @@
 #include "core/channels.h"
 #include "core/computeProgress.h"
 #include "core/pointSet.h"
+#include "core/pointSetNode.h"
 #include "kernels/scatter.h"
 
 const MTypeId ztScatterPoints::id(0xB2);
@@ -58,12 +59,9 @@ MObject ztScatterPoints::scatterOnSurface;
 MObject ztScatterPoints::maxCandidates;
 MObject ztScatterPoints::fillGaps;
 
-namespace {
+using zt::reportError;
 
-// Writes a diagnostic line and the status's text to the error stream.
-void reportError(const char* line, const MStatus& status) {
-    cerr << line << endl << status.errorString() << endl;
-}
+namespace {
 
 // A keyable, storable numeric attribute with the flags every scatter setting has.
 MObject createSetting(const char* longName, const char* shortName, MFnNumericData::Type type,
@@ -358,11 +356,8 @@ MStatus ztScatterPoints::compute(const MPlug& plug, MDataBlock& data) {
         return status;
     }
     MFnArrayAttrsData output;
-    MObject outputData = output.create(&status);
-    if (!status) {
-        reportError("ERROR in fnOutput.create.\n", status);
-        return status;
-    }
+    MObject outputData = zt::createOutputPointSet(output, status);
+    if (!status) return status;
 
     if (!settings.vertices && !settings.borderEdges && !settings.surface) {
         status = outHandle.set(outputData);
