@@ -437,100 +437,167 @@ void setDirection(Spot& spot, double dx, double dy) {
     }
 }
 
-// Whether some spot of the piece is outside every disk, and if so one of
-// them. The uncovered part of a piece, when there is one, has a corner: a
+// Walks the spots where an uncovered part of a piece can have a corner and
+// reports those lying outside every disk but the ones they are made of.
+// The uncovered part of a piece, when there is one, has such a corner: a
 // piece corner, a crossing of a circle with a piece edge, or a crossing of
-// two circles inside the piece, lying on no disk but the ones it is made of.
-// So testing those spots is exact (ties at exactly distance r count as
-// covered).
-bool findUncoveredSpot(const Shape& s, const std::vector<Disk>& disks, Spot& spot) {
-    auto towardsCentre = [&](double x, double y) {
-        spot.x = x;
-        spot.y = y;
-        setDirection(spot, s.cx - x, s.cy - y);
-        return true;
-    };
-    if (disks.empty()) return towardsCentre(s.q[0][0], s.q[0][1]);
-    for (const Disk& d : disks) {
-        if (inDisk(d, s.q[0][0], s.q[0][1]) && inDisk(d, s.q[1][0], s.q[1][1]) &&
-            inDisk(d, s.q[2][0], s.q[2][1]))
-            return false;  // disks are convex
+// two circles inside the piece. So when the walk ends without a report the
+// piece is covered (ties at exactly distance r count as covered).
+//
+// The walk takes the disks in list order: the piece corners first, then for
+// each disk its crossings with the edges and with every disk before it. A
+// disk appended to the list (a dart placed in the piece) only adds spots
+// after the walk's position, and spots passed stay covered as disks are
+// added, so the walk goes on where it stopped instead of starting again.
+class GapFinder {
+public:
+    GapFinder(const Shape& s, const std::vector<Disk>& disks) : s_(s), disks_(disks) {
+        const double ox = s.q[1][0] - s.q[0][0], oy = s.q[1][1] - s.q[0][1];
+        const double px = s.q[2][0] - s.q[0][0], py = s.q[2][1] - s.q[0][1];
+        orientation_ = ox * py - oy * px;
+        for (int a = 0; a < 2; ++a) {
+            low_[a] = std::min({s.q[0][a], s.q[1][a], s.q[2][a]});
+            high_[a] = std::max({s.q[0][a], s.q[1][a], s.q[2][a]});
+        }
     }
-    std::size_t hint = 0;
-    for (int k = 0; k < 3; ++k)
-        if (!coveredByOthers(disks, s.q[k][0], s.q[k][1], kNoDisk, kNoDisk, hint))
-            return towardsCentre(s.q[k][0], s.q[k][1]);
 
-    for (int e = 0; e < 3; ++e) {
-        const double* a = s.q[e];
-        const double* b = s.q[(e + 1) % 3];
+    // The next uncovered spot, or false when none is left. The spot
+    // reported stays the walk's position: the next call tests it again.
+    bool next(Spot& spot) {
+        if (owner_ < 0) {
+            if (sub_ == 0) {
+                for (const Disk& d : disks_) {
+                    if (inDisk(d, s_.q[0][0], s_.q[0][1]) && inDisk(d, s_.q[1][0], s_.q[1][1]) &&
+                        inDisk(d, s_.q[2][0], s_.q[2][1])) {
+                        owner_ = kDone;  // disks are convex
+                        return false;
+                    }
+                }
+            }
+            for (; sub_ < 3; ++sub_) {
+                const double x = s_.q[sub_][0], y = s_.q[sub_][1];
+                if (coveredByOthers(disks_, x, y, kNoDisk, kNoDisk, hint_)) continue;
+                spot.x = x;
+                spot.y = y;
+                setDirection(spot, s_.cx - x, s_.cy - y);
+                return true;
+            }
+            owner_ = 0;
+            sub_ = 0;
+        }
+        for (; owner_ >= 0 && std::size_t(owner_) < disks_.size(); ++owner_, sub_ = 0) {
+            const std::size_t m = std::size_t(owner_);
+            for (; sub_ < 6; sub_ = (sub_ | 1) + 1)
+                if (edgeSpot(m, sub_ / 2, sub_ % 2, spot)) return true;
+            for (; sub_ < 6 + 2 * owner_; sub_ = (sub_ | 1) + 1)
+                if (pairSpot(std::size_t((sub_ - 6) / 2), m, sub_ % 2, spot)) return true;
+        }
+        return false;
+    }
+
+private:
+    static constexpr long long kDone = std::numeric_limits<long long>::max();
+
+    // Crossings of circle m with edge e, from root `first` on; sets sub_ to
+    // the one reported.
+    bool edgeSpot(std::size_t m, long long e, long long first, Spot& spot) {
+        const double* a = s_.q[e];
+        const double* b = s_.q[(e + 1) % 3];
+        const Disk& d = disks_[m];
         const double dx = b[0] - a[0], dy = b[1] - a[1];
         const double aa = dx * dx + dy * dy;
-        if (!(aa > 0.0)) continue;
-        for (std::size_t k = 0; k < disks.size(); ++k) {
-            const double fx = a[0] - disks[k].x, fy = a[1] - disks[k].y;
-            const double bb = fx * dx + fy * dy;
-            const double cc = fx * fx + fy * fy - disks[k].rho2;
-            const double disc = bb * bb - aa * cc;
-            if (disc < 0.0) continue;
-            const double root = std::sqrt(disc);
-            for (const double t : {(-bb - root) / aa, (-bb + root) / aa}) {
-                if (t < 0.0 || t > 1.0) continue;
-                const double x = a[0] + t * dx, y = a[1] + t * dy;
-                if (coveredByOthers(disks, x, y, k, kNoDisk, hint)) continue;
-                // Out of the disk and into the piece.
-                spot.x = x;
-                spot.y = y;
-                const double ox = x - disks[k].x, oy = y - disks[k].y;
-                const double ol = std::sqrt(ox * ox + oy * oy);
-                const double cx = s.cx - x, cy = s.cy - y;
-                const double cl = std::sqrt(cx * cx + cy * cy);
-                setDirection(spot, (ol > 0 ? ox / ol : 0) + (cl > 0 ? cx / cl : 0),
-                             (ol > 0 ? oy / ol : 0) + (cl > 0 ? cy / cl : 0));
-                return true;
-            }
+        if (!(aa > 0.0)) return false;
+        const double fx = a[0] - d.x, fy = a[1] - d.y;
+        const double bb = fx * dx + fy * dy;
+        const double cc = fx * fx + fy * fy - d.rho2;
+        const double disc = bb * bb - aa * cc;
+        if (disc < 0.0) return false;
+        const double root = std::sqrt(disc);
+        const double ts[2] = {(-bb - root) / aa, (-bb + root) / aa};
+        for (long long k = first; k < 2; ++k) {
+            const double t = ts[k];
+            if (t < 0.0 || t > 1.0) continue;
+            const double x = a[0] + t * dx, y = a[1] + t * dy;
+            if (coveredByOthers(disks_, x, y, m, kNoDisk, hint_)) continue;
+            // Out of the disk and into the piece.
+            spot.x = x;
+            spot.y = y;
+            const double ox = x - d.x, oy = y - d.y;
+            const double ol = std::sqrt(ox * ox + oy * oy);
+            const double cx = s_.cx - x, cy = s_.cy - y;
+            const double cl = std::sqrt(cx * cx + cy * cy);
+            setDirection(spot, (ol > 0 ? ox / ol : 0) + (cl > 0 ? cx / cl : 0),
+                         (ol > 0 ? oy / ol : 0) + (cl > 0 ? cy / cl : 0));
+            sub_ = 2 * e + k;
+            return true;
         }
+        return false;
     }
 
-    const double ox = s.q[1][0] - s.q[0][0], oy = s.q[1][1] - s.q[0][1];
-    const double px = s.q[2][0] - s.q[0][0], py = s.q[2][1] - s.q[0][1];
-    const double orientation = ox * py - oy * px;
-    auto inside = [&](double x, double y) {
+    // Crossings of circles i and j (i < j), from the one of sign `first` on;
+    // sets sub_ to the one reported.
+    bool pairSpot(std::size_t i, std::size_t j, long long first, Spot& spot) {
+        const Disk& di = disks_[i];
+        const Disk& dj = disks_[j];
+        // The crossings lie in both disks' boxes: none inside the piece when
+        // the boxes' overlap misses the piece's box.
+        if (std::max(di.x - di.rho, dj.x - dj.rho) > high_[0] ||
+            std::min(di.x + di.rho, dj.x + dj.rho) < low_[0] ||
+            std::max(di.y - di.rho, dj.y - dj.rho) > high_[1] ||
+            std::min(di.y + di.rho, dj.y + dj.rho) < low_[1])
+            return false;
+        const double dx = dj.x - di.x, dy = dj.y - di.y;
+        const double d2 = dx * dx + dy * dy;
+        const double sum = di.rho + dj.rho, diff = di.rho - dj.rho;
+        if (d2 >= sum * sum || d2 <= diff * diff) return false;
+        const double d = std::sqrt(d2);
+        const double along = (di.rho2 - dj.rho2 + d2) / (2.0 * d);
+        const double h = std::sqrt(std::max(0.0, di.rho2 - along * along));
+        const double mx = di.x + along * dx / d, my = di.y + along * dy / d;
+        const double hx = -dy / d * h, hy = dx / d * h;
+        for (long long k = first; k < 2; ++k) {
+            const double sign = k == 0 ? -1.0 : 1.0;
+            const double x = mx + sign * hx, y = my + sign * hy;
+            if (!inside(x, y) || coveredByOthers(disks_, x, y, i, j, hint_)) continue;
+            // Between the two circles, away from both centres.
+            spot.x = x;
+            spot.y = y;
+            setDirection(spot, (x - di.x) / di.rho + (x - dj.x) / dj.rho,
+                         (y - di.y) / di.rho + (y - dj.y) / dj.rho);
+            sub_ = 6 + 2 * static_cast<long long>(i) + k;
+            return true;
+        }
+        return false;
+    }
+
+    bool inside(double x, double y) const {
         for (int e = 0; e < 3; ++e) {
-            const double* a = s.q[e];
-            const double* b = s.q[(e + 1) % 3];
+            const double* a = s_.q[e];
+            const double* b = s_.q[(e + 1) % 3];
             const double side = (b[0] - a[0]) * (y - a[1]) - (b[1] - a[1]) * (x - a[0]);
-            if (side * orientation < 0.0) return false;
+            if (side * orientation_ < 0.0) return false;
         }
         return true;
-    };
-    for (std::size_t i = 0; i < disks.size(); ++i) {
-        const Disk& di = disks[i];
-        for (std::size_t j = i + 1; j < disks.size(); ++j) {
-            const Disk& dj = disks[j];
-            const double dx = dj.x - di.x, dy = dj.y - di.y;
-            const double d2 = dx * dx + dy * dy;
-            const double sum = di.rho + dj.rho, diff = di.rho - dj.rho;
-            if (d2 >= sum * sum || d2 <= diff * diff) continue;
-            const double d = std::sqrt(d2);
-            const double along = (di.rho2 - dj.rho2 + d2) / (2.0 * d);
-            const double h = std::sqrt(std::max(0.0, di.rho2 - along * along));
-            const double mx = di.x + along * dx / d, my = di.y + along * dy / d;
-            const double hx = -dy / d * h, hy = dx / d * h;
-            for (const double sign : {-1.0, 1.0}) {
-                const double x = mx + sign * hx, y = my + sign * hy;
-                if (!inside(x, y) || coveredByOthers(disks, x, y, i, j, hint)) continue;
-                // Between the two circles, away from both centres.
-                spot.x = x;
-                spot.y = y;
-                setDirection(spot, (x - di.x) / di.rho + (x - dj.x) / dj.rho,
-                             (y - di.y) / di.rho + (y - dj.y) / dj.rho);
-                return true;
-            }
-        }
     }
-    return false;
-}
+
+    const Shape& s_;
+    const std::vector<Disk>& disks_;
+    double orientation_ = 0;
+    double low_[2] = {0, 0}, high_[2] = {0, 0};
+    long long owner_ = -1;  // -1: the piece corners; then the disk whose spots are walked
+    long long sub_ = 0;     // corner; or edge crossing 2 e + root, then pair 6 + 2 i + sign
+    std::size_t hint_ = 0;
+};
+
+struct Dart {
+    float position[3] = {0, 0, 0};
+    float u = 0, v = 0;
+};
+
+// Distances from an uncovered spot, in r, at which a dart is tried, farthest
+// first: the farther a free dart lies from the points around the gap, the
+// more of the gap its ball covers.
+constexpr double kDartSteps[] = {0.3, 0.1, 0.03, 0.01, 0.003};
 
 // Everything the fill reads while it runs.
 struct FillContext {
@@ -557,6 +624,49 @@ struct FillContext {
             if (!taken) added->forCell(key, near);
         });
         return taken;
+    }
+
+    // Tries darts from an uncovered spot of a piece of triangle `triangle`
+    // into its gap, at the steps' distances scaled by `jitter`; a dart
+    // farther than r from every point and from the `ownCount` darts
+    // `own` the piece placed this round lands in `dart`.
+    bool placeDart(unsigned int triangle, const Frame& f, const Spot& spot, double jitter,
+                   const Dart* own, unsigned int ownCount, Dart& dart) const {
+        const unsigned int* corner = mesh->triangles + 3 * std::size_t(triangle);
+        const float* a = mesh->points + 3 * std::size_t(corner[0]);
+        const float* b = mesh->points + 3 * std::size_t(corner[1]);
+        const float* c = mesh->points + 3 * std::size_t(corner[2]);
+        for (const double step : kDartSteps) {
+            const double x = spot.x + step * jitter * r * spot.dx;
+            const double y = spot.y + step * jitter * r * spot.dy;
+            // Plane coordinates to (u, v): q = u B + v C with A at 0.
+            const double v = y / f.c2[1];
+            const double u = (x - v * f.c2[0]) / f.b2[0];
+            if (!(u >= 0.0 && v >= 0.0 && u + v <= 1.0)) continue;
+            dart.u = static_cast<float>(u);
+            dart.v = static_cast<float>(v);
+            for (int axis = 0; axis < 3; ++axis)
+                dart.position[axis] =
+                    a[axis] + (b[axis] - a[axis]) * dart.u + (c[axis] - a[axis]) * dart.v;
+            if (takenNear(dart.position, true)) continue;
+            bool clash = false;
+            for (unsigned int k = 0; k < ownCount && !clash; ++k) {
+                const double dx = double(dart.position[0]) - own[k].position[0],
+                             dy = double(dart.position[1]) - own[k].position[1],
+                             dz = double(dart.position[2]) - own[k].position[2];
+                clash = dx * dx + dy * dy + dz * dz <= r2;
+            }
+            if (!clash) return true;
+        }
+        return false;
+    }
+
+    // Appends the disk of the ball around p in the triangle's plane.
+    void addDisk(const Frame& f, const float* p, std::vector<Disk>& out) const {
+        const double d[3] = {p[0] - f.a[0], p[1] - f.a[1], p[2] - f.a[2]};
+        const double h = dot3(d, f.n);
+        const double rho2 = r2 - h * h;
+        if (rho2 > 0.0) out.push_back(Disk{dot3(d, f.e1), dot3(d, f.e2), rho2, std::sqrt(rho2)});
     }
 
     // The disks of the points within reach of a piece, in its plane.
@@ -599,11 +709,13 @@ void splitDown(const Piece& piece, double area, std::vector<Piece>& out) {
     for (const Piece& child : split(piece)) splitDown(child, area, out);
 }
 
+// Items a parallel block takes.
+constexpr std::size_t kBlock = 128;
+
 // Runs `body(item, out)` over [0, count) in parallel blocks and concatenates
 // the blocks' outputs in item order.
 template <class T, class Body>
 std::vector<T> parallelCollect(std::size_t count, Body body) {
-    constexpr std::size_t kBlock = 128;
     const std::size_t blocks = (count + kBlock - 1) / kBlock;
     std::vector<std::vector<T>> parts(blocks);
 #pragma omp parallel for schedule(dynamic, 1)
@@ -619,19 +731,22 @@ std::vector<T> parallelCollect(std::size_t count, Body body) {
     return all;
 }
 
-struct Dart {
-    float position[3] = {0, 0, 0};
-    float u = 0, v = 0;
-    enum State : unsigned char { kCovered, kPlaced, kMissed } state = kCovered;
+// What a piece's turn in a round ended with.
+struct Outcome {
+    enum State : unsigned char {
+        kCovered,  // no gap left, given the darts it placed
+        kMissed,   // a gap had no room for a dart
+        kBusy      // placed its quota of darts
+    } state = kCovered;
+    unsigned int firstDart = 0, darts = 0;  // its darts, in its block's list
 };
 
 // Pieces get their first test once no larger than this (in r^2).
 constexpr double kPieceArea = 8.0;
-// Distances from an uncovered spot, in r, at which a dart is tried, farthest
-// first: the farther a free dart lies from the points around the gap, the
-// more of the gap its ball covers.
-constexpr double kDartSteps[] = {0.3, 0.1, 0.03, 0.01, 0.003};
-// A piece handles one gap per round; this only bounds a runaway.
+// Darts one piece places in one round at most.
+constexpr unsigned int kDartsPerTurn = 32;
+// Pieces go on while their darts clash with other pieces' or their gaps
+// need splitting; this only bounds a runaway.
 constexpr unsigned int kMaxRounds = 1000;
 
 }  // namespace
@@ -679,73 +794,84 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
 
     for (unsigned int round = 0; round < kMaxRounds && !active.empty(); ++round) {
         report.rounds = round + 1;
-        // Each piece looks for an uncovered spot and tries darts from it into
-        // the gap.
-        std::vector<Dart> darts(active.size());
+        // Each piece walks its gaps: from every uncovered spot it tries darts
+        // into the gap, and a dart that lands joins the piece's disks, until
+        // the piece is covered or a gap has no room for a dart. Blocks of
+        // pieces run in parallel, each keeping its darts in piece order.
         const u64 roundKey = mix64(seedKey + round);
+        const std::size_t blocks = (active.size() + kBlock - 1) / kBlock;
+        std::vector<Outcome> outcomes(active.size());
+        std::vector<std::vector<Dart>> blockDarts(blocks);
 #pragma omp parallel
         {
             std::vector<Disk> disks;
-#pragma omp for schedule(dynamic, 256)
-            for (long long i = 0; i < static_cast<long long>(active.size()); ++i) {
-                const Piece& p = active[std::size_t(i)];
-                const Frame& f = ctx.frames[p.triangle];
-                const Shape shape = shapeOf(f, p);
-                ctx.disksFor(f, shape, disks);
-                Spot spot;
-                Dart& dart = darts[std::size_t(i)];
-                if (!findUncoveredSpot(shape, disks, spot)) continue;
-                dart.state = Dart::kMissed;
-                const unsigned int* corner = mesh.triangles + 3 * std::size_t(p.triangle);
-                const float* a = mesh.points + 3 * std::size_t(corner[0]);
-                const float* b = mesh.points + 3 * std::size_t(corner[1]);
-                const float* c = mesh.points + 3 * std::size_t(corner[2]);
-                const double jitter = 0.7 + 0.6 * unitFrom(mix64(p.id ^ roundKey));
-                for (const double step : kDartSteps) {
-                    const double x = spot.x + step * jitter * ctx.r * spot.dx;
-                    const double y = spot.y + step * jitter * ctx.r * spot.dy;
-                    // Plane coordinates to (u, v): q = u B + v C with A at 0.
-                    const double v = y / f.c2[1];
-                    const double u = (x - v * f.c2[0]) / f.b2[0];
-                    if (!(u >= 0.0 && v >= 0.0 && u + v <= 1.0)) continue;
-                    dart.u = static_cast<float>(u);
-                    dart.v = static_cast<float>(v);
-                    for (int axis = 0; axis < 3; ++axis)
-                        dart.position[axis] =
-                            a[axis] + (b[axis] - a[axis]) * dart.u + (c[axis] - a[axis]) * dart.v;
-                    if (ctx.takenNear(dart.position, true)) continue;
-                    dart.state = Dart::kPlaced;
-                    break;
+#pragma omp for schedule(dynamic, 2)
+            for (long long block = 0; block < static_cast<long long>(blocks); ++block) {
+                std::vector<Dart>& darts = blockDarts[std::size_t(block)];
+                const std::size_t end = std::min(active.size(), std::size_t(block + 1) * kBlock);
+                for (std::size_t i = std::size_t(block) * kBlock; i < end; ++i) {
+                    const Piece& p = active[i];
+                    const Frame& f = ctx.frames[p.triangle];
+                    const Shape shape = shapeOf(f, p);
+                    ctx.disksFor(f, shape, disks);
+                    Outcome& outcome = outcomes[i];
+                    outcome.firstDart = static_cast<unsigned int>(darts.size());
+                    GapFinder finder(shape, disks);
+                    Spot spot;
+                    while (finder.next(spot)) {
+                        if (outcome.darts == kDartsPerTurn) {
+                            outcome.state = Outcome::kBusy;
+                            break;
+                        }
+                        Dart dart;
+                        const double jitter =
+                            0.7 + 0.6 * unitFrom(mix64(p.id ^ mix64(roundKey + outcome.darts)));
+                        if (!ctx.placeDart(p.triangle, f, spot, jitter, &darts[outcome.firstDart],
+                                           outcome.darts, dart)) {
+                            outcome.state = Outcome::kMissed;
+                            break;
+                        }
+                        darts.push_back(dart);
+                        ++outcome.darts;
+                        ctx.addDisk(f, dart.position, disks);
+                    }
                 }
             }
         }
 
-        // Darts of this round that came too close to each other: the
-        // earlier piece wins.
-        for (std::size_t i = 0; i < darts.size(); ++i) {
-            const Dart& dart = darts[i];
-            if (dart.state != Dart::kPlaced) continue;
-            ++report.darts;
-            if (!added.empty() && ctx.takenNear(dart.position, false)) continue;
-            added.insert(dart.position);
-            positions.insert(positions.end(), dart.position, dart.position + 3);
-            uvs.push_back(dart.u);
-            uvs.push_back(dart.v);
-            triangleIds.push_back(active[i].triangle);
-            ++report.added;
+        // Darts of different pieces that came too close to each other: the
+        // earlier piece wins, and the later one takes another turn.
+        std::vector<unsigned char> clashed(active.size(), 0);
+        for (std::size_t i = 0; i < active.size(); ++i) {
+            const Outcome& outcome = outcomes[i];
+            const std::vector<Dart>& darts = blockDarts[i / kBlock];
+            for (unsigned int k = 0; k < outcome.darts; ++k) {
+                const Dart& dart = darts[outcome.firstDart + k];
+                ++report.darts;
+                if (!added.empty() && ctx.takenNear(dart.position, false)) {
+                    clashed[i] = 1;
+                    continue;
+                }
+                added.insert(dart.position);
+                positions.insert(positions.end(), dart.position, dart.position + 3);
+                uvs.push_back(dart.u);
+                uvs.push_back(dart.v);
+                triangleIds.push_back(active[i].triangle);
+                ++report.added;
+            }
         }
 
-        // Covered pieces leave; a piece that placed a dart is looked at
-        // again; one whose gap had no room for a dart is split in four.
+        // Covered pieces leave; a piece whose darts clashed or that used its
+        // quota takes another turn; one whose gap had no room for a dart is
+        // split in four.
         active = parallelCollect<Piece>(active.size(), [&](std::size_t i, std::vector<Piece>& out) {
             const Piece& p = active[i];
-            switch (darts[i].state) {
-                case Dart::kCovered:
+            switch (outcomes[i].state) {
+                case Outcome::kCovered:
+                case Outcome::kBusy:
+                    if (clashed[i] || outcomes[i].state == Outcome::kBusy) out.push_back(p);
                     return;
-                case Dart::kPlaced:
-                    out.push_back(p);
-                    return;
-                case Dart::kMissed:
+                case Outcome::kMissed:
                     if (0.25 * p.area < tolerance) {
                         out.push_back(Piece{});  // marks a piece given up
                         out.back().area = -1.0;
