@@ -451,7 +451,9 @@ void setDirection(Spot& spot, double dx, double dy) {
 // added, so the walk goes on where it stopped instead of starting again.
 class GapFinder {
 public:
-    GapFinder(const Shape& s, const std::vector<Disk>& disks) : s_(s), disks_(disks) {
+    // `partners` is scratch space.
+    GapFinder(const Shape& s, const std::vector<Disk>& disks, std::vector<unsigned int>& partners)
+        : s_(s), disks_(disks), partners_(partners) {
         const double ox = s.q[1][0] - s.q[0][0], oy = s.q[1][1] - s.q[0][1];
         const double px = s.q[2][0] - s.q[0][0], py = s.q[2][1] - s.q[0][1];
         orientation_ = ox * py - oy * px;
@@ -489,8 +491,30 @@ public:
             const std::size_t m = std::size_t(owner_);
             for (; sub_ < 6; sub_ = (sub_ | 1) + 1)
                 if (edgeSpot(m, sub_ / 2, sub_ % 2, spot)) return true;
-            for (; sub_ < 6 + 2 * owner_; sub_ = (sub_ | 1) + 1)
-                if (pairSpot(std::size_t((sub_ - 6) / 2), m, sub_ % 2, spot)) return true;
+            if (sub_ >= 6 + 2 * owner_) continue;
+            // The disks before m (from the walk's position on) whose circle
+            // crosses m's where the piece may be: the crossings lie in both
+            // disks' boxes. Picked without branches, as most are not.
+            const Disk& dm = disks_[m];
+            const std::size_t from = std::size_t((sub_ - 6) / 2);
+            partners_.resize(m - from);
+            std::size_t count = 0;
+            for (std::size_t i = from; i < m; ++i) {
+                const Disk& di = disks_[i];
+                const double dx = di.x - dm.x, dy = di.y - dm.y, sum = di.rho + dm.rho;
+                const bool crosses = dx * dx + dy * dy < sum * sum;
+                const bool inBox = (std::max(di.x - di.rho, dm.x - dm.rho) <= high_[0]) &
+                                   (std::min(di.x + di.rho, dm.x + dm.rho) >= low_[0]) &
+                                   (std::max(di.y - di.rho, dm.y - dm.rho) <= high_[1]) &
+                                   (std::min(di.y + di.rho, dm.y + dm.rho) >= low_[1]);
+                partners_[count] = static_cast<unsigned int>(i);
+                count += (crosses & inBox) ? 1 : 0;
+            }
+            const long long firstSign = sub_ % 2;
+            for (std::size_t k = 0; k < count; ++k) {
+                const std::size_t i = partners_[k];
+                if (pairSpot(i, m, i == from ? firstSign : 0, spot)) return true;
+            }
         }
         return false;
     }
@@ -539,13 +563,6 @@ private:
     bool pairSpot(std::size_t i, std::size_t j, long long first, Spot& spot) {
         const Disk& di = disks_[i];
         const Disk& dj = disks_[j];
-        // The crossings lie in both disks' boxes: none inside the piece when
-        // the boxes' overlap misses the piece's box.
-        if (std::max(di.x - di.rho, dj.x - dj.rho) > high_[0] ||
-            std::min(di.x + di.rho, dj.x + dj.rho) < low_[0] ||
-            std::max(di.y - di.rho, dj.y - dj.rho) > high_[1] ||
-            std::min(di.y + di.rho, dj.y + dj.rho) < low_[1])
-            return false;
         const double dx = dj.x - di.x, dy = dj.y - di.y;
         const double d2 = dx * dx + dy * dy;
         const double sum = di.rho + dj.rho, diff = di.rho - dj.rho;
@@ -582,6 +599,7 @@ private:
 
     const Shape& s_;
     const std::vector<Disk>& disks_;
+    std::vector<unsigned int>& partners_;
     double orientation_ = 0;
     double low_[2] = {0, 0}, high_[2] = {0, 0};
     long long owner_ = -1;  // -1: the piece corners; then the disk whose spots are walked
@@ -805,6 +823,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
 #pragma omp parallel
         {
             std::vector<Disk> disks;
+            std::vector<unsigned int> partners;
 #pragma omp for schedule(dynamic, 2)
             for (long long block = 0; block < static_cast<long long>(blocks); ++block) {
                 std::vector<Dart>& darts = blockDarts[std::size_t(block)];
@@ -816,7 +835,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                     ctx.disksFor(f, shape, disks);
                     Outcome& outcome = outcomes[i];
                     outcome.firstDart = static_cast<unsigned int>(darts.size());
-                    GapFinder finder(shape, disks);
+                    GapFinder finder(shape, disks, partners);
                     Spot spot;
                     while (finder.next(spot)) {
                         if (outcome.darts == kDartsPerTurn) {
