@@ -88,31 +88,6 @@ public:
                 for (long long x = x0; x <= x1; ++x) f(key(x, y, z));
     }
 
-    // Calls f(key) for the cells meeting the box [lo, hi] that may hold a
-    // point within `reach` of the plane through `a` with unit normal `n`
-    // (cells on the border of the frame always, as they hold the clamped
-    // points).
-    template <class F>
-    void forCellsNearPlane(const double* lo, const double* hi, const double* a, const double* n,
-                           double reach, F&& f) const {
-        const long long x0 = index(lo[0], 0), x1 = index(hi[0], 0);
-        const long long y0 = index(lo[1], 1), y1 = index(hi[1], 1);
-        const long long z0 = index(lo[2], 2), z1 = index(hi[2], 2);
-        const double limit = reach + 0.8660254037844387 * edge_;  // half the cell diagonal
-        auto border = [&](long long i, int axis) { return i == 0 || i == dims_[axis] - 1; };
-        for (long long z = z0; z <= z1; ++z)
-            for (long long y = y0; y <= y1; ++y)
-                for (long long x = x0; x <= x1; ++x) {
-                    const double c[3] = {origin_[0] + (double(x) + 0.5) * edge_ - a[0],
-                                         origin_[1] + (double(y) + 0.5) * edge_ - a[1],
-                                         origin_[2] + (double(z) + 0.5) * edge_ - a[2]};
-                    if (std::abs(c[0] * n[0] + c[1] * n[1] + c[2] * n[2]) > limit &&
-                        !border(x, 0) && !border(y, 1) && !border(z, 2))
-                        continue;
-                    f(key(x, y, z));
-                }
-    }
-
     u64 keyCount() const {
         return static_cast<u64>(dims_[0]) * static_cast<u64>(dims_[1]) * static_cast<u64>(dims_[2]);
     }
@@ -687,10 +662,9 @@ struct FillContext {
         if (rho2 > 0.0) out.push_back(Disk{dot3(d, f.e1), dot3(d, f.e2), rho2, std::sqrt(rho2)});
     }
 
-    // The disks of the points within reach of a piece, in its plane.
-    void disksFor(const Frame& f, const Shape& s, std::vector<Disk>& out) const {
-        out.clear();
-        double lo[3], hi[3];
+    // The box around a piece's corners, grown by r on every side: every
+    // point within r of the piece lies in it.
+    void reachBox(const Frame& f, const Shape& s, double* lo, double* hi) const {
         for (int k = 0; k < 3; ++k) {
             double c[3];
             cornerOf(f, s, k, c);
@@ -703,18 +677,36 @@ struct FillContext {
             lo[a] -= r;
             hi[a] += r;
         }
-        auto take = [&](const float* p) {
-            const double d[3] = {p[0] - f.a[0], p[1] - f.a[1], p[2] - f.a[2]};
-            const double h = dot3(d, f.n);
-            const double rho2 = r2 - h * h;
-            if (!(rho2 > 0.0)) return;
-            Disk disk{dot3(d, f.e1), dot3(d, f.e2), rho2, std::sqrt(rho2)};
-            if (meets(disk, s)) out.push_back(disk);
-        };
-        cells.forCellsNearPlane(lo, hi, f.a, f.n, r, [&](u64 key) {
+    }
+
+    // The points (3 floats each) of the cells meeting the box [lo, hi].
+    void pointsIn(const double* lo, const double* hi, std::vector<float>& out) const {
+        out.clear();
+        auto take = [&](const float* p) { out.insert(out.end(), p, p + 3); };
+        cells.forCells(lo, hi, [&](u64 key) {
             fixed->forCell(key, take);
             added->forCell(key, take);
         });
+    }
+
+    // The disks, in a piece's plane, of the points of `near` within reach
+    // of the piece; `near` holds every point of the piece's reach box
+    // [lo, hi].
+    void disksFor(const Frame& f, const Shape& s, const double* lo, const double* hi,
+                  const std::vector<float>& near, std::vector<Disk>& out) const {
+        out.clear();
+        for (std::size_t i = 0; i < near.size(); i += 3) {
+            const float* p = &near[i];
+            if (!(p[0] >= lo[0] && p[0] <= hi[0] && p[1] >= lo[1] && p[1] <= hi[1] &&
+                  p[2] >= lo[2] && p[2] <= hi[2]))
+                continue;
+            const double d[3] = {p[0] - f.a[0], p[1] - f.a[1], p[2] - f.a[2]};
+            const double h = dot3(d, f.n);
+            const double rho2 = r2 - h * h;
+            if (!(rho2 > 0.0)) continue;
+            Disk disk{dot3(d, f.e1), dot3(d, f.e2), rho2, std::sqrt(rho2)};
+            if (meets(disk, s)) out.push_back(disk);
+        }
     }
 };
 
@@ -761,6 +753,10 @@ struct Outcome {
 
 // Pieces get their first test once no larger than this (in r^2).
 constexpr double kPieceArea = 8.0;
+// Neighbouring pieces read the points around them together: at most this
+// many, in a box of at most this edge (in r).
+constexpr std::size_t kGroupPieces = 16;
+constexpr double kGroupReach = 12.0;
 // Darts one piece places in one round at most.
 constexpr unsigned int kDartsPerTurn = 32;
 // Pieces go on while their darts clash with other pieces' or their gaps
@@ -824,15 +820,45 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
         {
             std::vector<Disk> disks;
             std::vector<unsigned int> partners;
+            std::vector<float> near;
 #pragma omp for schedule(dynamic, 2)
             for (long long block = 0; block < static_cast<long long>(blocks); ++block) {
                 std::vector<Dart>& darts = blockDarts[std::size_t(block)];
                 const std::size_t end = std::min(active.size(), std::size_t(block + 1) * kBlock);
+                std::size_t groupEnd = 0;
                 for (std::size_t i = std::size_t(block) * kBlock; i < end; ++i) {
                     const Piece& p = active[i];
                     const Frame& f = ctx.frames[p.triangle];
                     const Shape shape = shapeOf(f, p);
-                    ctx.disksFor(f, shape, disks);
+                    double lo[3], hi[3];
+                    ctx.reachBox(f, shape, lo, hi);
+                    if (i >= groupEnd) {
+                        // The next few pieces whose reach boxes lie close
+                        // together read the points around them once.
+                        double groupLo[3], groupHi[3];
+                        std::copy(lo, lo + 3, groupLo);
+                        std::copy(hi, hi + 3, groupHi);
+                        groupEnd = i + 1;
+                        while (groupEnd < end && groupEnd - i < kGroupPieces) {
+                            const Piece& q = active[groupEnd];
+                            const Frame& fq = ctx.frames[q.triangle];
+                            double qlo[3], qhi[3];
+                            ctx.reachBox(fq, shapeOf(fq, q), qlo, qhi);
+                            bool fits = true;
+                            for (int a = 0; a < 3; ++a)
+                                fits = fits && std::max(groupHi[a], qhi[a]) -
+                                                       std::min(groupLo[a], qlo[a]) <=
+                                                   kGroupReach * ctx.r;
+                            if (!fits) break;
+                            for (int a = 0; a < 3; ++a) {
+                                groupLo[a] = std::min(groupLo[a], qlo[a]);
+                                groupHi[a] = std::max(groupHi[a], qhi[a]);
+                            }
+                            ++groupEnd;
+                        }
+                        ctx.pointsIn(groupLo, groupHi, near);
+                    }
+                    ctx.disksFor(f, shape, lo, hi, near, disks);
                     Outcome& outcome = outcomes[i];
                     outcome.firstDart = static_cast<unsigned int>(darts.size());
                     GapFinder finder(shape, disks, partners);
