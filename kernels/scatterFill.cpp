@@ -512,10 +512,11 @@ private:
         const double disc = bb * bb - aa * cc;
         if (disc < 0.0) return false;
         const double root = std::sqrt(disc);
-        const double ts[2] = {(-bb - root) / aa, (-bb + root) / aa};
+        // Crossing k at t = along[k] / aa, on the edge for t in [0, 1].
+        const double along[2] = {-bb - root, -bb + root};
         for (long long k = first; k < 2; ++k) {
-            const double t = ts[k];
-            if (t < 0.0 || t > 1.0) continue;
+            if (along[k] < 0.0 || along[k] > aa) continue;
+            const double t = along[k] / aa;
             const double x = a[0] + t * dx, y = a[1] + t * dy;
             if (coveredByOthers(disks_, x, y, m, kNoDisk, hint_)) continue;
             // Out of the disk and into the piece.
@@ -542,11 +543,12 @@ private:
         const double d2 = dx * dx + dy * dy;
         const double sum = di.rho + dj.rho, diff = di.rho - dj.rho;
         if (d2 >= sum * sum || d2 <= diff * diff) return false;
-        const double d = std::sqrt(d2);
-        const double along = (di.rho2 - dj.rho2 + d2) / (2.0 * d);
+        const double inverse = 1.0 / std::sqrt(d2);
+        const double ux = dx * inverse, uy = dy * inverse;  // from i towards j
+        const double along = 0.5 * (di.rho2 - dj.rho2 + d2) * inverse;
         const double h = std::sqrt(std::max(0.0, di.rho2 - along * along));
-        const double mx = di.x + along * dx / d, my = di.y + along * dy / d;
-        const double hx = -dy / d * h, hy = dx / d * h;
+        const double mx = di.x + along * ux, my = di.y + along * uy;
+        const double hx = -uy * h, hy = ux * h;
         for (long long k = first; k < 2; ++k) {
             const double sign = k == 0 ? -1.0 : 1.0;
             const double x = mx + sign * hx, y = my + sign * hy;
@@ -756,7 +758,7 @@ constexpr double kPieceArea = 8.0;
 // Neighbouring pieces read the points around them together: at most this
 // many, in a box of at most this edge (in r).
 constexpr std::size_t kGroupPieces = 16;
-constexpr double kGroupReach = 12.0;
+constexpr double kGroupReach = 8.0;
 // Darts one piece places in one round at most.
 constexpr unsigned int kDartsPerTurn = 32;
 // Pieces go on while their darts clash with other pieces' or their gaps
