@@ -754,7 +754,7 @@ struct Outcome {
 };
 
 // Pieces get their first test once no larger than this (in r^2).
-constexpr double kPieceArea = 8.0;
+constexpr double kPieceArea = 16.0;
 // Neighbouring pieces read the points around them together: at most this
 // many, in a box of at most this edge (in r).
 constexpr std::size_t kGroupPieces = 16;
