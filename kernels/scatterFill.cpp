@@ -292,10 +292,15 @@ Frame frameOf(const float* pa, const float* pb, const float* pc) {
 
 // A piece of a triangle: corners in the triangle's (u, v) domain.
 struct Piece {
+    static constexpr unsigned int kMaxFocus = 4;
     unsigned int triangle = 0;
     double u[3] = {0, 0, 0}, v[3] = {0, 0, 0};
     double area = 0;
     u64 id = 0;  // names the piece for its randoms
+    // A piece whose darts were dropped is covered but within r of those
+    // darts: its next test only looks there. No focus: the whole piece.
+    unsigned int focusCount = 0;
+    float focus[kMaxFocus][3] = {};
 };
 
 Piece rootPiece(unsigned int triangle, const Frame& f, u64 seedKey) {
@@ -427,7 +432,10 @@ void setDirection(Spot& spot, double dx, double dy) {
 class GapFinder {
 public:
     // `partners` is scratch space.
-    GapFinder(const Shape& s, const std::vector<Disk>& disks, std::vector<unsigned int>& partners)
+    // Spots outside the box [focusLow, focusHigh] (plane coordinates) are
+    // known to be covered and skipped; null: no such box.
+    GapFinder(const Shape& s, const std::vector<Disk>& disks, std::vector<unsigned int>& partners,
+              const double* focusLow = nullptr, const double* focusHigh = nullptr)
         : s_(s), disks_(disks), partners_(partners) {
         const double ox = s.q[1][0] - s.q[0][0], oy = s.q[1][1] - s.q[0][1];
         const double px = s.q[2][0] - s.q[0][0], py = s.q[2][1] - s.q[0][1];
@@ -435,6 +443,10 @@ public:
         for (int a = 0; a < 2; ++a) {
             low_[a] = std::min({s.q[0][a], s.q[1][a], s.q[2][a]});
             high_[a] = std::max({s.q[0][a], s.q[1][a], s.q[2][a]});
+            if (focusLow != nullptr) {
+                low_[a] = std::max(low_[a], focusLow[a]);
+                high_[a] = std::min(high_[a], focusHigh[a]);
+            }
         }
     }
 
@@ -453,7 +465,8 @@ public:
             }
             for (; sub_ < 3; ++sub_) {
                 const double x = s_.q[sub_][0], y = s_.q[sub_][1];
-                if (coveredByOthers(disks_, x, y, kNoDisk, kNoDisk, hint_)) continue;
+                if (!inBox(x, y) || coveredByOthers(disks_, x, y, kNoDisk, kNoDisk, hint_))
+                    continue;
                 spot.x = x;
                 spot.y = y;
                 setDirection(spot, s_.cx - x, s_.cy - y);
@@ -464,6 +477,11 @@ public:
         }
         for (; owner_ >= 0 && std::size_t(owner_) < disks_.size(); ++owner_, sub_ = 0) {
             const std::size_t m = std::size_t(owner_);
+            // A disk whose box misses the box has no spot in it.
+            const Disk& owner = disks_[m];
+            if (owner.x - owner.rho > high_[0] || owner.x + owner.rho < low_[0] ||
+                owner.y - owner.rho > high_[1] || owner.y + owner.rho < low_[1])
+                continue;
             for (; sub_ < 6; sub_ = (sub_ | 1) + 1)
                 if (edgeSpot(m, sub_ / 2, sub_ % 2, spot)) return true;
             if (sub_ >= 6 + 2 * owner_) continue;
@@ -518,7 +536,7 @@ private:
             if (along[k] < 0.0 || along[k] > aa) continue;
             const double t = along[k] / aa;
             const double x = a[0] + t * dx, y = a[1] + t * dy;
-            if (coveredByOthers(disks_, x, y, m, kNoDisk, hint_)) continue;
+            if (!inBox(x, y) || coveredByOthers(disks_, x, y, m, kNoDisk, hint_)) continue;
             // Out of the disk and into the piece.
             spot.x = x;
             spot.y = y;
@@ -552,7 +570,8 @@ private:
         for (long long k = first; k < 2; ++k) {
             const double sign = k == 0 ? -1.0 : 1.0;
             const double x = mx + sign * hx, y = my + sign * hy;
-            if (!inside(x, y) || coveredByOthers(disks_, x, y, i, j, hint_)) continue;
+            if (!inside(x, y) || !inBox(x, y) || coveredByOthers(disks_, x, y, i, j, hint_))
+                continue;
             // Between the two circles, away from both centres.
             spot.x = x;
             spot.y = y;
@@ -562,6 +581,10 @@ private:
             return true;
         }
         return false;
+    }
+
+    bool inBox(double x, double y) const {
+        return x >= low_[0] && x <= high_[0] && y >= low_[1] && y <= high_[1];
     }
 
     bool inside(double x, double y) const {
@@ -863,7 +886,23 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                     ctx.disksFor(f, shape, lo, hi, near, disks);
                     Outcome& outcome = outcomes[i];
                     outcome.firstDart = static_cast<unsigned int>(darts.size());
-                    GapFinder finder(shape, disks, partners);
+                    // A focused piece is tested within the disks of its
+                    // dropped darts only.
+                    double focusLow[2], focusHigh[2];
+                    for (unsigned int k = 0; k < p.focusCount; ++k) {
+                        std::vector<Disk> one;
+                        ctx.addDisk(f, p.focus[k], one);
+                        const Disk d = one.empty() ? Disk{0, 0, 0, 0} : one[0];
+                        const double low[2] = {d.x - d.rho, d.y - d.rho};
+                        const double high[2] = {d.x + d.rho, d.y + d.rho};
+                        for (int a = 0; a < 2; ++a) {
+                            focusLow[a] = k == 0 ? low[a] : std::min(focusLow[a], low[a]);
+                            focusHigh[a] = k == 0 ? high[a] : std::max(focusHigh[a], high[a]);
+                        }
+                    }
+                    GapFinder finder(shape, disks, partners,
+                                     p.focusCount > 0 ? focusLow : nullptr,
+                                     p.focusCount > 0 ? focusHigh : nullptr);
                     Spot spot;
                     while (finder.next(spot)) {
                         if (outcome.darts == kDartsPerTurn) {
@@ -887,8 +926,10 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
         }
 
         // Darts of different pieces that came too close to each other: the
-        // earlier piece wins, and the later one takes another turn.
+        // earlier piece wins, and the later one takes another turn, tested
+        // where its dropped darts were (the rest of it is covered).
         std::vector<unsigned char> clashed(active.size(), 0);
+        std::vector<std::pair<std::size_t, Dart>> dropped;  // by piece, in piece order
         for (std::size_t i = 0; i < active.size(); ++i) {
             const Outcome& outcome = outcomes[i];
             const std::vector<Dart>& darts = blockDarts[i / kBlock];
@@ -897,6 +938,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                 ++report.darts;
                 if (!added.empty() && ctx.takenNear(dart.position, false)) {
                     clashed[i] = 1;
+                    dropped.emplace_back(i, dart);
                     continue;
                 }
                 added.insert(dart.position);
@@ -914,10 +956,32 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
         active = parallelCollect<Piece>(active.size(), [&](std::size_t i, std::vector<Piece>& out) {
             const Piece& p = active[i];
             switch (outcomes[i].state) {
-                case Outcome::kCovered:
-                case Outcome::kBusy:
-                    if (clashed[i] || outcomes[i].state == Outcome::kBusy) out.push_back(p);
+                case Outcome::kCovered: {
+                    if (!clashed[i]) return;
+                    Piece again = p;
+                    const auto first = std::lower_bound(
+                        dropped.begin(), dropped.end(), i,
+                        [](const std::pair<std::size_t, Dart>& d, std::size_t k) {
+                            return d.first < k;
+                        });
+                    again.focusCount = 0;
+                    for (auto d = first; d != dropped.end() && d->first == i; ++d) {
+                        if (again.focusCount == Piece::kMaxFocus) {
+                            again.focusCount = 0;  // too many: the whole piece
+                            break;
+                        }
+                        std::copy(d->second.position, d->second.position + 3,
+                                  again.focus[again.focusCount++]);
+                    }
+                    out.push_back(again);
                     return;
+                }
+                case Outcome::kBusy: {
+                    Piece again = p;
+                    again.focusCount = 0;
+                    out.push_back(again);
+                    return;
+                }
                 case Outcome::kMissed:
                     if (0.25 * p.area < tolerance) {
                         out.push_back(Piece{});  // marks a piece given up
