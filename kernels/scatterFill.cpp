@@ -616,6 +616,10 @@ struct Dart {
 // first: the farther a free dart lies from the points around the gap, the
 // more of the gap its ball covers.
 constexpr double kDartSteps[] = {0.3, 0.1, 0.03, 0.01, 0.003};
+// Directions tried from a spot: its own, then turned by this angle (radians)
+// to either side, then by twice it.
+constexpr int kDartTurns = 5;
+constexpr double kDartTurnAngle = 0.6;
 
 // Everything the fill reads while it runs.
 struct FillContext {
@@ -654,27 +658,33 @@ struct FillContext {
         const float* a = mesh->points + 3 * std::size_t(corner[0]);
         const float* b = mesh->points + 3 * std::size_t(corner[1]);
         const float* c = mesh->points + 3 * std::size_t(corner[2]);
-        for (const double step : kDartSteps) {
-            const double x = spot.x + step * jitter * r * spot.dx;
-            const double y = spot.y + step * jitter * r * spot.dy;
-            // Plane coordinates to (u, v): q = u B + v C with A at 0.
-            const double v = y / f.c2[1];
-            const double u = (x - v * f.c2[0]) / f.b2[0];
-            if (!(u >= 0.0 && v >= 0.0 && u + v <= 1.0)) continue;
-            dart.u = static_cast<float>(u);
-            dart.v = static_cast<float>(v);
-            for (int axis = 0; axis < 3; ++axis)
-                dart.position[axis] =
-                    a[axis] + (b[axis] - a[axis]) * dart.u + (c[axis] - a[axis]) * dart.v;
-            if (takenNear(dart.position, true)) continue;
-            bool clash = false;
-            for (unsigned int k = 0; k < ownCount && !clash; ++k) {
-                const double dx = double(dart.position[0]) - own[k].position[0],
-                             dy = double(dart.position[1]) - own[k].position[1],
-                             dz = double(dart.position[2]) - own[k].position[2];
-                clash = dx * dx + dy * dy + dz * dz <= r2;
+        for (int turn = 0; turn < kDartTurns; ++turn) {
+            // The spot's direction first, then turned to either side.
+            const double angle = kDartTurnAngle * ((turn + 1) / 2) * (turn % 2 == 1 ? 1.0 : -1.0);
+            const double wx = spot.dx * std::cos(angle) - spot.dy * std::sin(angle);
+            const double wy = spot.dx * std::sin(angle) + spot.dy * std::cos(angle);
+            for (const double step : kDartSteps) {
+                const double x = spot.x + step * jitter * r * wx;
+                const double y = spot.y + step * jitter * r * wy;
+                // Plane coordinates to (u, v): q = u B + v C with A at 0.
+                const double v = y / f.c2[1];
+                const double u = (x - v * f.c2[0]) / f.b2[0];
+                if (!(u >= 0.0 && v >= 0.0 && u + v <= 1.0)) continue;
+                dart.u = static_cast<float>(u);
+                dart.v = static_cast<float>(v);
+                for (int axis = 0; axis < 3; ++axis)
+                    dart.position[axis] =
+                        a[axis] + (b[axis] - a[axis]) * dart.u + (c[axis] - a[axis]) * dart.v;
+                if (takenNear(dart.position, true)) continue;
+                bool clash = false;
+                for (unsigned int k = 0; k < ownCount && !clash; ++k) {
+                    const double dx = double(dart.position[0]) - own[k].position[0],
+                                 dy = double(dart.position[1]) - own[k].position[1],
+                                 dz = double(dart.position[2]) - own[k].position[2];
+                    clash = dx * dx + dy * dy + dz * dz <= r2;
+                }
+                if (!clash) return true;
             }
-            if (!clash) return true;
         }
         return false;
     }
@@ -900,8 +910,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                             focusHigh[a] = k == 0 ? high[a] : std::max(focusHigh[a], high[a]);
                         }
                     }
-                    GapFinder finder(shape, disks, partners,
-                                     p.focusCount > 0 ? focusLow : nullptr,
+                    GapFinder finder(shape, disks, partners, p.focusCount > 0 ? focusLow : nullptr,
                                      p.focusCount > 0 ? focusHigh : nullptr);
                     Spot spot;
                     while (finder.next(spot)) {
@@ -959,11 +968,9 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                 case Outcome::kCovered: {
                     if (!clashed[i]) return;
                     Piece again = p;
-                    const auto first = std::lower_bound(
-                        dropped.begin(), dropped.end(), i,
-                        [](const std::pair<std::size_t, Dart>& d, std::size_t k) {
-                            return d.first < k;
-                        });
+                    const auto first = std::lower_bound(dropped.begin(), dropped.end(), i,
+                                                        [](const std::pair<std::size_t, Dart>& d,
+                                                           std::size_t k) { return d.first < k; });
                     again.focusCount = 0;
                     for (auto d = first; d != dropped.end() && d->first == i; ++d) {
                         if (again.focusCount == Piece::kMaxFocus) {
