@@ -5,8 +5,8 @@
 // candidates arrive sorted by cell together with their positions, so nothing
 // is gathered at random; cells are found in one pass over the sorted ids,
 // their grid indices read from the id; per phase, a compact list of the
-// cells that still have work, with their candidates side by side, built by
-// all threads at once; accepted points kept in 4x4x4 bricks of cells, the
+// cells that still have work, built by all threads at once, whose
+// candidates are read where the sort left them; accepted points kept in 4x4x4 bricks of cells, the
 // candidate's own brick tested first, squared distances compared with a
 // precomputed limit. Where ids alias (points beyond the grid), an id-keyed
 // table with the neighbour cells tested nearest first takes the bricks'
@@ -605,17 +605,16 @@ struct Input {
     std::function<bool(float)> trialDone;
 };
 
-// The cells of one phase that still have work, each with the candidates it
-// may try (at most one per trial) stored side by side in trial order.
+// The cells of one phase that still have work; a cell's candidates are
+// read where the sort left them (in.points from cell.start on), at most
+// one per trial.
 struct PhaseWork {
     struct Item {
         Cell cell;           // a copy: the trials read items in order
         unsigned int index;  // the cell's number
-        unsigned int first;  // index of its first candidate in `candidates`
         unsigned int count;  // candidates it may try
     };
     std::vector<Item> items;
-    std::vector<AcceptedPoint> candidates;
 };
 
 // Phase of a cell: its grid indices modulo 3, permuted by the phase map.
@@ -625,11 +624,10 @@ inline unsigned int phaseOfCell(const Cell& cell, const unsigned short* phaseMap
 }
 
 // Runs the trials over the phases; `chosen` gets each cell's accepted
-// candidate (candidate kNone for none). False when in.trialDone stopped it. `sorted`, the storage
-// behind in.points, is released once the phase lists hold what the trials need.
+// candidate (candidate kNone for none). False when in.trialDone stopped it.
 template <class Store>
 bool runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bool serial,
-               std::vector<AcceptedPoint>& sorted, std::vector<AcceptedPoint>& chosen) {
+               std::vector<AcceptedPoint>& chosen) {
     const unsigned int cellCount = static_cast<unsigned int>(cells.size());
     const unsigned int trials = in.trials;
     const int threads = serial ? 1 : std::max(1, omp_get_max_threads());
@@ -641,41 +639,31 @@ bool runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bo
     // Cells holding a point of an earlier pass are occupied from the start;
     // that point sorts first in its cell (lowest candidate index). The others
     // go to the work of their phase, in cell order: each thread counts the
-    // items and candidates of its slice of cells per phase, then writes them
-    // at its offsets.
+    // items of its slice of cells per phase, then writes them at its offsets.
     using PhaseCounts = std::array<std::size_t, 27>;
-    std::vector<PhaseCounts> itemsBefore(std::size_t(threads), PhaseCounts{}),
-        slotsBefore(std::size_t(threads), PhaseCounts{});
+    std::vector<PhaseCounts> itemsBefore(std::size_t(threads), PhaseCounts{});
 #pragma omp parallel for schedule(static, 1) num_threads(threads)
     for (int t = 0; t < threads; ++t) {
         PhaseCounts& items = itemsBefore[std::size_t(t)];
-        PhaseCounts& slots = slotsBefore[std::size_t(t)];
         for (unsigned int c = sliceBegin(t), end = sliceBegin(t + 1); c < end; ++c) {
             const Cell& cell = cells[c];
             if (in.points[cell.start].candidate < in.acceptedCount) continue;
-            const unsigned int phase = phaseOfCell(cell, in.phaseMap);
-            ++items[phase];
-            slots[phase] += std::min(cell.count, trials);
+            ++items[phaseOfCell(cell, in.phaseMap)];
         }
     }
     std::array<PhaseWork, 27> phases;
     for (unsigned int phase = 0; phase < 27; ++phase) {
-        std::size_t items = 0, slots = 0;
+        std::size_t items = 0;
         for (int t = 0; t < threads; ++t) {
             const std::size_t i = itemsBefore[std::size_t(t)][phase];
-            const std::size_t k = slotsBefore[std::size_t(t)][phase];
             itemsBefore[std::size_t(t)][phase] = items;
-            slotsBefore[std::size_t(t)][phase] = slots;
             items += i;
-            slots += k;
         }
         phases[phase].items.resize(items);
-        phases[phase].candidates.resize(slots);
     }
 #pragma omp parallel for schedule(static, 1) num_threads(threads)
     for (int t = 0; t < threads; ++t) {
         PhaseCounts& items = itemsBefore[std::size_t(t)];
-        PhaseCounts& slots = slotsBefore[std::size_t(t)];
         for (unsigned int c = sliceBegin(t), end = sliceBegin(t + 1); c < end; ++c) {
             const Cell& cell = cells[c];
             const AcceptedPoint& first = in.points[cell.start];
@@ -685,18 +673,11 @@ bool runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bo
                 continue;
             }
             const unsigned int phase = phaseOfCell(cell, in.phaseMap);
-            PhaseWork& work = phases[phase];
-            const unsigned int tries = std::min(cell.count, trials);
-            const std::size_t slot = slots[phase];
-            work.items[items[phase]++] =
-                PhaseWork::Item{cell, c, static_cast<unsigned int>(slot), tries};
-            std::copy(in.points + cell.start, in.points + cell.start + tries,
-                      work.candidates.begin() + std::ptrdiff_t(slot));
-            slots[phase] += tries;
+            phases[phase].items[items[phase]++] =
+                PhaseWork::Item{cell, c, std::min(cell.count, trials)};
         }
     }
     store.endPhase();
-    std::vector<AcceptedPoint>().swap(sorted);
     // Each step tests the still empty cells of one phase against the points
     // accepted so far. Chunks of items go to whichever thread is free; each
     // chunk keeps its cells with work left (no point yet and another
@@ -724,10 +705,13 @@ bool runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bo
                 for (std::size_t i = begin; i < end; ++i) {
                     if (i + kIndexAhead < end)
                         store.prefetchIndex(work.items[i + kIndexAhead].cell);
-                    if (i + kBricksAhead < end)
-                        store.prefetchBricks(work.items[i + kBricksAhead].cell);
+                    if (i + kBricksAhead < end) {
+                        const Cell& ahead = work.items[i + kBricksAhead].cell;
+                        store.prefetchBricks(ahead);
+                        __builtin_prefetch(in.points + ahead.start + t);
+                    }
                     const PhaseWork::Item item = work.items[i];
-                    const AcceptedPoint& candidate = work.candidates[item.first + t];
+                    const AcceptedPoint& candidate = in.points[item.cell.start + t];
                     if (!store.rejects(item.cell, candidate, in.radius)) {
                         store.accept(item.cell, candidate, thread);
                         chosen[item.index] = candidate;
@@ -755,7 +739,7 @@ bool runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bo
 }
 
 // Returns the accepted candidates, with their positions, in table order.
-// `sorted` holds in.points; it is released during the selection.
+// `sorted` holds in.points; it is released once the trials are done.
 // `stopped` tells whether in.trialDone stopped the selection.
 inline std::vector<AcceptedPoint> selectCells(const Input& in, std::vector<AcceptedPoint>& sorted,
                                               bool serial, bool& stopped) {
@@ -876,7 +860,8 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, std::vector<Accep
         if constexpr (std::decay_t<decltype(store)>::kRegistersCells) {
             for (Cell& cell : cells) cell.ref = store.addCell(cell);
         }
-        stopped = !runTrials(in, cells, store, runSerial, sorted, chosen);
+        stopped = !runTrials(in, cells, store, runSerial, chosen);
+        std::vector<AcceptedPoint>().swap(sorted);
     };
     if (!aliasing && BrickStore::fits(in.gridCellsX, ny, in.gridCellsZ)) {
         BrickStore store(in.gridCellsX, ny, in.gridCellsZ, in.grid, in.radius,
