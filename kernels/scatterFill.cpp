@@ -607,6 +607,7 @@ private:
     std::size_t hint_ = 0;
 };
 
+// A dart that landed: its position and (u, v) in its triangle.
 struct Dart {
     float position[3] = {0, 0, 0};
     float u = 0, v = 0;
@@ -649,9 +650,10 @@ struct FillContext {
     }
 
     // Tries darts from an uncovered spot of a piece of triangle `triangle`
-    // into its gap, at the steps' distances scaled by `jitter`; a dart
-    // farther than r from every point and from the `ownCount` darts
-    // `own` the piece placed this round lands in `dart`.
+    // into its gap, at the steps' distances scaled by `jitter`, along the
+    // spot's direction and then turned from it; the first dart farther than
+    // r from every point and from the `ownCount` darts `own` the piece
+    // placed this round lands in `dart`.
     bool placeDart(unsigned int triangle, const Frame& f, const Spot& spot, double jitter,
                    const Dart* own, unsigned int ownCount, Dart& dart) const {
         const unsigned int* corner = mesh->triangles + 3 * std::size_t(triangle);
@@ -897,12 +899,16 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                     Outcome& outcome = outcomes[i];
                     outcome.firstDart = static_cast<unsigned int>(darts.size());
                     // A focused piece is tested within the disks of its
-                    // dropped darts only.
+                    // dropped darts only (the whole piece should a dart's
+                    // ball miss its plane).
                     double focusLow[2], focusHigh[2];
-                    for (unsigned int k = 0; k < p.focusCount; ++k) {
+                    bool focused = p.focusCount > 0;
+                    for (unsigned int k = 0; k < p.focusCount && focused; ++k) {
                         std::vector<Disk> one;
                         ctx.addDisk(f, p.focus[k], one);
-                        const Disk d = one.empty() ? Disk{0, 0, 0, 0} : one[0];
+                        focused = !one.empty();
+                        if (!focused) break;
+                        const Disk& d = one[0];
                         const double low[2] = {d.x - d.rho, d.y - d.rho};
                         const double high[2] = {d.x + d.rho, d.y + d.rho};
                         for (int a = 0; a < 2; ++a) {
@@ -910,8 +916,8 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                             focusHigh[a] = k == 0 ? high[a] : std::max(focusHigh[a], high[a]);
                         }
                     }
-                    GapFinder finder(shape, disks, partners, p.focusCount > 0 ? focusLow : nullptr,
-                                     p.focusCount > 0 ? focusHigh : nullptr);
+                    GapFinder finder(shape, disks, partners, focused ? focusLow : nullptr,
+                                     focused ? focusHigh : nullptr);
                     Spot spot;
                     while (finder.next(spot)) {
                         if (outcome.darts == kDartsPerTurn) {

@@ -6,11 +6,12 @@
 // is gathered at random; cells are found in one pass over the sorted ids,
 // their grid indices read from the id; per phase, a compact list of the
 // cells that still have work, built by all threads at once, whose
-// candidates are read where the sort left them; accepted points kept in 4x4x4 bricks of cells, the
-// candidate's own brick tested first, squared distances compared with a
-// precomputed limit. Where ids alias (points beyond the grid), an id-keyed
-// table with the neighbour cells tested nearest first takes the bricks'
-// place. Included by the scatter driver in the CPU backend only.
+// candidates are read where the sort left them; accepted points kept in
+// 4x4x4 bricks of cells, the candidate's own brick tested first, squared
+// distances compared with a precomputed limit. Where ids alias (points
+// beyond the grid), an id-keyed table with the neighbour cells tested
+// nearest first takes the bricks' place. Included by the scatter driver in
+// the CPU backend only.
 
 namespace streaming {
 
