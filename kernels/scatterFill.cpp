@@ -691,12 +691,38 @@ struct FillContext {
         return false;
     }
 
-    // Appends the disk of the ball around p in the triangle's plane.
-    void addDisk(const Frame& f, const float* p, std::vector<Disk>& out) const {
+    // The disk the ball around p cuts from the triangle's plane; false when
+    // the ball misses the plane.
+    bool diskOf(const Frame& f, const float* p, Disk& disk) const {
         const double d[3] = {p[0] - f.a[0], p[1] - f.a[1], p[2] - f.a[2]};
         const double h = dot3(d, f.n);
         const double rho2 = r2 - h * h;
-        if (rho2 > 0.0) out.push_back(Disk{dot3(d, f.e1), dot3(d, f.e2), rho2, std::sqrt(rho2)});
+        if (!(rho2 > 0.0)) return false;
+        disk = Disk{dot3(d, f.e1), dot3(d, f.e2), rho2, std::sqrt(rho2)};
+        return true;
+    }
+
+    // Appends the disk of the ball around p in the triangle's plane.
+    void addDisk(const Frame& f, const float* p, std::vector<Disk>& out) const {
+        Disk disk{};
+        if (diskOf(f, p, disk)) out.push_back(disk);
+    }
+
+    // The box (plane coordinates) around the disks of a piece's dropped
+    // darts, where its next test looks; false when it has none, or a dart's
+    // ball misses the plane: then the whole piece is tested.
+    bool focusBox(const Frame& f, const Piece& p, double* low, double* high) const {
+        for (unsigned int k = 0; k < p.focusCount; ++k) {
+            Disk d{};
+            if (!diskOf(f, p.focus[k], d)) return false;
+            const double dl[2] = {d.x - d.rho, d.y - d.rho};
+            const double dh[2] = {d.x + d.rho, d.y + d.rho};
+            for (int a = 0; a < 2; ++a) {
+                low[a] = k == 0 ? dl[a] : std::min(low[a], dl[a]);
+                high[a] = k == 0 ? dh[a] : std::max(high[a], dh[a]);
+            }
+        }
+        return p.focusCount > 0;
     }
 
     // The box around a piece's corners, grown by r on every side: every
@@ -737,12 +763,8 @@ struct FillContext {
             if (!(p[0] >= lo[0] && p[0] <= hi[0] && p[1] >= lo[1] && p[1] <= hi[1] &&
                   p[2] >= lo[2] && p[2] <= hi[2]))
                 continue;
-            const double d[3] = {p[0] - f.a[0], p[1] - f.a[1], p[2] - f.a[2]};
-            const double h = dot3(d, f.n);
-            const double rho2 = r2 - h * h;
-            if (!(rho2 > 0.0)) continue;
-            Disk disk{dot3(d, f.e1), dot3(d, f.e2), rho2, std::sqrt(rho2)};
-            if (meets(disk, s)) out.push_back(disk);
+            Disk disk{};
+            if (diskOf(f, p, disk) && meets(disk, s)) out.push_back(disk);
         }
     }
 };
@@ -898,24 +920,9 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                     ctx.disksFor(f, shape, lo, hi, near, disks);
                     Outcome& outcome = outcomes[i];
                     outcome.firstDart = static_cast<unsigned int>(darts.size());
-                    // A focused piece is tested within the disks of its
-                    // dropped darts only (the whole piece should a dart's
-                    // ball miss its plane).
+                    // A focused piece is tested near its dropped darts only.
                     double focusLow[2], focusHigh[2];
-                    bool focused = p.focusCount > 0;
-                    for (unsigned int k = 0; k < p.focusCount && focused; ++k) {
-                        std::vector<Disk> one;
-                        ctx.addDisk(f, p.focus[k], one);
-                        focused = !one.empty();
-                        if (!focused) break;
-                        const Disk& d = one[0];
-                        const double low[2] = {d.x - d.rho, d.y - d.rho};
-                        const double high[2] = {d.x + d.rho, d.y + d.rho};
-                        for (int a = 0; a < 2; ++a) {
-                            focusLow[a] = k == 0 ? low[a] : std::min(focusLow[a], low[a]);
-                            focusHigh[a] = k == 0 ? high[a] : std::max(focusHigh[a], high[a]);
-                        }
-                    }
+                    const bool focused = ctx.focusBox(f, p, focusLow, focusHigh);
                     GapFinder finder(shape, disks, partners, focused ? focusLow : nullptr,
                                      focused ? focusHigh : nullptr);
                     Spot spot;

@@ -67,12 +67,18 @@ Coverage coverage(const TriMesh& m, const std::vector<float>& xyz, double r, uns
     return c;
 }
 
-zt::ScatterResult scatter(const TriMesh& mesh, float radius, bool fill, unsigned int seed = 1234) {
+zt::ScatterSettings settingsFor(const TriMesh& mesh, float radius, bool fill,
+                                unsigned int seed = 1234) {
     zt::ScatterSettings s;
     zt::testing::frameTo(mesh, s);
     s.radius = radius;
     s.seed = seed;
     s.fillGaps = fill;
+    return s;
+}
+
+zt::ScatterResult scatter(const TriMesh& mesh, float radius, bool fill, unsigned int seed = 1234) {
+    const zt::ScatterSettings s = settingsFor(mesh, radius, fill, seed);
     zt::ScatterResult r;
     EXPECT_EQ(zt::scatterPoints(mesh.view(), s, r, zt::CpuSelection::kStreaming, nullptr),
               zt::KernelStatus::Ok);
@@ -179,12 +185,9 @@ TEST(ScatterFill, FillsASurfaceTheVertexPassBarelyTouched) {
     // points, so its own cell table grows several times on the way.
     const TriMesh mesh = zt::testing::makePlane(8.0f, 4);
     const std::size_t vertexCount = mesh.points.size() / 3;
-    zt::ScatterSettings s;
-    zt::testing::frameTo(mesh, s);
-    s.radius = 0.15f;
+    zt::ScatterSettings s = settingsFor(mesh, 0.15f, true);
     s.vertices = true;
     s.surface = false;
-    s.fillGaps = true;
     zt::ScatterResult r;
     ASSERT_EQ(zt::scatterPoints(mesh.view(), s, r, zt::CpuSelection::kStreaming, nullptr),
               zt::KernelStatus::Ok);
