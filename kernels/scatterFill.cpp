@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <limits>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace zt {
 namespace {
@@ -77,6 +80,15 @@ public:
 
     u64 keyOf(const float* p) const { return key(index(p[0], 0), index(p[1], 1), index(p[2], 2)); }
 
+    // Cells sharing y and z form a row; a cell's key is x + dims_x * row.
+    u64 rowKey(long long y, long long z) const {
+        return static_cast<u64>(y) + static_cast<u64>(dims_[1]) * static_cast<u64>(z);
+    }
+    u64 rowOf(u64 key) const { return key / static_cast<u64>(dims_[0]); }
+    unsigned int xOf(u64 key) const {
+        return static_cast<unsigned int>(key % static_cast<u64>(dims_[0]));
+    }
+
     // Calls f(key) for the cells meeting the box [lo, hi].
     template <class F>
     void forCells(const double* lo, const double* hi, F&& f) const {
@@ -109,90 +121,118 @@ unsigned int log2Ceil(u64 n) {
     return bits;
 }
 
-// The points given to the fill, sorted by cell, with an open-addressing
-// table from cell key to the cell's run. Read-only after construction.
-class FixedPoints {
+// Least-significant-digit radix sort of (key, index) pairs by key (keys
+// below `keyLimit`).
+void radixSort(std::vector<std::pair<u64, unsigned int>>& items, u64 keyLimit) {
+    const unsigned int bits = log2Ceil(keyLimit);
+    std::vector<std::pair<u64, unsigned int>> other(items.size());
+    constexpr unsigned int kDigit = 11;
+    for (unsigned int shift = 0; shift < bits; shift += kDigit) {
+        std::array<std::size_t, (1u << kDigit) + 1> offset{};
+        for (const auto& item : items) ++offset[((item.first >> shift) & 2047u) + 1];
+        for (std::size_t d = 1; d < offset.size(); ++d) offset[d] += offset[d - 1];
+        for (const auto& item : items) other[offset[(item.first >> shift) & 2047u]++] = item;
+        items.swap(other);
+    }
+}
+
+// Points sorted by cell, indexed by row of cells. A box query looks each row
+// it crosses up once and reads the points of the row's cells inside the box
+// as one run: cells of a row are adjacent in key order. Read-only between
+// builds.
+class RowIndex {
 public:
-    FixedPoints(const CellFrame& frame, const std::vector<float>& xyz) : frame_(frame) {
-        const std::size_t n = xyz.size() / 3;
+    explicit RowIndex(const CellFrame& frame) : frame_(frame) {}
+
+    // Replaces the contents with the n points of xyz.
+    void build(const float* xyz, std::size_t n) {
         std::vector<std::pair<u64, unsigned int>> items(n);
 #pragma omp parallel for schedule(static)
         for (long long i = 0; i < static_cast<long long>(n); ++i)
-            items[i] = {frame_.keyOf(&xyz[3 * i]), static_cast<unsigned int>(i)};
+            items[i] = {frame_.keyOf(xyz + 3 * i), static_cast<unsigned int>(i)};
         radixSort(items, frame_.keyCount());
 
         sorted_.resize(3 * n);
-        std::size_t cells = 0;
+        cellX_.clear();
+        cellStart_.clear();
+        std::size_t rows = 0;
         for (std::size_t i = 0; i < n; ++i) {
-            const float* p = &xyz[3 * std::size_t(items[i].second)];
-            sorted_[3 * i] = p[0];
-            sorted_[3 * i + 1] = p[1];
-            sorted_[3 * i + 2] = p[2];
-            if (i == 0 || items[i].first != items[i - 1].first) ++cells;
+            std::copy(xyz + 3 * std::size_t(items[i].second),
+                      xyz + 3 * std::size_t(items[i].second) + 3, &sorted_[3 * i]);
+            const u64 k = items[i].first;
+            if (i > 0 && k == items[i - 1].first) continue;
+            if (i == 0 || frame_.rowOf(k) != frame_.rowOf(items[i - 1].first)) ++rows;
+            cellX_.push_back(frame_.xOf(k));
+            cellStart_.push_back(static_cast<unsigned int>(i));
         }
-        const unsigned int bits = std::max(4u, log2Ceil(2 * cells + 1));
+        cellStart_.push_back(static_cast<unsigned int>(n));
+
+        const unsigned int bits = std::max(4u, log2Ceil(2 * rows + 1));
         shift_ = 64 - bits;
         mask_ = (u64(1) << bits) - 1;
-        keys_.assign(mask_ + 1, kEmpty);
-        start_.assign(mask_ + 1, 0);
-        count_.assign(mask_ + 1, 0);
+        rowKeys_.assign(mask_ + 1, kEmpty);
+        rowFirst_.assign(mask_ + 1, 0);
+        rowEnd_.assign(mask_ + 1, 0);
+        std::size_t cell = 0;
         for (std::size_t i = 0; i < n; ++i) {
             const u64 k = items[i].first;
-            if (i > 0 && k == items[i - 1].first) {
-                ++count_[last_];
-                continue;
+            if (i > 0 && k == items[i - 1].first) continue;
+            const u64 row = frame_.rowOf(k);
+            if (i == 0 || row != frame_.rowOf(items[i - 1].first)) {
+                u64 slot = slotHash(row) >> shift_;
+                while (rowKeys_[slot] != kEmpty) slot = (slot + 1) & mask_;
+                rowKeys_[slot] = row;
+                rowFirst_[slot] = static_cast<unsigned int>(cell);
+                last_ = slot;
             }
-            u64 s = slotHash(k) >> shift_;
-            while (keys_[s] != kEmpty) s = (s + 1) & mask_;
-            keys_[s] = k;
-            start_[s] = static_cast<unsigned int>(i);
-            count_[s] = 1;
-            last_ = s;
+            rowEnd_[last_] = static_cast<unsigned int>(++cell);
         }
     }
 
-    // Calls f(point) for every point in the cell `key`.
+    // Calls run(points, count) for the runs of points in the cells meeting
+    // the box [lo, hi] until it returns true; true when it did.
     template <class F>
-    void forCell(u64 key, F&& f) const {
-        u64 s = slotHash(key) >> shift_;
-        while (keys_[s] != kEmpty) {
-            if (keys_[s] == key) {
-                const float* p = &sorted_[3 * std::size_t(start_[s])];
-                for (unsigned int i = 0; i < count_[s]; ++i) f(p + 3 * i);
-                return;
+    bool forBox(const double* lo, const double* hi, F&& run) const {
+        if (rowKeys_.empty()) return false;
+        const unsigned int x0 = static_cast<unsigned int>(frame_.index(lo[0], 0));
+        const unsigned int x1 = static_cast<unsigned int>(frame_.index(hi[0], 0));
+        const long long y0 = frame_.index(lo[1], 1), y1 = frame_.index(hi[1], 1);
+        const long long z0 = frame_.index(lo[2], 2), z1 = frame_.index(hi[2], 2);
+        for (long long z = z0; z <= z1; ++z)
+            for (long long y = y0; y <= y1; ++y) {
+                const u64 row = frame_.rowKey(y, z);
+                u64 slot = slotHash(row) >> shift_;
+                while (rowKeys_[slot] != kEmpty && rowKeys_[slot] != row) slot = (slot + 1) & mask_;
+                if (rowKeys_[slot] == kEmpty) continue;
+                const unsigned int* first = cellX_.data() + rowFirst_[slot];
+                const unsigned int* end = cellX_.data() + rowEnd_[slot];
+                const unsigned int* from = std::lower_bound(first, end, x0);
+                const unsigned int* to = std::upper_bound(from, end, x1);
+                if (from == to) continue;
+                const unsigned int a = cellStart_[std::size_t(from - cellX_.data())];
+                const unsigned int b = cellStart_[std::size_t(to - cellX_.data())];
+                if (run(&sorted_[3 * std::size_t(a)], std::size_t(b - a))) return true;
             }
-            s = (s + 1) & mask_;
-        }
+        return false;
     }
 
 private:
     static constexpr u64 kEmpty = ~u64(0);
 
-    // Least-significant-digit radix sort by key (keys below `keyLimit`).
-    static void radixSort(std::vector<std::pair<u64, unsigned int>>& items, u64 keyLimit) {
-        const unsigned int bits = log2Ceil(keyLimit);
-        std::vector<std::pair<u64, unsigned int>> other(items.size());
-        constexpr unsigned int kDigit = 11;
-        for (unsigned int shift = 0; shift < bits; shift += kDigit) {
-            std::array<std::size_t, (1u << kDigit) + 1> offset{};
-            for (const auto& item : items) ++offset[((item.first >> shift) & 2047u) + 1];
-            for (std::size_t d = 1; d < offset.size(); ++d) offset[d] += offset[d - 1];
-            for (const auto& item : items) other[offset[(item.first >> shift) & 2047u]++] = item;
-            items.swap(other);
-        }
-    }
-
     const CellFrame& frame_;
     std::vector<float> sorted_;
-    std::vector<u64> keys_;
-    std::vector<unsigned int> start_, count_;
+    std::vector<unsigned int> cellX_;      // x index of every occupied cell, in key order
+    std::vector<unsigned int> cellStart_;  // its first point; one more: the end
+    std::vector<u64> rowKeys_;             // open addressing, row -> its cells
+    std::vector<unsigned int> rowFirst_, rowEnd_;
     u64 mask_ = 0;
     unsigned int shift_ = 0;
     u64 last_ = 0;
 };
 
-// The points the fill adds, in cells chained through `next`; grows one
-// point at a time (single writer, read in parallel between writes).
+// Points the fill added since its row index was last built, in cells
+// chained through `next`; grows one point at a time (single writer, read in
+// parallel between writes).
 class AddedPoints {
 public:
     explicit AddedPoints(const CellFrame& frame) : frame_(frame) { rehash(1024); }
@@ -217,6 +257,13 @@ public:
     }
 
     bool empty() const { return next_.empty(); }
+    std::size_t size() const { return next_.size(); }
+
+    void clear() {
+        xyz_.clear();
+        next_.clear();
+        rehash(1024);
+    }
 
 private:
     static constexpr u64 kEmpty = ~u64(0);
@@ -347,18 +394,24 @@ struct Shape {
     double cx = 0, cy = 0, reach = 0;
 };
 
+// Sets the bounding circle from the corners: centred on the centroid.
+void encircle(Shape& s) {
+    s.cx = (s.q[0][0] + s.q[1][0] + s.q[2][0]) / 3.0;
+    s.cy = (s.q[0][1] + s.q[1][1] + s.q[2][1]) / 3.0;
+    s.reach = 0.0;
+    for (int k = 0; k < 3; ++k) {
+        const double dx = s.q[k][0] - s.cx, dy = s.q[k][1] - s.cy;
+        s.reach = std::max(s.reach, std::sqrt(dx * dx + dy * dy));
+    }
+}
+
 Shape shapeOf(const Frame& f, const Piece& p) {
     Shape s;
     for (int k = 0; k < 3; ++k) {
         s.q[k][0] = p.u[k] * f.b2[0] + p.v[k] * f.c2[0];
         s.q[k][1] = p.v[k] * f.c2[1];
     }
-    s.cx = (s.q[0][0] + s.q[1][0] + s.q[2][0]) / 3.0;
-    s.cy = (s.q[0][1] + s.q[1][1] + s.q[2][1]) / 3.0;
-    for (int k = 0; k < 3; ++k) {
-        const double dx = s.q[k][0] - s.cx, dy = s.q[k][1] - s.cy;
-        s.reach = std::max(s.reach, std::sqrt(dx * dx + dy * dy));
-    }
+    encircle(s);
     return s;
 }
 
@@ -628,23 +681,30 @@ struct FillContext {
     std::vector<Frame> frames;
     double r = 0, r2 = 0;
     CellFrame cells;
-    const FixedPoints* fixed = nullptr;
-    const AddedPoints* added = nullptr;
+    const RowIndex* fixed = nullptr;      // the points given
+    const RowIndex* settled = nullptr;    // added points, as of the last build
+    const AddedPoints* recent = nullptr;  // added points since
 
     // Whether a point lies within r of p: any point, or only added ones.
     bool takenNear(const float* p, bool includeFixed) const {
         const double lo[3] = {p[0] - r, p[1] - r, p[2] - r};
         const double hi[3] = {p[0] + r, p[1] + r, p[2] + r};
+        auto near = [&](const float* q) {
+            const double dx = double(p[0]) - q[0], dy = double(p[1]) - q[1],
+                         dz = double(p[2]) - q[2];
+            return dx * dx + dy * dy + dz * dz <= r2;
+        };
+        auto nearRun = [&](const float* q, std::size_t count) {
+            for (std::size_t i = 0; i < count; ++i)
+                if (near(q + 3 * i)) return true;
+            return false;
+        };
+        if (includeFixed && fixed->forBox(lo, hi, nearRun)) return true;
+        if (settled->forBox(lo, hi, nearRun)) return true;
+        if (recent->empty()) return false;
         bool taken = false;
         cells.forCells(lo, hi, [&](u64 key) {
-            if (taken) return;
-            auto near = [&](const float* q) {
-                const double dx = double(p[0]) - q[0], dy = double(p[1]) - q[1],
-                             dz = double(p[2]) - q[2];
-                if (dx * dx + dy * dy + dz * dz <= r2) taken = true;
-            };
-            if (includeFixed) fixed->forCell(key, near);
-            if (!taken) added->forCell(key, near);
+            if (!taken) recent->forCell(key, [&](const float* q) { taken = taken || near(q); });
         });
         return taken;
     }
@@ -702,12 +762,6 @@ struct FillContext {
         return true;
     }
 
-    // Appends the disk of the ball around p in the triangle's plane.
-    void addDisk(const Frame& f, const float* p, std::vector<Disk>& out) const {
-        Disk disk{};
-        if (diskOf(f, p, disk)) out.push_back(disk);
-    }
-
     // The box (plane coordinates) around the disks of a piece's dropped
     // darts, where its next test looks; false when it has none, or a dart's
     // ball misses the plane: then the whole piece is tested.
@@ -745,10 +799,15 @@ struct FillContext {
     // The points (3 floats each) of the cells meeting the box [lo, hi].
     void pointsIn(const double* lo, const double* hi, std::vector<float>& out) const {
         out.clear();
-        auto take = [&](const float* p) { out.insert(out.end(), p, p + 3); };
+        auto takeRun = [&](const float* p, std::size_t count) {
+            out.insert(out.end(), p, p + 3 * count);
+            return false;
+        };
+        fixed->forBox(lo, hi, takeRun);
+        settled->forBox(lo, hi, takeRun);
+        if (recent->empty()) return;
         cells.forCells(lo, hi, [&](u64 key) {
-            fixed->forCell(key, take);
-            added->forCell(key, take);
+            recent->forCell(key, [&](const float* p) { out.insert(out.end(), p, p + 3); });
         });
     }
 
@@ -822,6 +881,196 @@ constexpr unsigned int kDartsPerTurn = 32;
 // need splitting; this only bounds a runaway.
 constexpr unsigned int kMaxRounds = 1000;
 
+// A triangle of a piece's subdivision (plane coordinates) and, per corner,
+// the disks that hold it (bit k: disk k).
+struct Patch {
+    double q[3][2];
+    u64 holders[3];
+};
+
+// The disks of a piece laid out for testing many points against all of
+// them (at most 64, padded to an even count with disks that hold nothing).
+class DiskRows {
+public:
+    static constexpr std::size_t kMax = 64;
+
+    void assign(const std::vector<Disk>& disks) {
+        count_ = disks.size();
+        for (std::size_t k = 0; k < count_; ++k) {
+            x_[k] = disks[k].x;
+            y_[k] = disks[k].y;
+            rho2_[k] = disks[k].rho2;
+        }
+        if (count_ % 2 == 1) {
+            x_[count_] = y_[count_] = 0.0;
+            rho2_[count_] = -1.0;
+        }
+    }
+
+    // The disks holding (x, y), bit k for disk k: the same test as inDisk.
+    u64 holders(double x, double y) const {
+        u64 bits = 0;
+#if defined(__SSE2__)
+        const __m128d px = _mm_set1_pd(x), py = _mm_set1_pd(y);
+        for (std::size_t k = 0; k < count_; k += 2) {
+            const __m128d dx = _mm_sub_pd(px, _mm_load_pd(x_ + k));
+            const __m128d dy = _mm_sub_pd(py, _mm_load_pd(y_ + k));
+            const __m128d d2 = _mm_add_pd(_mm_mul_pd(dx, dx), _mm_mul_pd(dy, dy));
+            bits |= u64(_mm_movemask_pd(_mm_cmple_pd(d2, _mm_load_pd(rho2_ + k)))) << k;
+        }
+#else
+        for (std::size_t k = 0; k < count_; ++k) {
+            const double dx = x - x_[k], dy = y - y_[k];
+            bits |= u64(dx * dx + dy * dy <= rho2_[k] ? 1 : 0) << k;
+        }
+#endif
+        return bits;
+    }
+
+private:
+    std::size_t count_ = 0;
+    alignas(16) double x_[kMax], y_[kMax], rho2_[kMax];
+};
+
+// A patch no longer than this (in r) on its longest edge is walked exactly
+// when no single disk holds it.
+constexpr double kPatchEdge = 0.35;
+// Subdivision stops at this many open patches: the piece is walked whole.
+constexpr std::size_t kMaxOpenPatches = 48;
+// Pieces up to this area (in r^2) are cut into patches before the walk;
+// larger ones usually hold a gap, and cutting them costs more than the walk
+// it saves.
+constexpr double kPatchedPieceArea = 2.0;
+
+// Splits a piece into the patches that no single disk holds: a triangle
+// whose three corners lie in one disk lies in it (disks are convex), so only
+// the others need the exact walk. Triangles are halved across their longest
+// edge until they are held or short enough. False when the piece has too
+// many disks to track, or too many open patches: then it is walked whole.
+bool openPatches(const Shape& s, const std::vector<Disk>& disks, double r, DiskRows& rows,
+                 std::vector<Patch>& stack, std::vector<Patch>& open) {
+    open.clear();
+    if (disks.size() > DiskRows::kMax) return false;
+    rows.assign(disks);
+    const double limit = kPatchEdge * kPatchEdge * r * r;
+    stack.clear();
+    Patch root;
+    for (int k = 0; k < 3; ++k) {
+        root.q[k][0] = s.q[k][0];
+        root.q[k][1] = s.q[k][1];
+        root.holders[k] = rows.holders(s.q[k][0], s.q[k][1]);
+    }
+    stack.push_back(root);
+    while (!stack.empty()) {
+        const Patch t = stack.back();
+        stack.pop_back();
+        if ((t.holders[0] & t.holders[1] & t.holders[2]) != 0) continue;
+        // The longest edge, from corner e to corner e + 1.
+        int e = 0;
+        double longest = -1.0;
+        for (int k = 0; k < 3; ++k) {
+            const double* a = t.q[k];
+            const double* b = t.q[(k + 1) % 3];
+            const double dx = b[0] - a[0], dy = b[1] - a[1];
+            const double l2 = dx * dx + dy * dy;
+            if (l2 > longest) {
+                longest = l2;
+                e = k;
+            }
+        }
+        if (longest <= limit) {
+            if (open.size() == kMaxOpenPatches) return false;
+            open.push_back(t);
+            continue;
+        }
+        const int a = e, b = (e + 1) % 3;
+        const double mx = 0.5 * (t.q[a][0] + t.q[b][0]), my = 0.5 * (t.q[a][1] + t.q[b][1]);
+        const u64 mh = rows.holders(mx, my);
+        Patch first = t, second = t;
+        first.q[b][0] = mx;
+        first.q[b][1] = my;
+        first.holders[b] = mh;
+        second.q[a][0] = mx;
+        second.q[a][1] = my;
+        second.holders[a] = mh;
+        stack.push_back(second);
+        stack.push_back(first);
+    }
+    return true;
+}
+
+Shape shapeOfPatch(const Patch& t) {
+    Shape s;
+    for (int k = 0; k < 3; ++k) {
+        s.q[k][0] = t.q[k][0];
+        s.q[k][1] = t.q[k][1];
+    }
+    encircle(s);
+    return s;
+}
+
+// Scratch space of one thread's piece walks.
+struct WalkScratch {
+    std::vector<unsigned int> partners;
+    std::vector<Patch> stack, open;
+    std::vector<Disk> local;
+    DiskRows rows;
+};
+
+// One piece's turn: from every uncovered spot it tries darts into the gap,
+// and a dart that lands joins the piece's disks, until the piece is covered,
+// a gap has no room for a dart, or it placed its quota. Only the patches no
+// single disk holds are walked, each with the disks that meet it.
+void walkPiece(const FillContext& ctx, const Piece& p, const Frame& f, const Shape& shape,
+               u64 roundKey, std::vector<Disk>& disks, WalkScratch& scratch, Outcome& outcome,
+               std::vector<Dart>& darts) {
+    // A focused piece is tested near its dropped darts only.
+    double focusLow[2], focusHigh[2];
+    const bool focused = ctx.focusBox(f, p, focusLow, focusHigh);
+    const bool split = p.area <= kPatchedPieceArea * ctx.r2 &&
+                       openPatches(shape, disks, ctx.r, scratch.rows, scratch.stack, scratch.open);
+    const std::size_t walks = split ? scratch.open.size() : 1;
+    for (std::size_t w = 0; w < walks; ++w) {
+        Shape part = shape;
+        const std::vector<Disk>* walked = &disks;
+        if (split) {
+            part = shapeOfPatch(scratch.open[w]);
+            if (focused &&
+                (part.cx + part.reach < focusLow[0] || part.cx - part.reach > focusHigh[0] ||
+                 part.cy + part.reach < focusLow[1] || part.cy - part.reach > focusHigh[1]))
+                continue;
+            scratch.local.clear();
+            for (const Disk& d : disks)
+                if (meets(d, part)) scratch.local.push_back(d);
+            walked = &scratch.local;
+        }
+        GapFinder finder(part, *walked, scratch.partners, focused ? focusLow : nullptr,
+                         focused ? focusHigh : nullptr);
+        Spot spot;
+        while (finder.next(spot)) {
+            if (outcome.darts == kDartsPerTurn) {
+                outcome.state = Outcome::kBusy;
+                return;
+            }
+            Dart dart;
+            const double jitter =
+                0.7 + 0.6 * unitFrom(mix64(p.id ^ mix64(roundKey + outcome.darts)));
+            if (!ctx.placeDart(p.triangle, f, spot, jitter, &darts[outcome.firstDart],
+                               outcome.darts, dart)) {
+                outcome.state = Outcome::kMissed;
+                return;
+            }
+            darts.push_back(dart);
+            ++outcome.darts;
+            Disk disk{};
+            if (ctx.diskOf(f, dart.position, disk)) {
+                disks.push_back(disk);
+                if (split) scratch.local.push_back(disk);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int seed,
@@ -835,10 +1084,13 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
     ctx.r = radius;
     ctx.r2 = ctx.r * ctx.r;
     ctx.cells = CellFrame(mesh.points, mesh.pointCount, 2.0 * ctx.r);
-    const FixedPoints fixed(ctx.cells, positions);
-    AddedPoints added(ctx.cells);
+    RowIndex fixed(ctx.cells), settled(ctx.cells);
+    fixed.build(positions.data(), positions.size() / 3);
+    AddedPoints recent(ctx.cells);
+    const std::size_t given = positions.size() / 3;
     ctx.fixed = &fixed;
-    ctx.added = &added;
+    ctx.settled = &settled;
+    ctx.recent = &recent;
 
     const std::size_t triangles = mesh.triangleCount;
     ctx.frames.resize(triangles);
@@ -878,7 +1130,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
 #pragma omp parallel
         {
             std::vector<Disk> disks;
-            std::vector<unsigned int> partners;
+            WalkScratch scratch;
             std::vector<float> near;
 #pragma omp for schedule(dynamic, 2)
             for (long long block = 0; block < static_cast<long long>(blocks); ++block) {
@@ -920,29 +1172,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                     ctx.disksFor(f, shape, lo, hi, near, disks);
                     Outcome& outcome = outcomes[i];
                     outcome.firstDart = static_cast<unsigned int>(darts.size());
-                    // A focused piece is tested near its dropped darts only.
-                    double focusLow[2], focusHigh[2];
-                    const bool focused = ctx.focusBox(f, p, focusLow, focusHigh);
-                    GapFinder finder(shape, disks, partners, focused ? focusLow : nullptr,
-                                     focused ? focusHigh : nullptr);
-                    Spot spot;
-                    while (finder.next(spot)) {
-                        if (outcome.darts == kDartsPerTurn) {
-                            outcome.state = Outcome::kBusy;
-                            break;
-                        }
-                        Dart dart;
-                        const double jitter =
-                            0.7 + 0.6 * unitFrom(mix64(p.id ^ mix64(roundKey + outcome.darts)));
-                        if (!ctx.placeDart(p.triangle, f, spot, jitter, &darts[outcome.firstDart],
-                                           outcome.darts, dart)) {
-                            outcome.state = Outcome::kMissed;
-                            break;
-                        }
-                        darts.push_back(dart);
-                        ++outcome.darts;
-                        ctx.addDisk(f, dart.position, disks);
-                    }
+                    walkPiece(ctx, p, f, shape, roundKey, disks, scratch, outcome, darts);
                 }
             }
         }
@@ -958,18 +1188,25 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
             for (unsigned int k = 0; k < outcome.darts; ++k) {
                 const Dart& dart = darts[outcome.firstDart + k];
                 ++report.darts;
-                if (!added.empty() && ctx.takenNear(dart.position, false)) {
+                if (report.added > 0 && ctx.takenNear(dart.position, false)) {
                     clashed[i] = 1;
                     dropped.emplace_back(i, dart);
                     continue;
                 }
-                added.insert(dart.position);
+                recent.insert(dart.position);
                 positions.insert(positions.end(), dart.position, dart.position + 3);
                 uvs.push_back(dart.u);
                 uvs.push_back(dart.v);
                 triangleIds.push_back(active[i].triangle);
                 ++report.added;
             }
+        }
+
+        // The added points move into a row index once they are a tenth of
+        // those it holds, so the cell chains stay short.
+        if (recent.size() * 10 > report.added - recent.size() + given / 100) {
+            settled.build(positions.data() + 3 * given, report.added);
+            recent.clear();
         }
 
         // Covered pieces leave; a piece whose darts clashed or that used its
