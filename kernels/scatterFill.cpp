@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <utility>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -306,15 +307,17 @@ private:
 // Triangles, pieces and the coverage test
 
 // A triangle's plane: A at the origin, e1 along AB, n the unit normal.
+// No member initialisers, so a table of them is written only once, in
+// parallel; Frame{} is the zero frame.
 struct Frame {
-    double a[3] = {0, 0, 0};
-    double e1[3] = {0, 0, 0}, e2[3] = {0, 0, 0}, n[3] = {0, 0, 0};
-    double b2[2] = {0, 0}, c2[2] = {0, 0};  // B and C in plane coordinates
-    double area = 0;                        // 0: the triangle is skipped
+    double a[3];
+    double e1[3], e2[3], n[3];
+    double b2[2], c2[2];  // B and C in plane coordinates
+    double area;          // 0: the triangle is skipped
 };
 
 Frame frameOf(const float* pa, const float* pb, const float* pc) {
-    Frame f;
+    Frame f{};
     double ab[3], ac[3], normal[3];
     for (int k = 0; k < 3; ++k) {
         f.a[k] = pa[k];
@@ -623,7 +626,7 @@ private:
         for (long long k = first; k < 2; ++k) {
             const double sign = k == 0 ? -1.0 : 1.0;
             const double x = mx + sign * hx, y = my + sign * hy;
-            if (!inside(x, y) || !inBox(x, y) || coveredByOthers(disks_, x, y, i, j, hint_))
+            if (!inBox(x, y) || !inside(x, y) || coveredByOthers(disks_, x, y, i, j, hint_))
                 continue;
             // Between the two circles, away from both centres.
             spot.x = x;
@@ -678,7 +681,7 @@ constexpr double kDartTurnAngle = 0.6;
 // Everything the fill reads while it runs.
 struct FillContext {
     const ScatterMesh* mesh = nullptr;
-    std::vector<Frame> frames;
+    std::unique_ptr<Frame[]> frames;
     double r = 0, r2 = 0;
     CellFrame cells;
     const RowIndex* fixed = nullptr;      // the points given
@@ -828,13 +831,22 @@ struct FillContext {
     }
 };
 
-// Splits a piece until its parts are no larger than `area`.
-void splitDown(const Piece& piece, double area, std::vector<Piece>& out) {
+// Splits a piece until its parts are no larger than `area`, writing them
+// from `out` on; returns the end of what it wrote.
+Piece* splitDown(const Piece& piece, double area, Piece* out) {
     if (piece.area <= area) {
-        out.push_back(piece);
-        return;
+        *out = piece;
+        return out + 1;
     }
-    for (const Piece& child : split(piece)) splitDown(child, area, out);
+    for (const Piece& child : split(piece)) out = splitDown(child, area, out);
+    return out;
+}
+
+// How many parts splitDown cuts a piece of area `pieceArea` into.
+std::size_t partsOf(double pieceArea, double area) {
+    std::size_t parts = 1;
+    for (; pieceArea > area; pieceArea *= 0.25) parts *= 4;
+    return parts;
 }
 
 // Items a parallel block takes.
@@ -1093,28 +1105,33 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
     ctx.recent = &recent;
 
     const std::size_t triangles = mesh.triangleCount;
-    ctx.frames.resize(triangles);
+    const double tolerance = kFillToleranceArea * ctx.r2;
+    const double pieceArea = kPieceArea * ctx.r2;
+    ctx.frames.reset(new Frame[triangles]);
+    std::vector<std::size_t> firstPiece(triangles + 1, 0);
 #pragma omp parallel for schedule(static)
     for (long long t = 0; t < static_cast<long long>(triangles); ++t) {
         const unsigned int* corner = mesh.triangles + 3 * t;
-        if (corner[0] >= mesh.pointCount || corner[1] >= mesh.pointCount ||
-            corner[2] >= mesh.pointCount)
-            continue;
-        ctx.frames[t] = frameOf(mesh.points + 3 * std::size_t(corner[0]),
-                                mesh.points + 3 * std::size_t(corner[1]),
-                                mesh.points + 3 * std::size_t(corner[2]));
+        Frame& f = ctx.frames[t];
+        f = Frame{};
+        if (corner[0] < mesh.pointCount && corner[1] < mesh.pointCount &&
+            corner[2] < mesh.pointCount)
+            f = frameOf(mesh.points + 3 * std::size_t(corner[0]),
+                        mesh.points + 3 * std::size_t(corner[1]),
+                        mesh.points + 3 * std::size_t(corner[2]));
+        firstPiece[t + 1] = f.area >= tolerance ? partsOf(f.area, pieceArea) : 0;
     }
-
-    const double tolerance = kFillToleranceArea * ctx.r2;
-    const u64 seedKey = mix64(0x6A09E667F3BCC909ull ^ u64(seed));
+    for (std::size_t t = 0; t < triangles; ++t) firstPiece[t + 1] += firstPiece[t];
 
     // Every triangle cut into pieces of a few r^2.
-    std::vector<Piece> active = parallelCollect<Piece>(triangles, [&](std::size_t t,
-                                                                      std::vector<Piece>& out) {
-        const Frame& f = ctx.frames[t];
-        if (!(f.area >= tolerance)) return;
-        splitDown(rootPiece(static_cast<unsigned int>(t), f, seedKey), kPieceArea * ctx.r2, out);
-    });
+    const u64 seedKey = mix64(0x6A09E667F3BCC909ull ^ u64(seed));
+    std::vector<Piece> active(firstPiece[triangles]);
+#pragma omp parallel for schedule(static)
+    for (long long t = 0; t < static_cast<long long>(triangles); ++t) {
+        if (firstPiece[t + 1] == firstPiece[t]) continue;
+        splitDown(rootPiece(static_cast<unsigned int>(t), ctx.frames[t], seedKey), pieceArea,
+                  active.data() + firstPiece[t]);
+    }
     report.initialPieces = active.size();
 
     for (unsigned int round = 0; round < kMaxRounds && !active.empty(); ++round) {
