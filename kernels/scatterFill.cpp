@@ -306,6 +306,12 @@ private:
 // ---------------------------------------------------------------------------
 // Triangles, pieces and the coverage test
 
+// Whether p lies in the box [lo, hi].
+bool inBox3(const float* p, const double* lo, const double* hi) {
+    return p[0] >= lo[0] && p[0] <= hi[0] && p[1] >= lo[1] && p[1] <= hi[1] && p[2] >= lo[2] &&
+           p[2] <= hi[2];
+}
+
 // A triangle's plane: A at the origin, e1 along AB, n the unit normal.
 // No member initialisers, so a table of them is written only once, in
 // parallel; Frame{} is the zero frame.
@@ -667,6 +673,7 @@ private:
 struct Dart {
     float position[3] = {0, 0, 0};
     float u = 0, v = 0;
+    bool dropped = false;  // set when settlement drops it
 };
 
 // Distances from an uncovered spot, in r, at which a dart is tried, farthest
@@ -715,10 +722,10 @@ struct FillContext {
     // Tries darts from an uncovered spot of a piece of triangle `triangle`
     // into its gap, at the steps' distances scaled by `jitter`, along the
     // spot's direction and then turned from it; the first dart farther than
-    // r from every point and from the `ownCount` darts `own` the piece
-    // placed this round lands in `dart`.
+    // r from every point and from the `count` points `placed` (3 floats
+    // each: the darts placed this round around the piece) lands in `dart`.
     bool placeDart(unsigned int triangle, const Frame& f, const Spot& spot, double jitter,
-                   const Dart* own, unsigned int ownCount, Dart& dart) const {
+                   const float* placed, std::size_t count, Dart& dart) const {
         const unsigned int* corner = mesh->triangles + 3 * std::size_t(triangle);
         const float* a = mesh->points + 3 * std::size_t(corner[0]);
         const float* b = mesh->points + 3 * std::size_t(corner[1]);
@@ -742,10 +749,11 @@ struct FillContext {
                         a[axis] + (b[axis] - a[axis]) * dart.u + (c[axis] - a[axis]) * dart.v;
                 if (takenNear(dart.position, true)) continue;
                 bool clash = false;
-                for (unsigned int k = 0; k < ownCount && !clash; ++k) {
-                    const double dx = double(dart.position[0]) - own[k].position[0],
-                                 dy = double(dart.position[1]) - own[k].position[1],
-                                 dz = double(dart.position[2]) - own[k].position[2];
+                for (std::size_t k = 0; k < count && !clash; ++k) {
+                    const float* q = placed + 3 * k;
+                    const double dx = double(dart.position[0]) - q[0],
+                                 dy = double(dart.position[1]) - q[1],
+                                 dz = double(dart.position[2]) - q[2];
                     clash = dx * dx + dy * dy + dz * dz <= r2;
                 }
                 if (!clash) return true;
@@ -822,9 +830,7 @@ struct FillContext {
         out.clear();
         for (std::size_t i = 0; i < near.size(); i += 3) {
             const float* p = &near[i];
-            if (!(p[0] >= lo[0] && p[0] <= hi[0] && p[1] >= lo[1] && p[1] <= hi[1] &&
-                  p[2] >= lo[2] && p[2] <= hi[2]))
-                continue;
+            if (!inBox3(p, lo, hi)) continue;
             Disk disk{};
             if (diskOf(f, p, disk) && meets(disk, s)) out.push_back(disk);
         }
@@ -850,7 +856,7 @@ std::size_t partsOf(double pieceArea, double area) {
 }
 
 // Items a parallel block takes.
-constexpr std::size_t kBlock = 128;
+constexpr std::size_t kBlock = 512;
 
 // Runs `body(item, out)` over [0, count) in parallel blocks and concatenates
 // the blocks' outputs in item order.
@@ -879,6 +885,9 @@ struct Outcome {
         kBusy      // placed its quota of darts
     } state = kCovered;
     unsigned int firstDart = 0, darts = 0;  // its darts, in its block's list
+    // The earlier pieces' darts of its block its disks included, in its
+    // block's list of those.
+    unsigned int firstBorrowed = 0, borrowed = 0;
 };
 
 // Pieces get their first test once no larger than this (in r^2).
@@ -1027,6 +1036,11 @@ struct WalkScratch {
     std::vector<Patch> stack, open;
     std::vector<Disk> local;
     DiskRows rows;
+    // The darts placed this round by the block's pieces that lie in the
+    // current group's box: positions (3 floats each) and their indices in
+    // the block's list.
+    std::vector<float> placed;
+    std::vector<unsigned int> placedIndex;
 };
 
 // One piece's turn: from every uncovered spot it tries darts into the gap,
@@ -1067,13 +1081,16 @@ void walkPiece(const FillContext& ctx, const Piece& p, const Frame& f, const Sha
             Dart dart;
             const double jitter =
                 0.7 + 0.6 * unitFrom(mix64(p.id ^ mix64(roundKey + outcome.darts)));
-            if (!ctx.placeDart(p.triangle, f, spot, jitter, &darts[outcome.firstDart],
-                               outcome.darts, dart)) {
+            if (!ctx.placeDart(p.triangle, f, spot, jitter, scratch.placed.data(),
+                               scratch.placed.size() / 3, dart)) {
                 outcome.state = Outcome::kMissed;
                 return;
             }
             darts.push_back(dart);
             ++outcome.darts;
+            // It lies in the piece, so in the group's box.
+            scratch.placed.insert(scratch.placed.end(), dart.position, dart.position + 3);
+            scratch.placedIndex.push_back(static_cast<unsigned int>(darts.size() - 1));
             Disk disk{};
             if (ctx.diskOf(f, dart.position, disk)) {
                 disks.push_back(disk);
@@ -1139,11 +1156,14 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
         // Each piece walks its gaps: from every uncovered spot it tries darts
         // into the gap, and a dart that lands joins the piece's disks, until
         // the piece is covered or a gap has no room for a dart. Blocks of
-        // pieces run in parallel, each keeping its darts in piece order.
+        // pieces run in parallel, each keeping its darts in piece order. A
+        // piece sees the darts the earlier pieces of its block placed: they
+        // count as disks, and its own darts keep r from them.
         const u64 roundKey = mix64(seedKey + round);
         const std::size_t blocks = (active.size() + kBlock - 1) / kBlock;
         std::vector<Outcome> outcomes(active.size());
         std::vector<std::vector<Dart>> blockDarts(blocks);
+        std::vector<std::vector<unsigned int>> blockBorrowed(blocks);
 #pragma omp parallel
         {
             std::vector<Disk> disks;
@@ -1152,6 +1172,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
 #pragma omp for schedule(dynamic, 2)
             for (long long block = 0; block < static_cast<long long>(blocks); ++block) {
                 std::vector<Dart>& darts = blockDarts[std::size_t(block)];
+                std::vector<unsigned int>& borrowed = blockBorrowed[std::size_t(block)];
                 const std::size_t end = std::min(active.size(), std::size_t(block + 1) * kBlock);
                 std::size_t groupEnd = 0;
                 for (std::size_t i = std::size_t(block) * kBlock; i < end; ++i) {
@@ -1185,27 +1206,55 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                             ++groupEnd;
                         }
                         ctx.pointsIn(groupLo, groupHi, near);
+                        scratch.placed.clear();
+                        scratch.placedIndex.clear();
+                        for (std::size_t k = 0; k < darts.size(); ++k) {
+                            if (!inBox3(darts[k].position, groupLo, groupHi)) continue;
+                            scratch.placed.insert(scratch.placed.end(), darts[k].position,
+                                                  darts[k].position + 3);
+                            scratch.placedIndex.push_back(static_cast<unsigned int>(k));
+                        }
                     }
                     ctx.disksFor(f, shape, lo, hi, near, disks);
                     Outcome& outcome = outcomes[i];
+                    outcome.firstBorrowed = static_cast<unsigned int>(borrowed.size());
+                    for (std::size_t k = 0; k < scratch.placedIndex.size(); ++k) {
+                        const float* q = &scratch.placed[3 * k];
+                        Disk disk{};
+                        if (!inBox3(q, lo, hi) || !ctx.diskOf(f, q, disk) || !meets(disk, shape))
+                            continue;
+                        disks.push_back(disk);
+                        borrowed.push_back(scratch.placedIndex[k]);
+                    }
+                    outcome.borrowed =
+                        static_cast<unsigned int>(borrowed.size()) - outcome.firstBorrowed;
                     outcome.firstDart = static_cast<unsigned int>(darts.size());
                     walkPiece(ctx, p, f, shape, roundKey, disks, scratch, outcome, darts);
                 }
             }
         }
 
-        // Darts of different pieces that came too close to each other: the
-        // earlier piece wins, and the later one takes another turn, tested
-        // where its dropped darts were (the rest of it is covered).
+        // Darts that came too close to each other (of different blocks: a
+        // block's darts keep r from each other): the earlier piece wins, and
+        // the later one takes another turn, tested where its dropped darts
+        // were (the rest of it is covered). So does a piece that counted on
+        // a dropped dart of its block.
         std::vector<unsigned char> clashed(active.size(), 0);
         std::vector<std::pair<std::size_t, Dart>> dropped;  // by piece, in piece order
         for (std::size_t i = 0; i < active.size(); ++i) {
             const Outcome& outcome = outcomes[i];
-            const std::vector<Dart>& darts = blockDarts[i / kBlock];
+            std::vector<Dart>& darts = blockDarts[i / kBlock];
+            const unsigned int* borrowed = blockBorrowed[i / kBlock].data() + outcome.firstBorrowed;
+            for (unsigned int k = 0; k < outcome.borrowed; ++k) {
+                if (!darts[borrowed[k]].dropped) continue;
+                clashed[i] = 1;
+                dropped.emplace_back(i, darts[borrowed[k]]);
+            }
             for (unsigned int k = 0; k < outcome.darts; ++k) {
-                const Dart& dart = darts[outcome.firstDart + k];
+                Dart& dart = darts[outcome.firstDart + k];
                 ++report.darts;
                 if (report.added > 0 && ctx.takenNear(dart.position, false)) {
+                    dart.dropped = true;
                     clashed[i] = 1;
                     dropped.emplace_back(i, dart);
                     continue;
