@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 #include "common/pluginScene.h"
 #include "host/src/render/shading.h"
 
@@ -30,7 +32,8 @@ using ColorBuffer = PluginScene;
 // 2 x 2 picture, rows from the top: red, green / blue, white.
 std::string writeQuadTexture() {
     const unsigned char texels[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
-    const auto dir = std::filesystem::temp_directory_path() / "zt_color_buffer_test";
+    const auto dir = std::filesystem::temp_directory_path() /
+                     ("zt_color_buffer_test_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "quad.png").string();
     EXPECT_TRUE(stbi_write_png(path.c_str(), 2, 2, 3, texels, 6));
