@@ -14,6 +14,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "kernels/scatterFillGeometry.h"
+
 namespace zt {
 namespace {
 
@@ -429,17 +431,8 @@ void cornerOf(const Frame& f, const Shape& s, int k, double* out) {
     for (int a = 0; a < 3; ++a) out[a] = f.a[a] + s.q[k][0] * f.e1[a] + s.q[k][1] * f.e2[a];
 }
 
-// A ball of radius r cut by the triangle's plane.
-struct Disk {
-    double x, y;  // centre in plane coordinates
-    double rho2;  // squared radius
-    double rho;
-};
-
-bool inDisk(const Disk& d, double x, double y) {
-    const double dx = x - d.x, dy = y - d.y;
-    return dx * dx + dy * dy <= d.rho2;
-}
+using fill::Disk;
+using fill::inDisk;
 
 bool meets(const Disk& d, const Shape& s) {
     const double dx = d.x - s.cx, dy = d.y - s.cy, reach = s.reach + d.rho;
@@ -954,20 +947,36 @@ private:
 };
 
 // A patch no longer than this (in r) on its longest edge is walked exactly
-// when no single disk holds it.
-constexpr double kPatchEdge = 0.35;
+// when no disk or pair of disks holds it.
+constexpr double kPatchEdge = 0.5;
 // Subdivision stops at this many open patches: the piece is walked whole.
 constexpr std::size_t kMaxOpenPatches = 48;
-// Pieces up to this area (in r^2) are cut into patches before the walk;
-// larger ones usually hold a gap, and cutting them costs more than the walk
-// it saves.
-constexpr double kPatchedPieceArea = 2.0;
 
-// Splits a piece into the patches that no single disk holds: a triangle
-// whose three corners lie in one disk lies in it (disks are convex), so only
-// the others need the exact walk. Triangles are halved across their longest
-// edge until they are held or short enough. False when the piece has too
-// many disks to track, or too many open patches: then it is walked whole.
+// Whether two of the disks together hold the patch: one holding its first
+// corner and one holding the corners the first does not.
+bool heldByTwo(const Patch& t, const std::vector<Disk>& disks) {
+    if (t.holders[0] == 0 || t.holders[1] == 0 || t.holders[2] == 0) return false;
+    for (u64 as = t.holders[0]; as != 0; as &= as - 1) {
+        const unsigned int a = static_cast<unsigned int>(__builtin_ctzll(as));
+        const u64 bit = u64(1) << a;
+        u64 bs = ~u64(0);
+        for (int k = 1; k < 3; ++k)
+            if ((t.holders[k] & bit) == 0) bs &= t.holders[k];
+        if (bs == ~u64(0)) return true;  // a holds every corner
+        for (; bs != 0; bs &= bs - 1) {
+            const unsigned int b = static_cast<unsigned int>(__builtin_ctzll(bs));
+            if (fill::inDiskPair(t.q, disks[a], disks[b])) return true;
+        }
+    }
+    return false;
+}
+
+// Splits a piece into the patches that no single disk or pair of disks
+// holds: a triangle whose three corners lie in one disk lies in it (disks
+// are convex), so only the others need the exact walk. Triangles are halved
+// across their longest edge until they are held or short enough. False when
+// the piece has too many disks to track, or too many open patches: then it
+// is walked whole.
 bool openPatches(const Shape& s, const std::vector<Disk>& disks, double r, DiskRows& rows,
                  std::vector<Patch>& stack, std::vector<Patch>& open) {
     open.clear();
@@ -985,7 +994,7 @@ bool openPatches(const Shape& s, const std::vector<Disk>& disks, double r, DiskR
     while (!stack.empty()) {
         const Patch t = stack.back();
         stack.pop_back();
-        if ((t.holders[0] & t.holders[1] & t.holders[2]) != 0) continue;
+        if ((t.holders[0] & t.holders[1] & t.holders[2]) != 0 || heldByTwo(t, disks)) continue;
         // The longest edge, from corner e to corner e + 1.
         int e = 0;
         double longest = -1.0;
@@ -1046,15 +1055,14 @@ struct WalkScratch {
 // One piece's turn: from every uncovered spot it tries darts into the gap,
 // and a dart that lands joins the piece's disks, until the piece is covered,
 // a gap has no room for a dart, or it placed its quota. Only the patches no
-// single disk holds are walked, each with the disks that meet it.
+// disk or pair of disks holds are walked, each with the disks that meet it.
 void walkPiece(const FillContext& ctx, const Piece& p, const Frame& f, const Shape& shape,
                u64 roundKey, std::vector<Disk>& disks, WalkScratch& scratch, Outcome& outcome,
                std::vector<Dart>& darts) {
     // A focused piece is tested near its dropped darts only.
     double focusLow[2], focusHigh[2];
     const bool focused = ctx.focusBox(f, p, focusLow, focusHigh);
-    const bool split = p.area <= kPatchedPieceArea * ctx.r2 &&
-                       openPatches(shape, disks, ctx.r, scratch.rows, scratch.stack, scratch.open);
+    const bool split = openPatches(shape, disks, ctx.r, scratch.rows, scratch.stack, scratch.open);
     const std::size_t walks = split ? scratch.open.size() : 1;
     for (std::size_t w = 0; w < walks; ++w) {
         Shape part = shape;
