@@ -8,15 +8,18 @@
 // of radius r around the points: in the triangle's plane each ball is a
 // disk, and a piece holds an uncovered spot exactly when one of the vertices
 // of the arrangement (piece corners, circle/edge crossings, circle/circle
-// crossings inside the piece) lies outside every disk it is not on. Rounds
-// follow: every piece walks those spots, and from each uncovered one tries
-// darts at a few (randomly scaled) distances and directions into the gap;
-// a dart farther than r from every point is accepted and joins the piece's
-// disks, and the walk goes on. Darts of different pieces too close to each
-// other are settled in piece order (the earlier piece wins, the later one
-// takes another turn, tested only near its dropped darts). Covered pieces
-// leave, and a piece whose gap had no room for a dart is split in four. A
-// piece that shrinks below the area tolerance is given up.
+// crossings inside the piece) lies outside every disk it is not on. Before
+// that walk a piece is cut into patches, and the patches that one disk or
+// a pair of disks holds are known to be covered. Rounds follow: every piece
+// walks those spots, and from each uncovered one tries darts at a few
+// (randomly scaled) distances and directions into the gap; a dart farther
+// than r from every point (and from the darts placed before it in its block
+// of pieces) is accepted and joins the piece's disks, and the walk goes on.
+// Darts of different blocks too close to each other are settled in piece
+// order (the earlier piece wins, the later one takes another turn, tested
+// only near its dropped darts). Covered pieces leave, and a piece whose gap
+// had no room for a dart is split in four. A piece that shrinks below the
+// area tolerance is given up.
 //
 // The fill runs on the host, for the CUDA backend as well, so both backends
 // append the same points for the same seed. Randoms are counter-based
