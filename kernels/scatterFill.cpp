@@ -816,14 +816,21 @@ struct FillContext {
     }
 
     // The disks, in a piece's plane, of the points of `near` within reach
-    // of the piece; `near` holds every point of the piece's reach box
-    // [lo, hi].
-    void disksFor(const Frame& f, const Shape& s, const double* lo, const double* hi,
-                  const std::vector<float>& near, std::vector<Disk>& out) const {
+    // of the piece; `near` holds every point of the piece's reach box. A
+    // disk meeting the piece's bounding circle has its point within
+    // reach + r of the circle's centre (the disk's radius squared and the
+    // point's height over the plane squared add up to r^2), so the rest are
+    // skipped before their disk is computed.
+    void disksFor(const Frame& f, const Shape& s, const std::vector<float>& near,
+                  std::vector<Disk>& out) const {
         out.clear();
+        double c[3];
+        for (int a = 0; a < 3; ++a) c[a] = f.a[a] + s.cx * f.e1[a] + s.cy * f.e2[a];
+        const double limit = (s.reach + r) * (s.reach + r) * (1.0 + 1e-9);
         for (std::size_t i = 0; i < near.size(); i += 3) {
             const float* p = &near[i];
-            if (!inBox3(p, lo, hi)) continue;
+            const double dx = p[0] - c[0], dy = p[1] - c[1], dz = p[2] - c[2];
+            if (dx * dx + dy * dy + dz * dz > limit) continue;
             Disk disk{};
             if (diskOf(f, p, disk) && meets(disk, s)) out.push_back(disk);
         }
@@ -1223,7 +1230,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                             scratch.placedIndex.push_back(static_cast<unsigned int>(k));
                         }
                     }
-                    ctx.disksFor(f, shape, lo, hi, near, disks);
+                    ctx.disksFor(f, shape, near, disks);
                     Outcome& outcome = outcomes[i];
                     outcome.firstBorrowed = static_cast<unsigned int>(borrowed.size());
                     for (std::size_t k = 0; k < scratch.placedIndex.size(); ++k) {
