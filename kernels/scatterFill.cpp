@@ -961,17 +961,28 @@ constexpr std::size_t kMaxOpenPatches = 48;
 
 // Whether two of the disks together hold the patch: one holding its first
 // corner and one holding the corners the first does not.
+// Index of the lowest set bit of a non-zero mask.
+unsigned int lowestBit(u64 bits) {
+#if defined(__GNUC__) || defined(__clang__)
+    return static_cast<unsigned int>(__builtin_ctzll(bits));
+#else
+    unsigned int k = 0;
+    for (; (bits & 1) == 0; bits >>= 1) ++k;
+    return k;
+#endif
+}
+
 bool heldByTwo(const Patch& t, const std::vector<Disk>& disks) {
     if (t.holders[0] == 0 || t.holders[1] == 0 || t.holders[2] == 0) return false;
     for (u64 as = t.holders[0]; as != 0; as &= as - 1) {
-        const unsigned int a = static_cast<unsigned int>(__builtin_ctzll(as));
+        const unsigned int a = lowestBit(as);
         const u64 bit = u64(1) << a;
         u64 bs = ~u64(0);
         for (int k = 1; k < 3; ++k)
             if ((t.holders[k] & bit) == 0) bs &= t.holders[k];
         if (bs == ~u64(0)) return true;  // a holds every corner
         for (; bs != 0; bs &= bs - 1) {
-            const unsigned int b = static_cast<unsigned int>(__builtin_ctzll(bs));
+            const unsigned int b = lowestBit(bs);
             if (fill::inDiskPair(t.q, disks[a], disks[b])) return true;
         }
     }
