@@ -815,24 +815,23 @@ struct FillContext {
         });
     }
 
-    // The disks, in a piece's plane, of the points of `near` within reach
-    // of the piece; `near` holds every point of the piece's reach box. A
-    // disk meeting the piece's bounding circle has its point within
-    // reach + r of the circle's centre (the disk's radius squared and the
-    // point's height over the plane squared add up to r^2), so the rest are
-    // skipped before their disk is computed.
-    void disksFor(const Frame& f, const Shape& s, const std::vector<float>& near,
-                  std::vector<Disk>& out) const {
-        out.clear();
+    // Calls take(k, disk) for each of the `count` points (3 floats each)
+    // whose disk in the piece's plane meets the piece's bounding circle. Such
+    // a point lies within reach + r of the circle's centre (the disk's radius
+    // squared and the point's height over the plane squared add up to r^2),
+    // so the rest are skipped before their disk is computed.
+    template <class Take>
+    void disksMeeting(const Frame& f, const Shape& s, const float* points, std::size_t count,
+                      Take take) const {
         double c[3];
         for (int a = 0; a < 3; ++a) c[a] = f.a[a] + s.cx * f.e1[a] + s.cy * f.e2[a];
         const double limit = (s.reach + r) * (s.reach + r) * (1.0 + 1e-9);
-        for (std::size_t i = 0; i < near.size(); i += 3) {
-            const float* p = &near[i];
+        for (std::size_t k = 0; k < count; ++k) {
+            const float* p = points + 3 * k;
             const double dx = p[0] - c[0], dy = p[1] - c[1], dz = p[2] - c[2];
             if (dx * dx + dy * dy + dz * dz > limit) continue;
             Disk disk{};
-            if (diskOf(f, p, disk) && meets(disk, s)) out.push_back(disk);
+            if (diskOf(f, p, disk) && meets(disk, s)) take(k, disk);
         }
     }
 };
@@ -1205,14 +1204,11 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                     const Piece& p = active[i];
                     const Frame& f = ctx.frames[p.triangle];
                     const Shape shape = shapeOf(f, p);
-                    double lo[3], hi[3];
-                    ctx.reachBox(f, shape, lo, hi);
                     if (i >= groupEnd) {
                         // The next few pieces whose reach boxes lie close
                         // together read the points around them once.
                         double groupLo[3], groupHi[3];
-                        std::copy(lo, lo + 3, groupLo);
-                        std::copy(hi, hi + 3, groupHi);
+                        ctx.reachBox(f, shape, groupLo, groupHi);
                         groupEnd = i + 1;
                         while (groupEnd < end && groupEnd - i < kGroupPieces) {
                             const Piece& q = active[groupEnd];
@@ -1241,17 +1237,18 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                             scratch.placedIndex.push_back(static_cast<unsigned int>(k));
                         }
                     }
-                    ctx.disksFor(f, shape, near, disks);
+                    // The piece's disks: of the points around it, then of the
+                    // darts its block placed before it.
+                    disks.clear();
+                    ctx.disksMeeting(f, shape, near.data(), near.size() / 3,
+                                     [&](std::size_t, const Disk& d) { disks.push_back(d); });
                     Outcome& outcome = outcomes[i];
                     outcome.firstBorrowed = static_cast<unsigned int>(borrowed.size());
-                    for (std::size_t k = 0; k < scratch.placedIndex.size(); ++k) {
-                        const float* q = &scratch.placed[3 * k];
-                        Disk disk{};
-                        if (!inBox3(q, lo, hi) || !ctx.diskOf(f, q, disk) || !meets(disk, shape))
-                            continue;
-                        disks.push_back(disk);
-                        borrowed.push_back(scratch.placedIndex[k]);
-                    }
+                    ctx.disksMeeting(f, shape, scratch.placed.data(), scratch.placedIndex.size(),
+                                     [&](std::size_t k, const Disk& d) {
+                                         disks.push_back(d);
+                                         borrowed.push_back(scratch.placedIndex[k]);
+                                     });
                     outcome.borrowed =
                         static_cast<unsigned int>(borrowed.size()) - outcome.firstBorrowed;
                     outcome.firstDart = static_cast<unsigned int>(darts.size());
