@@ -17,9 +17,12 @@
 //   scripts/bench-scatter            builds, makes the meshes, runs, prints the table
 
 #include <benchmark/benchmark.h>
+
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnDependencyNode.h>
 #include <maya/MPlug.h>
+#include <cstdint>
+#include <cstring>
 
 #include <cmath>
 #include <cstdio>
@@ -56,6 +59,24 @@ float radiusForPoints(const BenchMesh& mesh, double points) {
 
 using Entry = decltype(zt::cpu::scatterPoints)*;
 
+// FNV-1a over the bits of every output channel.
+std::uint32_t resultDigest(const zt::ScatterResult& result) {
+    std::uint32_t h = 2166136261u;
+    auto add = [&h](const auto& values) {
+        for (const auto& value : values) {
+            std::uint32_t bits;
+            static_assert(sizeof(value) == sizeof(bits), "32-bit channels");
+            std::memcpy(&bits, &value, sizeof(bits));
+            h = (h ^ bits) * 16777619u;
+        }
+    };
+    add(result.positions);
+    add(result.uvs);
+    add(result.triangleIds);
+    add(result.normals);
+    return h;
+}
+
 void runCompute(benchmark::State& state, const BenchMesh* mesh, float radius, Entry entry) {
     const zt::ScatterMesh view{mesh->points.data(), mesh->points.size() / 3, mesh->triangles.data(),
                                mesh->triangles.size() / 3};
@@ -63,6 +84,7 @@ void runCompute(benchmark::State& state, const BenchMesh* mesh, float radius, En
     zt::ScatterTimings sum, timings;
     std::size_t points = 0;
     bool capped = false;
+    std::uint32_t digest = 0;
     for (auto _ : state) {
         zt::ScatterResult result;
         if (entry(view, settings, result, zt::CpuSelection::kStreaming, &timings) !=
@@ -72,6 +94,7 @@ void runCompute(benchmark::State& state, const BenchMesh* mesh, float radius, En
         }
         points = result.triangleIds.size();
         capped = result.reachedCandidateCap;
+        digest = resultDigest(result);
         sum.meshPreparation += timings.meshPreparation;
         sum.generation += timings.generation;
         sum.sort += timings.sort;
@@ -88,6 +111,9 @@ void runCompute(benchmark::State& state, const BenchMesh* mesh, float radius, En
     state.counters["points"] = static_cast<double>(points);
     state.counters["candidates"] = static_cast<double>(sum.candidates);
     state.counters["capped"] = capped ? 1 : 0;
+    // Equal digests tell two builds gave the same points bit for bit (read
+    // it whole from --benchmark_format=json).
+    state.counters["digest"] = static_cast<double>(digest);
     state.counters["prep_ms"] = sum.meshPreparation * ms;
     state.counters["gen_ms"] = sum.generation * ms;
     state.counters["sort_ms"] = sum.sort * ms;

@@ -608,8 +608,8 @@ void release(DeviceVector<T>& v) {
 // selection reads everything in cell order. The positions then live in
 // `points` only and the ids in `ids`: the coordinate and id arrays are
 // released.
-inline KernelStatus sortPointsByCell(Candidates& c, std::vector<unsigned int>& ids,
-                                     std::vector<streaming::AcceptedPoint>& points) {
+inline KernelStatus sortPointsByCell(Candidates& c, streaming::Buffer<unsigned int>& ids,
+                                     streaming::Buffer<streaming::AcceptedPoint>& points) {
     if (!checkDeviceMemory(sizeof(streaming::AcceptedPoint) * c.count))
         return KernelStatus::NotEnoughMemory;
     points.resize(c.count);
@@ -624,7 +624,10 @@ inline KernelStatus sortPointsByCell(Candidates& c, std::vector<unsigned int>& i
     release(c.y);
     release(c.z);
     ids.resize(c.count);
-    thrust::copy(c.cellId.begin(), c.cellId.end(), ids.begin());
+    const unsigned int* cell = raw(c.cellId);
+    unsigned int* id = ids.data();
+#pragma omp parallel for schedule(static)
+    for (long long i = 0; i < n; ++i) id[i] = cell[i];
     release(c.cellId);
     streaming::radixSortByKey(ids, points, serialExecution());
     return KernelStatus::Ok;
@@ -658,8 +661,8 @@ inline KernelStatus gatherChosen(const Candidates& c,
     });
 }
 
-inline KernelStatus selectStreaming(Candidates& c, const std::vector<unsigned int>& ids,
-                                    std::vector<streaming::AcceptedPoint>& points,
+inline KernelStatus selectStreaming(Candidates& c, const streaming::Buffer<unsigned int>& ids,
+                                    streaming::Buffer<streaming::AcceptedPoint>& points,
                                     unsigned int acceptedCount, GridFrame grid, float radius,
                                     unsigned int trials, const unsigned short* phaseMap,
                                     unsigned int gridCellsX, unsigned int gridCellsZ,
@@ -823,8 +826,8 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
         Accepted next;
 #if ZT_BACKEND_CPU
         if (selection == CpuSelection::kStreaming) {
-            std::vector<unsigned int> ids;
-            std::vector<streaming::AcceptedPoint> points;
+            streaming::Buffer<unsigned int> ids;
+            streaming::Buffer<streaming::AcceptedPoint> points;
             ZT_RETURN_IF_FAILED(sortPointsByCell(candidates, ids, points));
             timer.stop(&ScatterTimings::sort);
             if (progress.stop(stage, kSorted)) return KernelStatus::Interrupted;

@@ -17,6 +17,33 @@ namespace streaming {
 
 constexpr unsigned int kNone = 0xFFFFFFFFu;
 
+// An allocator that leaves trivially constructible elements uninitialised:
+// the large working arrays of a scatter are written in full by parallel
+// loops, so zeroing them first would only add a serial pass over memory
+// (and take every page fault on one thread).
+template <class T>
+struct UninitialisedAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <class U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept(std::is_nothrow_default_constructible<U>::value) {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+// A working array whose resize leaves new elements for the caller to write.
+template <class T>
+using Buffer = std::vector<T, UninitialisedAllocator<T>>;
+
 struct Cell {
     unsigned int start;  // sorted position of the first candidate
     unsigned int count;  // candidates in the cell
@@ -464,11 +491,13 @@ public:
         }
         if (!usable_) return;
         // guide_[b]: the first element whose cumulative value exceeds the
-        // lower edge b / scale_ of bin b.
-        scale_ = double(count) / double(total);
-        guide_.resize(count);
+        // lower edge b / scale_ of bin b. Four bins per element keep the
+        // walk from a bin's guide short where small elements crowd.
+        bins_ = count <= (1u << 24) ? 4u * count : count;
+        scale_ = double(bins_) / double(total);
+        guide_.resize(bins_);
         unsigned int t = 0;
-        for (unsigned int b = 0; b < count; ++b) {
+        for (unsigned int b = 0; b < bins_; ++b) {
             const double edge = double(b) / scale_;
             while (t < count && !(double(cumulative[t]) > edge)) ++t;
             guide_[b] = t;
@@ -483,7 +512,7 @@ public:
         const double position = double(target) * scale_;
         std::size_t bin = position > 0.0 ? static_cast<std::size_t>(position) : 0;
         // One bin back keeps the start at or below the answer despite rounding.
-        bin = bin >= count_ ? count_ - 1 : bin;
+        bin = bin >= bins_ ? bins_ - 1 : bin;
         unsigned int t = guide_[bin > 0 ? bin - 1 : 0];
         while (t < count_ && !(target < cumulative_[t])) ++t;
         return t < count_ ? t : count_ - 1;
@@ -493,6 +522,7 @@ private:
     const float* cumulative_;
     unsigned int count_;
     float total_;
+    unsigned int bins_ = 0;
     bool usable_ = false;
     double scale_ = 0.0;
     std::vector<unsigned int> guide_;
@@ -567,8 +597,8 @@ bool radixSortPasses(unsigned int* keys, Value* values, unsigned int* keyBuffer,
 template <class Value>
 void radixSortByKey(unsigned int* keys, Value* values, std::size_t n, bool serial) {
     if (n < 2) return;
-    std::vector<unsigned int> keyBuffer(n);
-    std::vector<Value> valueBuffer(n);
+    Buffer<unsigned int> keyBuffer(n);
+    Buffer<Value> valueBuffer(n);
     if (radixSortPasses(keys, values, keyBuffer.data(), valueBuffer.data(), n, serial)) {
         std::copy(keyBuffer.begin(), keyBuffer.end(), keys);
         std::copy(valueBuffer.begin(), valueBuffer.end(), values);
@@ -577,12 +607,13 @@ void radixSortByKey(unsigned int* keys, Value* values, std::size_t n, bool seria
 
 // The same for whole vectors: where the pairs end in the buffers, the
 // vectors swap storage with them instead of copying back.
-template <class Value>
-void radixSortByKey(std::vector<unsigned int>& keys, std::vector<Value>& values, bool serial) {
+template <class Value, class KeyAllocator, class ValueAllocator>
+void radixSortByKey(std::vector<unsigned int, KeyAllocator>& keys,
+                    std::vector<Value, ValueAllocator>& values, bool serial) {
     const std::size_t n = keys.size();
     if (n < 2) return;
-    std::vector<unsigned int> keyBuffer(n);
-    std::vector<Value> valueBuffer(n);
+    std::vector<unsigned int, KeyAllocator> keyBuffer(n);
+    std::vector<Value, ValueAllocator> valueBuffer(n);
     if (radixSortPasses(keys.data(), values.data(), keyBuffer.data(), valueBuffer.data(), n,
                         serial)) {
         keys.swap(keyBuffer);
@@ -615,7 +646,7 @@ struct PhaseWork {
         unsigned int index;  // the cell's number
         unsigned int count;  // candidates it may try
     };
-    std::vector<Item> items;
+    Buffer<Item> items;
 };
 
 // Phase of a cell: its grid indices modulo 3, permuted by the phase map.
@@ -627,8 +658,8 @@ inline unsigned int phaseOfCell(const Cell& cell, const unsigned short* phaseMap
 // Runs the trials over the phases; `chosen` gets each cell's accepted
 // candidate (candidate kNone for none). False when in.trialDone stopped it.
 template <class Store>
-bool runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bool serial,
-               std::vector<AcceptedPoint>& chosen) {
+bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool serial,
+               Buffer<AcceptedPoint>& chosen) {
     const unsigned int cellCount = static_cast<unsigned int>(cells.size());
     const unsigned int trials = in.trials;
     const int threads = serial ? 1 : std::max(1, omp_get_max_threads());
@@ -742,7 +773,7 @@ bool runTrials(const Input& in, const std::vector<Cell>& cells, Store& store, bo
 // Returns the accepted candidates, with their positions, in table order.
 // `sorted` holds in.points; it is released once the trials are done.
 // `stopped` tells whether in.trialDone stopped the selection.
-inline std::vector<AcceptedPoint> selectCells(const Input& in, std::vector<AcceptedPoint>& sorted,
+inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPoint>& sorted,
                                               bool serial, bool& stopped) {
     stopped = false;
     const unsigned int n = in.candidateCount;
@@ -823,7 +854,7 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, std::vector<Accep
     for (int t = 0; t < threads; ++t)
         cellsBefore[std::size_t(t) + 1] += cellsBefore[std::size_t(t)];
     const unsigned int cellCount = cellsBefore[std::size_t(threads)];
-    std::vector<Cell> cells(cellCount);
+    Buffer<Cell> cells(cellCount);
 #pragma omp parallel for schedule(static, 1) num_threads(threads)
     for (int t = 0; t < threads; ++t) {
         unsigned int c = cellsBefore[std::size_t(t)];
@@ -856,13 +887,16 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, std::vector<Accep
 
     const bool pruneNeighbours = in.gridCellsX >= 5 && in.gridCellsZ >= 5;
 
-    std::vector<AcceptedPoint> chosen(cellCount, AcceptedPoint{0.0f, 0.0f, 0.0f, kNone});
+    Buffer<AcceptedPoint> chosen(cellCount);
+#pragma omp parallel for schedule(static) num_threads(threads)
+    for (long long c = 0; c < static_cast<long long>(cellCount); ++c)
+        chosen[std::size_t(c)] = AcceptedPoint{0.0f, 0.0f, 0.0f, kNone};
     auto run = [&](auto& store, bool runSerial) {
         if constexpr (std::decay_t<decltype(store)>::kRegistersCells) {
             for (Cell& cell : cells) cell.ref = store.addCell(cell);
         }
         stopped = !runTrials(in, cells, store, runSerial, chosen);
-        std::vector<AcceptedPoint>().swap(sorted);
+        Buffer<AcceptedPoint>().swap(sorted);
     };
     if (!aliasing && BrickStore::fits(in.gridCellsX, ny, in.gridCellsZ)) {
         BrickStore store(in.gridCellsX, ny, in.gridCellsZ, in.grid, in.radius,
@@ -895,7 +929,7 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, std::vector<Accep
     // Otherwise the cells sorted by bucket (stable: a bucket's cells stay in
     // id order, the order of their slots) give slot 0 of every bucket in
     // bucket order; the later slots are few and sorted on their own.
-    std::vector<unsigned int> bucketOf(cellCount), cellOf(cellCount);
+    Buffer<unsigned int> bucketOf(cellCount), cellOf(cellCount);
 #pragma omp parallel for schedule(static) if (!serial)
     for (long long c = 0; c < static_cast<long long>(cellCount); ++c) {
         bucketOf[std::size_t(c)] = static_cast<unsigned int>(cells[std::size_t(c)].key % buckets);
