@@ -313,13 +313,26 @@ inline KernelStatus surfaceCandidates(const DeviceMesh& mesh, const DeviceVector
             std::copy(points + 3ull * tris[3ull * t + k], points + 3ull * tris[3ull * t + k] + 3,
                       corner + 9ull * t + 3 * k);
     }));
-    return launch2D("generateRandomPoints", n - accepted, 128, [&](ElementIndex i) {
-        const unsigned int k = accepted + i;
-        if (k >= n) return;
-        const unsigned int t = index.pick(r[k]);
-        const float* abc = corner + 9ull * t;
-        placeSurfaceCandidate(k, t, r, x, y, z, u, v, tri, cell, abc, abc + 3, abc + 6, n, grid);
-    });
+    // The picks read the guide and corner tables at random: each run of
+    // candidates asks for a pick's guide entry a few candidates ahead and,
+    // once it has arrived, for the corners the pick most likely reads.
+    constexpr unsigned int kRun = 4096, kGuideAhead = 16, kCornersAhead = 8;
+    const long long runs = (static_cast<long long>(n - accepted) + kRun - 1) / kRun;
+#pragma omp parallel for schedule(static) if (!serialExecution())
+    for (long long run = 0; run < runs; ++run) {
+        const unsigned int begin = accepted + static_cast<unsigned int>(run) * kRun;
+        const unsigned int end = n - begin > kRun ? begin + kRun : n;
+        for (unsigned int k = begin; k < end; ++k) {
+            if (k + kGuideAhead < end) index.prefetchGuide(r[k + kGuideAhead]);
+            if (k + kCornersAhead < end)
+                __builtin_prefetch(corner + 9ull * index.likely(r[k + kCornersAhead]));
+            const unsigned int t = index.pick(r[k]);
+            const float* abc = corner + 9ull * t;
+            placeSurfaceCandidate(k, t, r, x, y, z, u, v, tri, cell, abc, abc + 3, abc + 6, n,
+                                  grid);
+        }
+    }
+    return KernelStatus::Ok;
 #else
     return launch2D(
         "generateRandomPoints", n - accepted, 128, ZT_LAMBDA(ElementIndex i) {

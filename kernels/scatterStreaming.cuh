@@ -509,16 +509,34 @@ public:
         if (r == 0.0f) return 0;
         if (r == 1.0f) return count_ - 1;
         const float target = total_ * r;
-        const double position = double(target) * scale_;
-        std::size_t bin = position > 0.0 ? static_cast<std::size_t>(position) : 0;
-        // One bin back keeps the start at or below the answer despite rounding.
-        bin = bin >= bins_ ? bins_ - 1 : bin;
-        unsigned int t = guide_[bin > 0 ? bin - 1 : 0];
+        unsigned int t = guide_[startBin(r)];
         while (t < count_ && !(target < cumulative_[t])) ++t;
         return t < count_ ? t : count_ - 1;
     }
 
+    // Memory hints for a pick made soon: `prefetchGuide` asks for the guide
+    // entry; `likely` (once that entry has arrived) gives the element the
+    // walk starts from, whose data the caller can ask for in turn.
+    void prefetchGuide(float r) const {
+        if (usable_) __builtin_prefetch(&guide_[startBin(r)]);
+    }
+    unsigned int likely(float r) const {
+        if (!usable_) return 0;
+        const unsigned int t = guide_[startBin(r)];
+        __builtin_prefetch(&cumulative_[t < count_ ? t : count_ - 1]);
+        return t < count_ ? t : count_ - 1;
+    }
+
 private:
+    // The bin before the one r * total falls in: one bin back keeps the
+    // start at or below the answer despite rounding.
+    std::size_t startBin(float r) const {
+        const double position = double(total_ * r) * scale_;
+        std::size_t bin = position > 0.0 ? static_cast<std::size_t>(position) : 0;
+        bin = bin >= bins_ ? bins_ - 1 : bin;
+        return bin > 0 ? bin - 1 : 0;
+    }
+
     const float* cumulative_;
     unsigned int count_;
     float total_;
