@@ -673,11 +673,12 @@ inline unsigned int phaseOfCell(const Cell& cell, const unsigned short* phaseMap
                     unsigned(cell.ix) % 3u];
 }
 
-// Runs the trials over the phases; `chosen` gets each cell's accepted
-// candidate (candidate kNone for none). False when in.trialDone stopped it.
+// Runs the trials over the phases; `chosen` gets the sorted position of
+// each cell's accepted candidate (kNone for none). False when in.trialDone
+// stopped it.
 template <class Store>
 bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool serial,
-               Buffer<AcceptedPoint>& chosen) {
+               Buffer<unsigned int>& chosen) {
     const unsigned int cellCount = static_cast<unsigned int>(cells.size());
     const unsigned int trials = in.trials;
     const int threads = serial ? 1 : std::max(1, omp_get_max_threads());
@@ -719,7 +720,7 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
             const AcceptedPoint& first = in.points[cell.start];
             if (first.candidate < in.acceptedCount) {
                 store.accept(cell, first, t);
-                chosen[c] = first;
+                chosen[c] = cell.start;
                 continue;
             }
             const unsigned int phase = phaseOfCell(cell, in.phaseMap);
@@ -764,7 +765,7 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
                     const AcceptedPoint& candidate = in.points[item.cell.start + t];
                     if (!store.rejects(item.cell, candidate, in.radius)) {
                         store.accept(item.cell, candidate, thread);
-                        chosen[item.index] = candidate;
+                        chosen[item.index] = item.cell.start + t;
                     } else if (item.count > t + 1) {
                         work.items[out++] = item;
                     }
@@ -789,7 +790,7 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
 }
 
 // Returns the accepted candidates, with their positions, in table order.
-// `sorted` holds in.points; it is released once the trials are done.
+// `sorted` holds in.points; it is released once the points are gathered.
 // `stopped` tells whether in.trialDone stopped the selection.
 inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPoint>& sorted,
                                               bool serial, bool& stopped) {
@@ -905,16 +906,15 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
 
     const bool pruneNeighbours = in.gridCellsX >= 5 && in.gridCellsZ >= 5;
 
-    Buffer<AcceptedPoint> chosen(cellCount);
+    Buffer<unsigned int> chosen(cellCount);
 #pragma omp parallel for schedule(static) num_threads(threads)
     for (long long c = 0; c < static_cast<long long>(cellCount); ++c)
-        chosen[std::size_t(c)] = AcceptedPoint{0.0f, 0.0f, 0.0f, kNone};
+        chosen[std::size_t(c)] = kNone;
     auto run = [&](auto& store, bool runSerial) {
         if constexpr (std::decay_t<decltype(store)>::kRegistersCells) {
             for (Cell& cell : cells) cell.ref = store.addCell(cell);
         }
         stopped = !runTrials(in, cells, store, runSerial, chosen);
-        Buffer<AcceptedPoint>().swap(sorted);
     };
     if (!aliasing && BrickStore::fits(in.gridCellsX, ny, in.gridCellsZ)) {
         BrickStore store(in.gridCellsX, ny, in.gridCellsZ, in.grid, in.radius,
@@ -924,14 +924,18 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
         IdStore store(cellCount, in.grid, pruneNeighbours);
         run(store, serial || aliasing);
     }
-    if (stopped) return selected;
+    if (stopped) {
+        Buffer<AcceptedPoint>().swap(sorted);
+        return selected;
+    }
 
     // Table order: the cells of a bucket (id mod 4C) take slots in ascending id
     // order, and points leave slot by slot, bucket by bucket.
     // Slot 0 of every bucket is one array indexed by bucket; the few cells
     // that take later slots are sorted on their own and follow.
     const unsigned long long buckets = 4ull * cellCount;
-    auto taken = [&](unsigned int c) { return chosen[c].candidate != kNone; };
+    auto taken = [&](unsigned int c) { return chosen[c] != kNone; };
+    auto point = [&](unsigned int c) { return in.points[chosen[c]]; };
     // The cells form runs of ascending ids: run m holds the ids in
     // [m B, (m + 1) B) (B buckets), whose bucket is the id less m B. A
     // bucket's cells take slots 0, 1, ... in run order; slot 0 of every
@@ -941,7 +945,8 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
     if (runs == 1) {
         // Every id is its own bucket: table order is the order of the cells.
         for (unsigned int c = 0; c < cellCount; ++c)
-            if (taken(c)) selected.push_back(chosen[c]);
+            if (taken(c)) selected.push_back(point(c));
+        Buffer<AcceptedPoint>().swap(sorted);
         return selected;
     }
     // Otherwise the cells sorted by bucket (stable: a bucket's cells stay in
@@ -961,12 +966,13 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
         const unsigned int c = cellOf[i];
         if (!taken(c)) continue;
         if (rank == 0)
-            selected.push_back(chosen[c]);
+            selected.push_back(point(c));
         else
             later.emplace_back(rank * buckets + bucketOf[i], c);
     }
     std::sort(later.begin(), later.end());
-    for (const auto& entry : later) selected.push_back(chosen[entry.second]);
+    for (const auto& entry : later) selected.push_back(point(entry.second));
+    Buffer<AcceptedPoint>().swap(sorted);
     return selected;
 }
 
