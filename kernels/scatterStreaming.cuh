@@ -182,46 +182,52 @@ public:
         }
     }
 
-    // Whether an accepted point lies within `radius` of the candidate.
-    // Memory hints for a cell tested soon: `prefetchIndex` asks for the
-    // table entries of its 2x2x2 bricks, `prefetchBricks` (a few cells
-    // later, when those entries have arrived) for the bricks themselves.
-    void prefetchIndex(const Cell& cell) const {
-        const int x0 = std::max(0, (cell.ix - 2) >> 2), y0 = std::max(0, (cell.iy - 2) >> 2),
-                  z0 = std::max(0, (cell.iz - 2) >> 2);
-        for (int by = y0; by < y0 + 2 && unsigned(by) < by_; ++by)
-            for (int bz = z0; bz < z0 + 2 && unsigned(bz) < bz_; ++bz) {
-                if (unsigned(x0) >= bx_) continue;
-                if (flat_) {
-                    __builtin_prefetch(&blockIndex_[flatOf(x0, by, bz)]);
-                    continue;
-                }
-                // The block table is small and stays cached; the entry of
-                // the brick in its block's table is what is fetched.
-                const unsigned int block = blockIndex_[blockOf(x0, by, bz)];
-                if (block != kNone)
-                    __builtin_prefetch(
-                        &brickIndex_[std::size_t(block) * kBlockBricks + inBlock(x0, by, bz)]);
+    // Memory hints for a candidate tested soon: `prefetchIndex` asks for the
+    // table entries of the bricks `rejects` will read, `prefetchBricks` (a
+    // few candidates later, when those entries have arrived) for the bricks
+    // themselves. Both read the candidate's position, asked for earlier.
+    void prefetchIndex(const Cell& cell, const AcceptedPoint& c) const {
+        visitBricksInReach(cell, c, [this](int bx, int by, int bz) {
+            if (outside(bx, by, bz)) return false;
+            if (flat_) {
+                __builtin_prefetch(&blockIndex_[flatOf(bx, by, bz)]);
+                return false;
             }
+            // The block table is small and stays cached; the entry of the
+            // brick in its block's table is what is fetched.
+            const unsigned int block = blockIndex_[blockOf(bx, by, bz)];
+            if (block != kNone)
+                __builtin_prefetch(
+                    &brickIndex_[std::size_t(block) * kBlockBricks + inBlock(bx, by, bz)]);
+            return false;
+        });
     }
-    void prefetchBricks(const Cell& cell) const {
-        const int x0 = (cell.ix - 2) >> 2, y0 = (cell.iy - 2) >> 2, z0 = (cell.iz - 2) >> 2;
-        for (int by = y0; by < y0 + 2; ++by)
-            for (int bz = z0; bz < z0 + 2; ++bz)
-                for (int bx = x0; bx < x0 + 2; ++bx) {
-                    const Brick* brick = brickAt(bx, by, bz);
-                    if (brick != nullptr) __builtin_prefetch(brick);
-                }
+    void prefetchBricks(const Cell& cell, const AcceptedPoint& c) const {
+        visitBricksInReach(cell, c, [this](int bx, int by, int bz) {
+            const Brick* brick = brickAt(bx, by, bz);
+            if (brick != nullptr) __builtin_prefetch(brick);
+            return false;
+        });
     }
 
-    // Whether an accepted point lies within the radius of the candidate. The
-    // candidate's own brick goes first: that is where a rejecting point
-    // usually is.
-    // The other bricks are skipped when their box lies beyond the radius
-    // (sqrt(3) cells) of the candidate.
+    // Whether an accepted point lies within the radius of the candidate.
     bool rejects(const Cell& cell, const AcceptedPoint& c, float) const {
+        return visitBricksInReach(cell, c, [this, &c](int bx, int by, int bz) {
+            return rejectedBy(brickAt(bx, by, bz), c);
+        });
+    }
+
+private:
+    // Calls visit(bx, by, bz) for the bricks that may hold a point within the
+    // radius of candidate c, until a call returns true (then returns true).
+    // The candidate's own brick goes first: that is where a rejecting point
+    // usually is. Of the other bricks of the 2x2x2 around its 5x5x5
+    // neighbourhood, those whose box lies beyond the radius (sqrt(3) cells)
+    // are skipped.
+    template <class Visit>
+    bool visitBricksInReach(const Cell& cell, const AcceptedPoint& c, const Visit& visit) const {
         const int ox = cell.ix >> 2, oy = cell.iy >> 2, oz = cell.iz >> 2;
-        if (rejectedBy(brickAt(ox, oy, oz), c)) return true;
+        if (visit(ox, oy, oz)) return true;
         const int x0 = (cell.ix - 2) >> 2, y0 = (cell.iy - 2) >> 2, z0 = (cell.iz - 2) >> 2;
         // Position in cells; rounding can place it a hair outside its cell,
         // so gaps shrink by a margin and the position is kept in its cell.
@@ -246,9 +252,14 @@ public:
                     const int bx = x0 + dx, by = y0 + dy, bz = z0 + dz;
                     if (bx == ox && by == oy && bz == oz) continue;
                     if (sx[dx] + sy[dy] + sz[dz] > 3.0001f) continue;
-                    if (rejectedBy(brickAt(bx, by, bz), c)) return true;
+                    if (visit(bx, by, bz)) return true;
                 }
         return false;
+    }
+
+    bool outside(int bx, int by, int bz) const {
+        return bx < 0 || by < 0 || bz < 0 || unsigned(bx) >= bx_ || unsigned(by) >= by_ ||
+               unsigned(bz) >= bz_;
     }
 
 private:
@@ -339,9 +350,7 @@ private:
                ((unsigned(by) & mask) << (2 * kBlockBits));
     }
     const Brick* brickAt(int bx, int by, int bz) const {
-        if (bx < 0 || by < 0 || bz < 0 || unsigned(bx) >= bx_ || unsigned(by) >= by_ ||
-            unsigned(bz) >= bz_)
-            return nullptr;
+        if (outside(bx, by, bz)) return nullptr;
         if (flat_) {
             const unsigned int brick = blockIndex_[flatOf(bx, by, bz)];
             return brick == kNone ? nullptr : &bricks_[brick];
@@ -405,8 +414,8 @@ public:
         return slot;
     }
 
-    void prefetchIndex(const Cell&) const {}
-    void prefetchBricks(const Cell&) const {}
+    void prefetchIndex(const Cell&, const AcceptedPoint&) const {}
+    void prefetchBricks(const Cell&, const AcceptedPoint&) const {}
 
     void accept(const Cell& cell, const AcceptedPoint& point, int) {
         Slot& slot = slots_[cell.ref];
@@ -736,7 +745,7 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
     // closed up afterwards in chunk order.
     constexpr std::size_t kChunk = 1024;
     // How far ahead the memory hints run, in items.
-    constexpr std::size_t kIndexAhead = 16, kBricksAhead = 8;
+    constexpr std::size_t kPointAhead = 24, kIndexAhead = 16, kBricksAhead = 8;
     std::vector<std::size_t> kept;
     for (unsigned int t = 0; t < trials; ++t) {
         for (unsigned int phase = 0; phase < 27; ++phase) {
@@ -754,12 +763,15 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
                 const int thread = omp_get_thread_num();
                 std::size_t out = begin;
                 for (std::size_t i = begin; i < end; ++i) {
-                    if (i + kIndexAhead < end)
-                        store.prefetchIndex(work.items[i + kIndexAhead].cell);
+                    if (i + kPointAhead < end)
+                        __builtin_prefetch(in.points + work.items[i + kPointAhead].cell.start + t);
+                    if (i + kIndexAhead < end) {
+                        const Cell& ahead = work.items[i + kIndexAhead].cell;
+                        store.prefetchIndex(ahead, in.points[ahead.start + t]);
+                    }
                     if (i + kBricksAhead < end) {
                         const Cell& ahead = work.items[i + kBricksAhead].cell;
-                        store.prefetchBricks(ahead);
-                        __builtin_prefetch(in.points + ahead.start + t);
+                        store.prefetchBricks(ahead, in.points[ahead.start + t]);
                     }
                     const PhaseWork::Item item = work.items[i];
                     const AcceptedPoint& candidate = in.points[item.cell.start + t];
