@@ -112,13 +112,18 @@ inline float squaredRadiusLimit(float r) {
 // neighbourhood, and every point they hold outside that neighbourhood is at
 // least two cells (1.15 radii) away, so testing a candidate against all the
 // points of those bricks decides exactly what testing the 124 neighbour
-// cells decides, while reading a few short contiguous lists. Points accepted
-// during a phase are added to the lists when the phase ends (cells of one
-// phase never decide on each other's points), and a brick is made when its
-// first point arrives.
+// cells decides, while reading a few short contiguous lists.
+//
+// Every brick that holds a cell is made before the trials, in cell order,
+// with the numbers of its 26 neighbours: a cell keeps its brick's number, so
+// a test reads its brick and the neighbour numbers without any index lookup
+// (the index that finds bricks by position is only used to make them).
+// Points accepted during a phase are added to the lists when the phase ends
+// (cells of one phase never decide on each other's points), the bricks split
+// among the threads by number, each thread with its own overflow pool.
 class BrickStore {
     // The first points of a brick live in the brick itself (one cache line);
-    // a brick that collects more continues in chunks of the overflow pool.
+    // a brick that collects more continues in chunks of its overflow pool.
     static constexpr unsigned int kInline = 4;
     struct alignas(64) Brick {
         float xyz[kInline][3];
@@ -129,9 +134,16 @@ class BrickStore {
         float xyz[kInline][3];
         unsigned int next = kNone;
     };
+    // Numbers of a brick's 3x3x3 block of bricks (itself in the middle),
+    // kNone where no cell lies; entry 9 (dy + 1) + 3 (dz + 1) + dx + 1.
+    struct alignas(128) Neighbours {
+        unsigned int brick[27];
+    };
+    static constexpr unsigned int kSelf = 13;
 
-    // Bricks are found through a two-level index: a dense table over blocks
-    // of 16x16x16 bricks, each occupied block with its own table of bricks.
+    // While bricks are made, they are found through a two-level index: a
+    // dense table over blocks of 16x16x16 bricks, each occupied block with
+    // its own table of bricks (or one table when the grid is small).
     static constexpr unsigned int kBlockBits = 4;
     static constexpr unsigned int kBlockBricks = 1u << (3 * kBlockBits);
     // Grids of up to this many bricks index them with one table (16 MiB).
@@ -150,6 +162,7 @@ public:
         : grid_(grid),
           inverseCell_(1.0f / grid.cellSize),
           squaredLimit_(squaredRadiusLimit(radius)),
+          threads_(std::max(1, threads)),
           bx_((nx + 3) / 4),
           by_((ny + 3) / 4),
           bz_((nz + 3) / 4),
@@ -159,75 +172,107 @@ public:
           blockIndex_(flat_ ? std::size_t(bx_) * by_ * bz_
                             : std::size_t(blocksX_) * blocksZ_ * ((by_ + 15) / 16),
                       kNone),
-          pending_(std::size_t(threads)) {}
+          chunks_(std::size_t(threads_)),
+          pending_(std::size_t(threads_)) {}
 
-    // Bricks are made when their first point arrives: cells need no
-    // registration.
-    static constexpr bool kRegistersCells = false;
+    // Cells are registered in cell order before the trials; a cell's
+    // reference is its brick's number.
+    static constexpr bool kRegistersCells = true;
+    unsigned int addCell(const Cell& cell) {
+        const int bx = cell.ix >> 2, by = cell.iy >> 2, bz = cell.iz >> 2;
+        // Neighbouring cells in a row usually share a brick.
+        if (bx == lastX_ && by == lastY_ && bz == lastZ_) return lastBrick_;
+        lastX_ = bx;
+        lastY_ = by;
+        lastZ_ = bz;
+        unsigned int& entry = indexEntry(bx, by, bz);
+        if (entry == kNone) {
+            entry = static_cast<unsigned int>(bricks_.size());
+            bricks_.emplace_back();
+            places_.push_back(Place{bx, by, bz});
+        }
+        lastBrick_ = entry;
+        return entry;
+    }
+
+    // After the last cell: every brick learns its neighbours' numbers, and
+    // the index is released.
+    void cellsAdded() {
+        const long long count = static_cast<long long>(bricks_.size());
+        neighbours_.resize(bricks_.size());
+#pragma omp parallel for schedule(static) num_threads(threads_)
+        for (long long b = 0; b < count; ++b) {
+            const Place& p = places_[std::size_t(b)];
+            Neighbours& n = neighbours_[std::size_t(b)];
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dz = -1; dz <= 1; ++dz)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        n.brick[9 * (dy + 1) + 3 * (dz + 1) + dx + 1] =
+                            find(p.bx + dx, p.by + dy, p.bz + dz);
+        }
+        std::vector<unsigned int>().swap(blockIndex_);
+        std::vector<unsigned int>().swap(brickIndex_);
+        std::vector<Place>().swap(places_);
+    }
 
     // Called from the thread that decided; the point joins its brick at the
     // end of the phase.
     void accept(const Cell& cell, const AcceptedPoint& point, int thread) {
-        pending_[std::size_t(thread)].push_back(
-            Pending{cell.ix >> 2, cell.iy >> 2, cell.iz >> 2, point});
+        pending_[std::size_t(thread)].push_back(Pending{cell.ref, point});
     }
 
     void endPhase() {
-        for (std::vector<Pending>& list : pending_) {
-            for (const Pending& p : list) {
-                const unsigned int brick = brickFor(p.bx, p.by, p.bz);
-                add(bricks_[brick], p.point);
-            }
-            list.clear();
+        // Each thread adds the points of its bricks, reading every list in
+        // the same order, so a brick takes its points in one order whatever
+        // the thread count.
+        std::size_t total = 0;
+        for (const std::vector<Pending>& list : pending_) total += list.size();
+#pragma omp parallel for schedule(static, 1) num_threads(threads_) if (total >= 1024)
+        for (int pool = 0; pool < threads_; ++pool) {
+            for (const std::vector<Pending>& list : pending_)
+                for (const Pending& p : list)
+                    if (poolOf(p.brick) == unsigned(pool)) add(p.brick, p.point);
         }
+        for (std::vector<Pending>& list : pending_) list.clear();
     }
 
-    // Memory hints for a candidate tested soon: `prefetchIndex` asks for the
-    // table entries of the bricks `rejects` will read, `prefetchBricks` (a
-    // few candidates later, when those entries have arrived) for the bricks
-    // themselves. Both read the candidate's position, asked for earlier.
-    void prefetchIndex(const Cell& cell, const AcceptedPoint& c) const {
-        visitBricksInReach(cell, c, [this](int bx, int by, int bz) {
-            if (outside(bx, by, bz)) return false;
-            if (flat_) {
-                __builtin_prefetch(&blockIndex_[flatOf(bx, by, bz)]);
-                return false;
-            }
-            // The block table is small and stays cached; the entry of the
-            // brick in its block's table is what is fetched.
-            const unsigned int block = blockIndex_[blockOf(bx, by, bz)];
-            if (block != kNone)
-                __builtin_prefetch(
-                    &brickIndex_[std::size_t(block) * kBlockBricks + inBlock(bx, by, bz)]);
-            return false;
-        });
+    // Memory hints for a candidate tested soon: `prefetchIndex` asks for
+    // its brick and that brick's neighbour numbers, `prefetchBricks` (a few
+    // candidates later, when those have arrived) for the neighbour bricks a
+    // test will read. The second reads the candidate's position, asked for
+    // earlier.
+    void prefetchIndex(const Cell& cell, const AcceptedPoint&) const {
+        __builtin_prefetch(&bricks_[cell.ref]);
+        __builtin_prefetch(&neighbours_[cell.ref]);
     }
     void prefetchBricks(const Cell& cell, const AcceptedPoint& c) const {
-        visitBricksInReach(cell, c, [this](int bx, int by, int bz) {
-            const Brick* brick = brickAt(bx, by, bz);
-            if (brick != nullptr) __builtin_prefetch(brick);
+        const Neighbours& n = neighbours_[cell.ref];
+        visitBricksInReach(cell, c, [&](unsigned int k) {
+            if (k != kSelf && n.brick[k] != kNone) __builtin_prefetch(&bricks_[n.brick[k]]);
             return false;
         });
     }
 
     // Whether an accepted point lies within the radius of the candidate.
     bool rejects(const Cell& cell, const AcceptedPoint& c, float) const {
-        return visitBricksInReach(cell, c, [this, &c](int bx, int by, int bz) {
-            return rejectedBy(brickAt(bx, by, bz), c);
+        const Neighbours& n = neighbours_[cell.ref];
+        return visitBricksInReach(cell, c, [&](unsigned int k) {
+            const unsigned int brick = k == kSelf ? cell.ref : n.brick[k];
+            return brick != kNone && rejectedBy(brick, c);
         });
     }
 
 private:
-    // Calls visit(bx, by, bz) for the bricks that may hold a point within the
-    // radius of candidate c, until a call returns true (then returns true).
-    // The candidate's own brick goes first: that is where a rejecting point
-    // usually is. Of the other bricks of the 2x2x2 around its 5x5x5
-    // neighbourhood, those whose box lies beyond the radius (sqrt(3) cells)
-    // are skipped.
+    // Calls visit(k) for the bricks that may hold a point within the radius
+    // of candidate c (k: the brick's entry in Neighbours), until a call
+    // returns true (then returns true). The candidate's own brick goes
+    // first: that is where a rejecting point usually is. Of the other bricks
+    // of the 2x2x2 around its 5x5x5 neighbourhood, those whose box lies
+    // beyond the radius (sqrt(3) cells) are skipped.
     template <class Visit>
     bool visitBricksInReach(const Cell& cell, const AcceptedPoint& c, const Visit& visit) const {
+        if (visit(kSelf)) return true;
         const int ox = cell.ix >> 2, oy = cell.iy >> 2, oz = cell.iz >> 2;
-        if (visit(ox, oy, oz)) return true;
         const int x0 = (cell.ix - 2) >> 2, y0 = (cell.iy - 2) >> 2, z0 = (cell.iz - 2) >> 2;
         // Position in cells; rounding can place it a hair outside its cell,
         // so gaps shrink by a margin and the position is kept in its cell.
@@ -249,70 +294,54 @@ private:
         for (int dy = 0; dy < 2; ++dy)
             for (int dz = 0; dz < 2; ++dz)
                 for (int dx = 0; dx < 2; ++dx) {
-                    const int bx = x0 + dx, by = y0 + dy, bz = z0 + dz;
-                    if (bx == ox && by == oy && bz == oz) continue;
+                    const int bx = x0 + dx - ox, by = y0 + dy - oy, bz = z0 + dz - oz;
+                    if (bx == 0 && by == 0 && bz == 0) continue;
                     if (sx[dx] + sy[dy] + sz[dz] > 3.0001f) continue;
-                    if (visit(bx, by, bz)) return true;
+                    if (visit(unsigned(9 * (by + 1) + 3 * (bz + 1) + bx + 1))) return true;
                 }
         return false;
     }
 
-    bool outside(int bx, int by, int bz) const {
-        return bx < 0 || by < 0 || bz < 0 || unsigned(bx) >= bx_ || unsigned(by) >= by_ ||
-               unsigned(bz) >= bz_;
-    }
-
-private:
-    unsigned int brickFor(int bx, int by, int bz) {
-        if (flat_) {
-            unsigned int& brick = blockIndex_[flatOf(bx, by, bz)];
-            if (brick == kNone) {
-                brick = static_cast<unsigned int>(bricks_.size());
-                bricks_.emplace_back();
-            }
-            return brick;
-        }
-        unsigned int& block = blockIndex_[blockOf(bx, by, bz)];
-        if (block == kNone) {
-            block = static_cast<unsigned int>(brickIndex_.size() / kBlockBricks);
-            brickIndex_.resize(brickIndex_.size() + kBlockBricks, kNone);
-        }
-        unsigned int& brick = brickIndex_[std::size_t(block) * kBlockBricks + inBlock(bx, by, bz)];
-        if (brick == kNone) {
-            brick = static_cast<unsigned int>(bricks_.size());
-            bricks_.emplace_back();
-        }
-        return brick;
-    }
-
-    struct Pending {
+    struct Place {
         int bx, by, bz;
+    };
+    struct Pending {
+        unsigned int brick;
         AcceptedPoint point;
     };
+
+    unsigned int poolOf(unsigned int brick) const {
+        return brick % unsigned(threads_);
+    }
 
     bool near(const float* q, const AcceptedPoint& c) const {
         const float dx = c.x - q[0], dy = c.y - q[1], dz = c.z - q[2];
         return dx * dx + dy * dy + dz * dz <= squaredLimit_;
     }
 
-    bool rejectedBy(const Brick* brick, const AcceptedPoint& c) const {
-        if (brick == nullptr) return false;
-        const unsigned int inlineCount = std::min(brick->count, kInline);
+    bool rejectedBy(unsigned int number, const AcceptedPoint& c) const {
+        const Brick& brick = bricks_[number];
+        const unsigned int inlineCount = std::min(brick.count, kInline);
         for (unsigned int k = 0; k < inlineCount; ++k) {
-            if (near(brick->xyz[k], c)) return true;
+            if (near(brick.xyz[k], c)) return true;
         }
-        unsigned int left = brick->count - inlineCount;
-        for (unsigned int chunk = brick->overflow; left > 0; chunk = chunks_[chunk].next) {
+        unsigned int left = brick.count - inlineCount;
+        if (left == 0) return false;
+        const std::vector<Chunk>& chunks = chunks_[poolOf(number)];
+        for (unsigned int chunk = brick.overflow; left > 0; chunk = chunks[chunk].next) {
             const unsigned int n = std::min(left, kInline);
             for (unsigned int k = 0; k < n; ++k) {
-                if (near(chunks_[chunk].xyz[k], c)) return true;
+                if (near(chunks[chunk].xyz[k], c)) return true;
             }
             left -= n;
         }
         return false;
     }
 
-    void add(Brick& brick, const AcceptedPoint& point) {
+    // Only the thread of the brick's pool adds to it.
+    void add(unsigned int number, const AcceptedPoint& point) {
+        Brick& brick = bricks_[number];
+        std::vector<Chunk>& chunks = chunks_[poolOf(number)];
         const unsigned int k = brick.count++;
         float* target;
         if (k < kInline) {
@@ -321,15 +350,15 @@ private:
             // Walk to the chunk holding slot k, appending one when it starts.
             unsigned int* link = &brick.overflow;
             for (unsigned int skip = (k - kInline) / kInline; skip > 0; --skip) {
-                link = &chunks_[*link].next;
+                link = &chunks[*link].next;
             }
-            // `link` may point into chunks_, which emplace_back can move: the
+            // `link` may point into chunks, which emplace_back can move: the
             // chunk index is read before the vector grows.
             const bool starts = (k - kInline) % kInline == 0;
-            if (starts) *link = static_cast<unsigned int>(chunks_.size());
+            if (starts) *link = static_cast<unsigned int>(chunks.size());
             const unsigned int chunk = *link;
-            if (starts) chunks_.emplace_back();
-            target = chunks_[chunk].xyz[(k - kInline) % kInline];
+            if (starts) chunks.emplace_back();
+            target = chunks[chunk].xyz[(k - kInline) % kInline];
         }
         target[0] = point.x;
         target[1] = point.y;
@@ -349,29 +378,44 @@ private:
         return (unsigned(bx) & mask) | ((unsigned(bz) & mask) << kBlockBits) |
                ((unsigned(by) & mask) << (2 * kBlockBits));
     }
-    const Brick* brickAt(int bx, int by, int bz) const {
-        if (outside(bx, by, bz)) return nullptr;
-        if (flat_) {
-            const unsigned int brick = blockIndex_[flatOf(bx, by, bz)];
-            return brick == kNone ? nullptr : &bricks_[brick];
+    bool outside(int bx, int by, int bz) const {
+        return bx < 0 || by < 0 || bz < 0 || unsigned(bx) >= bx_ || unsigned(by) >= by_ ||
+               unsigned(bz) >= bz_;
+    }
+    // The index entry of a brick of the grid, its block made if need be.
+    unsigned int& indexEntry(int bx, int by, int bz) {
+        if (flat_) return blockIndex_[flatOf(bx, by, bz)];
+        unsigned int& block = blockIndex_[blockOf(bx, by, bz)];
+        if (block == kNone) {
+            block = static_cast<unsigned int>(brickIndex_.size() / kBlockBricks);
+            brickIndex_.resize(brickIndex_.size() + kBlockBricks, kNone);
         }
+        return brickIndex_[std::size_t(block) * kBlockBricks + inBlock(bx, by, bz)];
+    }
+    // The number of a brick, kNone outside the grid or where no cell lies.
+    unsigned int find(int bx, int by, int bz) const {
+        if (outside(bx, by, bz)) return kNone;
+        if (flat_) return blockIndex_[flatOf(bx, by, bz)];
         const unsigned int block = blockIndex_[blockOf(bx, by, bz)];
-        if (block == kNone) return nullptr;
-        const unsigned int brick =
-            brickIndex_[std::size_t(block) * kBlockBricks + inBlock(bx, by, bz)];
-        return brick == kNone ? nullptr : &bricks_[brick];
+        if (block == kNone) return kNone;
+        return brickIndex_[std::size_t(block) * kBlockBricks + inBlock(bx, by, bz)];
     }
 
     GridFrame grid_;
     float inverseCell_;
     float squaredLimit_;
+    int threads_;  // threads of the trials, and overflow pools
     unsigned int bx_, by_, bz_;
     unsigned int blocksX_, blocksZ_;
     bool flat_;                             // one brick table over the whole grid
     std::vector<unsigned int> blockIndex_;  // bricks when flat, else blocks
     std::vector<unsigned int> brickIndex_;
+    std::vector<Place> places_;  // each brick's grid position, until cellsAdded
+    int lastX_ = -1, lastY_ = -1, lastZ_ = -1;
+    unsigned int lastBrick_ = kNone;
     std::vector<Brick> bricks_;
-    std::vector<Chunk> chunks_;
+    std::vector<Neighbours> neighbours_;
+    std::vector<std::vector<Chunk>> chunks_;  // one overflow pool per thread
     std::vector<std::vector<Pending>> pending_;
 };
 
@@ -414,6 +458,7 @@ public:
         return slot;
     }
 
+    void cellsAdded() {}
     void prefetchIndex(const Cell&, const AcceptedPoint&) const {}
     void prefetchBricks(const Cell&, const AcceptedPoint&) const {}
 
@@ -925,12 +970,13 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
     auto run = [&](auto& store, bool runSerial) {
         if constexpr (std::decay_t<decltype(store)>::kRegistersCells) {
             for (Cell& cell : cells) cell.ref = store.addCell(cell);
+            store.cellsAdded();
         }
         stopped = !runTrials(in, cells, store, runSerial, chosen);
     };
     if (!aliasing && BrickStore::fits(in.gridCellsX, ny, in.gridCellsZ)) {
         BrickStore store(in.gridCellsX, ny, in.gridCellsZ, in.grid, in.radius,
-                         omp_get_max_threads());
+                         serial ? 1 : omp_get_max_threads());
         run(store, serial);
     } else {
         IdStore store(cellCount, in.grid, pruneNeighbours);

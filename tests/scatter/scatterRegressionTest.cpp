@@ -148,6 +148,28 @@ TEST(ScatterRegression, StreamingMatchesTheTableWhereCellIdsAlias) {
     }
 }
 
+// At a finer radius a phase accepts thousands of points at once, so the
+// selection's bricks take them on both threads (each thread its own bricks
+// and overflow lists), and many bricks overflow their first four slots. The
+// streaming selection must still give exactly the table's points.
+TEST(ScatterRegression, StreamingSelectionMatchesTheTableWhenPhasesAcceptThousands) {
+    const TriMesh mesh = bumpyGrid();
+    zt::ScatterSettings s;
+    zt::testing::frameTo(mesh, s);
+    s.radius = 0.03f;
+    s.borderEdges = true;
+    s.seed = 31;
+    zt::ScatterResult streaming, table;
+    ASSERT_EQ(zt::scatterPoints(mesh.view(), s, streaming, zt::CpuSelection::kStreaming, nullptr),
+              zt::KernelStatus::Ok);
+    ASSERT_EQ(zt::scatterPoints(mesh.view(), s, table, zt::CpuSelection::kTable, nullptr),
+              zt::KernelStatus::Ok);
+    EXPECT_GT(streaming.triangleIds.size(), 28000u);
+    EXPECT_EQ(streaming.positions, table.positions);
+    EXPECT_EQ(streaming.triangleIds, table.triangleIds);
+    EXPECT_EQ(streaming.uvs, table.uvs);
+}
+
 TEST(ScatterRegression, NodeReproducesTheRecordedOutputSet) {
     zt::host::startHost();
     ::testing::internal::CaptureStdout();
