@@ -1007,29 +1007,67 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
         Buffer<AcceptedPoint>().swap(sorted);
         return selected;
     }
-    // Otherwise the cells sorted by bucket (stable: a bucket's cells stay in
-    // id order, the order of their slots) give slot 0 of every bucket in
-    // bucket order; the later slots are few and sorted on their own.
-    Buffer<unsigned int> bucketOf(cellCount), cellOf(cellCount);
-#pragma omp parallel for schedule(static) if (!serial)
-    for (long long c = 0; c < static_cast<long long>(cellCount); ++c) {
-        bucketOf[std::size_t(c)] = static_cast<unsigned int>(cells[std::size_t(c)].key % buckets);
-        cellOf[std::size_t(c)] = static_cast<unsigned int>(c);
+    // Otherwise a bucket's slot is the number of earlier runs that hold a
+    // cell of that bucket. Each thread takes a range of buckets (whole
+    // 64-bucket words of a bitmap of the buckets seen) and walks the runs in
+    // order, each run's cells of its range being one stretch of the cells:
+    // a cell whose bucket is unseen takes slot 0; the rare others, listed
+    // in run order, take slots 1, 2, ... per bucket. Slot 0 points then
+    // leave sorted by bucket, each range sorted on its own thread; the later
+    // slots are sorted on their own.
+    auto runCell = [&](unsigned long long id) {  // first cell with key >= id
+        const auto at = std::lower_bound(
+            cells.begin(), cells.end(), id,
+            [](const Cell& cell, unsigned long long value) { return cell.key < value; });
+        return static_cast<std::size_t>(at - cells.begin());
+    };
+    const unsigned long long words = (buckets + 63) / 64;
+    std::vector<std::uint64_t> seen(static_cast<std::size_t>(words), 0);
+    struct Range {
+        std::vector<std::pair<unsigned int, unsigned int>> first;        // (bucket, point)
+        std::vector<std::pair<unsigned long long, unsigned int>> later;  // (slot B + bucket, point)
+    };
+    std::vector<Range> ranges(static_cast<std::size_t>(threads));
+#pragma omp parallel for schedule(static, 1) num_threads(threads)
+    for (int t = 0; t < threads; ++t) {
+        const unsigned long long low =
+            std::min(buckets, words * std::uint64_t(t) / std::uint64_t(threads) * 64);
+        const unsigned long long high =
+            std::min(buckets, words * std::uint64_t(t + 1) / std::uint64_t(threads) * 64);
+        Range& range = ranges[std::size_t(t)];
+        std::vector<std::pair<unsigned long long, unsigned int>> again;  // (bucket, point)
+        for (unsigned long long m = 0; m < runs && low < high; ++m) {
+            for (std::size_t c = runCell(m * buckets + low), end = runCell(m * buckets + high);
+                 c < end; ++c) {
+                const unsigned long long bucket = cells[c].key - m * buckets;
+                std::uint64_t& word = seen[std::size_t(bucket / 64)];
+                const std::uint64_t bit = std::uint64_t(1) << (bucket % 64);
+                if ((word & bit) != 0) {
+                    again.emplace_back(bucket, chosen[c]);
+                } else {
+                    word |= bit;
+                    if (chosen[c] != kNone)
+                        range.first.emplace_back(static_cast<unsigned int>(bucket), chosen[c]);
+                }
+            }
+        }
+        std::sort(range.first.begin(), range.first.end());
+        std::stable_sort(again.begin(), again.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        unsigned long long slot = 0;
+        for (std::size_t k = 0; k < again.size(); ++k) {
+            slot = k > 0 && again[k].first == again[k - 1].first ? slot + 1 : 1;
+            if (again[k].second != kNone)
+                range.later.emplace_back(slot * buckets + again[k].first, again[k].second);
+        }
     }
-    radixSortByKey(bucketOf, cellOf, serial);
-    std::vector<std::pair<unsigned long long, unsigned int>> later;  // (rank B + bucket, cell)
-    unsigned int rank = 0;
-    for (unsigned int i = 0; i < cellCount; ++i) {
-        rank = i > 0 && bucketOf[i] == bucketOf[i - 1] ? rank + 1 : 0;
-        const unsigned int c = cellOf[i];
-        if (!taken(c)) continue;
-        if (rank == 0)
-            selected.push_back(point(c));
-        else
-            later.emplace_back(rank * buckets + bucketOf[i], c);
+    std::vector<std::pair<unsigned long long, unsigned int>> later;
+    for (const Range& range : ranges) {
+        for (const auto& entry : range.first) selected.push_back(in.points[entry.second]);
+        later.insert(later.end(), range.later.begin(), range.later.end());
     }
     std::sort(later.begin(), later.end());
-    for (const auto& entry : later) selected.push_back(point(entry.second));
+    for (const auto& entry : later) selected.push_back(in.points[entry.second]);
     Buffer<AcceptedPoint>().swap(sorted);
     return selected;
 }
