@@ -141,9 +141,11 @@ class BrickStore {
     };
     static constexpr unsigned int kSelf = 13;
 
-    // While bricks are made, they are found through a two-level index: a
-    // dense table over blocks of 16x16x16 bricks, each occupied block with
-    // its own table of bricks (or one table when the grid is small).
+    // Layers of up to this many bricks are made with layer tables.
+    static constexpr std::uint64_t kLayerEntries = std::uint64_t(1) << 22;
+    // Otherwise bricks are made with a two-level index: a dense table over
+    // blocks of 16x16x16 bricks, each occupied block with its own table of
+    // bricks (or one table when the grid is small).
     static constexpr unsigned int kBlockBits = 4;
     static constexpr unsigned int kBlockBricks = 1u << (3 * kBlockBits);
     // Grids of up to this many bricks index them with one table (16 MiB).
@@ -169,49 +171,28 @@ public:
           blocksX_((bx_ + 15) / 16),
           blocksZ_((bz_ + 15) / 16),
           flat_(std::uint64_t(bx_) * by_ * bz_ <= kFlatBricks),
-          blockIndex_(flat_ ? std::size_t(bx_) * by_ * bz_
-                            : std::size_t(blocksX_) * blocksZ_ * ((by_ + 15) / 16),
-                      kNone),
           chunks_(std::size_t(threads_)),
           pending_(std::size_t(threads_)) {}
 
-    // Cells are registered in cell order before the trials; a cell's
-    // reference is its brick's number.
-    static constexpr bool kRegistersCells = true;
-    unsigned int addCell(const Cell& cell) {
-        const int bx = cell.ix >> 2, by = cell.iy >> 2, bz = cell.iz >> 2;
-        // Neighbouring cells in a row usually share a brick.
-        if (bx == lastX_ && by == lastY_ && bz == lastZ_) return lastBrick_;
-        lastX_ = bx;
-        lastY_ = by;
-        lastZ_ = bz;
-        unsigned int& entry = indexEntry(bx, by, bz);
-        if (entry == kNone) {
-            entry = static_cast<unsigned int>(bricks_.size());
-            bricks_.emplace_back();
-            places_.push_back(Place{bx, by, bz});
-        }
-        lastBrick_ = entry;
-        return entry;
-    }
-
-    // After the last cell: every brick learns its neighbours' numbers, and
-    // the index is released.
-    void cellsAdded() {
-        const long long count = static_cast<long long>(bricks_.size());
-        neighbours_.resize(bricks_.size());
-#pragma omp parallel for schedule(static) num_threads(threads_)
-        for (long long b = 0; b < count; ++b) {
-            const Place& p = places_[std::size_t(b)];
-            Neighbours& n = neighbours_[std::size_t(b)];
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dz = -1; dz <= 1; ++dz)
-                    for (int dx = -1; dx <= 1; ++dx)
-                        n.brick[9 * (dy + 1) + 3 * (dz + 1) + dx + 1] =
-                            find(p.bx + dx, p.by + dy, p.bz + dz);
-        }
-        std::vector<unsigned int>().swap(blockIndex_);
-        std::vector<unsigned int>().swap(brickIndex_);
+    // Makes the brick of every cell (in cell order) and sets the cell's
+    // reference to its brick's number; then every brick learns its
+    // neighbours' numbers. The cells come in id order, that is by grid
+    // layer, then row, then column, so the cells of one layer of bricks are
+    // one run. Where a layer of bricks fits a table of moderate size,
+    // bricks are found in such tables, one layer (and its two neighbours)
+    // at a time; otherwise through an index over the whole grid.
+    enum class Making { kAny, kByIndex };  // kByIndex: for tests of the second way
+    void registerCells(Buffer<Cell>& cells, Making making = Making::kAny) {
+        // At most one brick per cell; memory that is reserved and never
+        // written costs nothing, and the bricks are never moved.
+        const std::size_t most = std::min<std::size_t>(cells.size(), std::size_t(bx_) * by_ * bz_);
+        bricks_.reserve(most);
+        places_.reserve(most);
+        if (making == Making::kAny && std::uint64_t(bx_) * bz_ <= kLayerEntries &&
+            layersInOrder(cells))
+            makeBricksByLayer(cells);
+        else
+            makeBricksByIndex(cells);
         std::vector<Place>().swap(places_);
     }
 
@@ -305,6 +286,166 @@ private:
     struct Place {
         int bx, by, bz;
     };
+
+    // Brick numbers over one layer of bricks (kNone where no brick is),
+    // filled from and cleared by the places of the layer's bricks.
+    struct LayerTable {
+        std::vector<unsigned int> entry;
+        int layer = -1;
+    };
+    std::size_t inLayer(int bx, int bz) const {
+        return std::size_t(bz) * bx_ + std::size_t(bx);
+    }
+    void setLayer(LayerTable& table, int layer) const {
+        if (table.layer == layer) return;
+        if (table.layer >= 0 && unsigned(table.layer) < by_)
+            for (unsigned int b = layerFirst_[std::size_t(table.layer)];
+                 b < layerFirst_[std::size_t(table.layer) + 1]; ++b)
+                table.entry[inLayer(places_[b].bx, places_[b].bz)] = kNone;
+        table.layer = layer;
+        if (layer < 0 || unsigned(layer) >= by_) return;
+        for (unsigned int b = layerFirst_[std::size_t(layer)];
+             b < layerFirst_[std::size_t(layer) + 1]; ++b)
+            table.entry[inLayer(places_[b].bx, places_[b].bz)] = b;
+    }
+
+    // Whether each layer of bricks is one run of the cells, the layers in
+    // order (so when ids run over 32 bits they may not).
+    bool layersInOrder(const Buffer<Cell>& cells) const {
+        bool inOrder = true;
+        const long long count = static_cast<long long>(cells.size());
+#pragma omp parallel for schedule(static) reduction(&& : inOrder) num_threads(threads_)
+        for (long long c = 1; c < count; ++c)
+            inOrder =
+                inOrder && (cells[std::size_t(c)].iy >> 2) >= (cells[std::size_t(c) - 1].iy >> 2);
+        return inOrder;
+    }
+
+    void makeBricksByLayer(Buffer<Cell>& cells) {
+        // Bricks layer by layer: those of layer L are numbered from
+        // layerFirst_[L] up to layerFirst_[L + 1].
+        std::vector<unsigned int> entry(std::size_t(bx_) * bz_, kNone);
+        layerFirst_.assign(std::size_t(by_) + 1, 0);
+        int layer = -1;
+        unsigned int last = kNone;
+        Place lastPlace{-1, -1, -1};
+        for (Cell& cell : cells) {
+            const Place p{cell.ix >> 2, cell.iy >> 2, cell.iz >> 2};
+            // Neighbouring cells in a row usually share a brick.
+            if (p.bx != lastPlace.bx || p.by != lastPlace.by || p.bz != lastPlace.bz) {
+                if (p.by != layer) {
+                    // The layer's bricks are all made: clear their entries.
+                    for (unsigned int b = layer < 0 ? 0u : layerFirst_[std::size_t(layer)];
+                         b < bricks_.size(); ++b)
+                        entry[inLayer(places_[b].bx, places_[b].bz)] = kNone;
+                    for (int l = layer + 1; l <= p.by; ++l)
+                        layerFirst_[std::size_t(l)] = static_cast<unsigned int>(bricks_.size());
+                    layer = p.by;
+                }
+                unsigned int& e = entry[inLayer(p.bx, p.bz)];
+                if (e == kNone) {
+                    e = static_cast<unsigned int>(bricks_.size());
+                    bricks_.emplace_back();
+                    places_.push_back(p);
+                }
+                last = e;
+                lastPlace = p;
+            }
+            cell.ref = last;
+        }
+        for (std::size_t l = std::size_t(layer + 1); l <= by_; ++l)
+            layerFirst_[l] = static_cast<unsigned int>(bricks_.size());
+        // Neighbours: each thread takes a run of layers, with the tables of
+        // the layer below, the layer itself and the layer above.
+        neighbours_.resize(bricks_.size());
+#pragma omp parallel num_threads(threads_)
+        {
+            std::array<LayerTable, 3> tables;
+            for (LayerTable& t : tables) t.entry.assign(std::size_t(bx_) * bz_, kNone);
+            const auto team = unsigned(omp_get_num_threads());
+            const auto member = unsigned(omp_get_thread_num());
+            const int first = int(std::uint64_t(by_) * member / team);
+            const int end = int(std::uint64_t(by_) * (member + 1) / team);
+            for (int l = first; l < end; ++l) {
+                // Layer l + d (d = -1, 0, 1) lives in tables[(l + d) mod 3].
+                for (int d = -1; d <= 1; ++d) setLayer(tables[std::size_t((l + 3 + d) % 3)], l + d);
+                for (unsigned int b = layerFirst_[std::size_t(l)];
+                     b < layerFirst_[std::size_t(l) + 1]; ++b) {
+                    const Place& p = places_[b];
+                    Neighbours& n = neighbours_[b];
+                    for (int dy = -1; dy <= 1; ++dy) {
+                        const LayerTable& t = tables[std::size_t((l + 3 + dy) % 3)];
+                        const bool inGrid = t.layer >= 0 && unsigned(t.layer) < by_;
+                        for (int dz = -1; dz <= 1; ++dz)
+                            for (int dx = -1; dx <= 1; ++dx) {
+                                const int x = p.bx + dx, z = p.bz + dz;
+                                n.brick[9 * (dy + 1) + 3 * (dz + 1) + dx + 1] =
+                                    inGrid && x >= 0 && z >= 0 && unsigned(x) < bx_ &&
+                                            unsigned(z) < bz_
+                                        ? t.entry[inLayer(x, z)]
+                                        : kNone;
+                            }
+                    }
+                }
+            }
+        }
+        std::vector<unsigned int>().swap(layerFirst_);
+    }
+
+    void makeBricksByIndex(Buffer<Cell>& cells) {
+        std::vector<unsigned int> blockIndex(
+            flat_ ? std::size_t(bx_) * by_ * bz_
+                  : std::size_t(blocksX_) * blocksZ_ * ((by_ + 15) / 16),
+            kNone);
+        std::vector<unsigned int> brickIndex;
+        // The index entry of a brick of the grid, its block made if need be.
+        auto entryOf = [&](const Place& p) -> unsigned int& {
+            if (flat_) return blockIndex[flatOf(p.bx, p.by, p.bz)];
+            unsigned int& block = blockIndex[blockOf(p.bx, p.by, p.bz)];
+            if (block == kNone) {
+                block = static_cast<unsigned int>(brickIndex.size() / kBlockBricks);
+                brickIndex.resize(brickIndex.size() + kBlockBricks, kNone);
+            }
+            return brickIndex[std::size_t(block) * kBlockBricks + inBlock(p.bx, p.by, p.bz)];
+        };
+        // The number of a brick, kNone outside the grid or where no cell lies.
+        auto find = [&](int bx, int by, int bz) {
+            if (outside(bx, by, bz)) return kNone;
+            if (flat_) return blockIndex[flatOf(bx, by, bz)];
+            const unsigned int block = blockIndex[blockOf(bx, by, bz)];
+            if (block == kNone) return kNone;
+            return brickIndex[std::size_t(block) * kBlockBricks + inBlock(bx, by, bz)];
+        };
+        unsigned int last = kNone;
+        Place lastPlace{-1, -1, -1};
+        for (Cell& cell : cells) {
+            const Place p{cell.ix >> 2, cell.iy >> 2, cell.iz >> 2};
+            if (p.bx != lastPlace.bx || p.by != lastPlace.by || p.bz != lastPlace.bz) {
+                unsigned int& e = entryOf(p);
+                if (e == kNone) {
+                    e = static_cast<unsigned int>(bricks_.size());
+                    bricks_.emplace_back();
+                    places_.push_back(p);
+                }
+                last = e;
+                lastPlace = p;
+            }
+            cell.ref = last;
+        }
+        const long long count = static_cast<long long>(bricks_.size());
+        neighbours_.resize(bricks_.size());
+#pragma omp parallel for schedule(static) num_threads(threads_)
+        for (long long b = 0; b < count; ++b) {
+            const Place& p = places_[std::size_t(b)];
+            Neighbours& n = neighbours_[std::size_t(b)];
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dz = -1; dz <= 1; ++dz)
+                    for (int dx = -1; dx <= 1; ++dx)
+                        n.brick[9 * (dy + 1) + 3 * (dz + 1) + dx + 1] =
+                            find(p.bx + dx, p.by + dy, p.bz + dz);
+        }
+    }
+
     struct Pending {
         unsigned int brick;
         AcceptedPoint point;
@@ -382,37 +523,17 @@ private:
         return bx < 0 || by < 0 || bz < 0 || unsigned(bx) >= bx_ || unsigned(by) >= by_ ||
                unsigned(bz) >= bz_;
     }
-    // The index entry of a brick of the grid, its block made if need be.
-    unsigned int& indexEntry(int bx, int by, int bz) {
-        if (flat_) return blockIndex_[flatOf(bx, by, bz)];
-        unsigned int& block = blockIndex_[blockOf(bx, by, bz)];
-        if (block == kNone) {
-            block = static_cast<unsigned int>(brickIndex_.size() / kBlockBricks);
-            brickIndex_.resize(brickIndex_.size() + kBlockBricks, kNone);
-        }
-        return brickIndex_[std::size_t(block) * kBlockBricks + inBlock(bx, by, bz)];
-    }
-    // The number of a brick, kNone outside the grid or where no cell lies.
-    unsigned int find(int bx, int by, int bz) const {
-        if (outside(bx, by, bz)) return kNone;
-        if (flat_) return blockIndex_[flatOf(bx, by, bz)];
-        const unsigned int block = blockIndex_[blockOf(bx, by, bz)];
-        if (block == kNone) return kNone;
-        return brickIndex_[std::size_t(block) * kBlockBricks + inBlock(bx, by, bz)];
-    }
-
     GridFrame grid_;
     float inverseCell_;
     float squaredLimit_;
     int threads_;  // threads of the trials, and overflow pools
     unsigned int bx_, by_, bz_;
     unsigned int blocksX_, blocksZ_;
-    bool flat_;                             // one brick table over the whole grid
-    std::vector<unsigned int> blockIndex_;  // bricks when flat, else blocks
-    std::vector<unsigned int> brickIndex_;
-    std::vector<Place> places_;  // each brick's grid position, until cellsAdded
-    int lastX_ = -1, lastY_ = -1, lastZ_ = -1;
-    unsigned int lastBrick_ = kNone;
+    bool flat_;  // one index table over the whole grid
+    // While bricks are made: each brick's grid position, and the first
+    // brick of each layer.
+    std::vector<Place> places_;
+    std::vector<unsigned int> layerFirst_;
     std::vector<Brick> bricks_;
     std::vector<Neighbours> neighbours_;
     std::vector<std::vector<Chunk>> chunks_;  // one overflow pool per thread
@@ -449,16 +570,10 @@ public:
         }
     }
 
-    static constexpr bool kRegistersCells = true;
-    unsigned int addCell(const Cell& cell) {
-        unsigned int slot = home(cell.key);
-        while (slots_[slot].state != kUnused) slot = (slot + 1) & mask_;
-        slots_[slot].key = cell.key;
-        slots_[slot].state = kNone;
-        return slot;
+    void registerCells(Buffer<Cell>& cells) {
+        for (Cell& cell : cells) cell.ref = addCell(cell);
     }
 
-    void cellsAdded() {}
     void prefetchIndex(const Cell&, const AcceptedPoint&) const {}
     void prefetchBricks(const Cell&, const AcceptedPoint&) const {}
 
@@ -505,6 +620,14 @@ public:
     }
 
 private:
+    unsigned int addCell(const Cell& cell) {
+        unsigned int slot = home(cell.key);
+        while (slots_[slot].state != kUnused) slot = (slot + 1) & mask_;
+        slots_[slot].key = cell.key;
+        slots_[slot].state = kNone;
+        return slot;
+    }
+
     const AcceptedPoint* find(unsigned int key) const {
         for (unsigned int slot = home(key);; slot = (slot + 1) & mask_) {
             const Slot& s = slots_[slot];
@@ -968,10 +1091,7 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
     for (long long c = 0; c < static_cast<long long>(cellCount); ++c)
         chosen[std::size_t(c)] = kNone;
     auto run = [&](auto& store, bool runSerial) {
-        if constexpr (std::decay_t<decltype(store)>::kRegistersCells) {
-            for (Cell& cell : cells) cell.ref = store.addCell(cell);
-            store.cellsAdded();
-        }
+        store.registerCells(cells);
         stopped = !runTrials(in, cells, store, runSerial, chosen);
     };
     if (!aliasing && BrickStore::fits(in.gridCellsX, ny, in.gridCellsZ)) {

@@ -115,6 +115,78 @@ TEST(CellSort, RadixSortKeepsTheStableOrder) {
     }
 }
 
+// The selection keeps accepted points in bricks of 4x4x4 cells, each brick
+// knowing its neighbours' numbers; the bricks are made layer by layer, or
+// through an index over the grid where layers are too wide or out of order.
+// Both ways must give the same bricks, and a candidate must be rejected
+// exactly when an accepted point lies within the radius.
+TEST(CellBricks, BothWaysOfMakingThemRejectExactlyTheCandidatesNearAPoint) {
+    using cpu::probe::streaming::AcceptedPoint;
+    using cpu::probe::streaming::BrickStore;
+    using cpu::probe::streaming::Buffer;
+    using cpu::probe::streaming::Cell;
+    const unsigned int n = 23;  // cells per axis; bricks overhang the grid
+    const float radius = 1.0f;
+    cpu::probe::GridFrame grid{radius / std::sqrt(3.0f), 0.0f, 0.0f, 0.0f, n, n * n};
+    std::mt19937 rng(17);
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    // A random third of the cells hold candidates, listed in id order.
+    Buffer<Cell> cells;
+    for (unsigned int iy = 0; iy < n; ++iy)
+        for (unsigned int iz = 0; iz < n; ++iz)
+            for (unsigned int ix = 0; ix < n; ++ix) {
+                if (rng() % 3 != 0) continue;
+                Cell cell{};
+                cell.key = ix + grid.stepZ * iz + grid.stepY * iy;
+                cell.ix = int(ix), cell.iy = int(iy), cell.iz = int(iz);
+                cells.push_back(cell);
+            }
+    auto pointIn = [&](const Cell& cell) {
+        return AcceptedPoint{(float(cell.ix) + unit(rng)) * grid.cellSize,
+                             (float(cell.iy) + unit(rng)) * grid.cellSize,
+                             (float(cell.iz) + unit(rng)) * grid.cellSize, 0u};
+    };
+    BrickStore byLayer(n, n, n, grid, radius, 2), byIndex(n, n, n, grid, radius, 2);
+    Buffer<Cell> cellsByIndex = cells;
+    byLayer.registerCells(cells);
+    byIndex.registerCells(cellsByIndex, BrickStore::Making::kByIndex);
+    for (std::size_t c = 0; c < cells.size(); ++c)
+        ASSERT_EQ(cells[c].ref, cellsByIndex[c].ref) << "cell " << c;
+    // Points in one cell in 25, over two phases and both threads' lists,
+    // and in every cell of the first two bricks (numbers 0 and 1: one per
+    // thread), which hold more than their four inline points.
+    std::vector<AcceptedPoint> accepted;
+    for (int phase = 0; phase < 2; ++phase) {
+        for (std::size_t c = 0; c < cells.size(); ++c) {
+            const bool dense = phase == 0 && cells[c].ix < 8 && cells[c].iy < 4 && cells[c].iz < 4;
+            if (!dense && rng() % 25 != 0) continue;
+            const AcceptedPoint p = pointIn(cells[c]);
+            accepted.push_back(p);
+            byLayer.accept(cells[c], p, int(c % 2));
+            byIndex.accept(cellsByIndex[c], p, int(c % 2));
+        }
+        byLayer.endPhase();
+        byIndex.endPhase();
+    }
+    ASSERT_GT(accepted.size(), 150u);
+    int rejected = 0;
+    for (int k = 0; k < 20000; ++k) {
+        const std::size_t c = rng() % cells.size();
+        const AcceptedPoint q = pointIn(cells[c]);
+        bool near = false;
+        for (const AcceptedPoint& p : accepted) {
+            const float dx = q.x - p.x, dy = q.y - p.y, dz = q.z - p.z;
+            near = near || std::sqrt(dx * dx + dy * dy + dz * dz) <= radius;
+        }
+        ASSERT_EQ(byLayer.rejects(cells[c], q, radius), near) << "candidate " << k;
+        ASSERT_EQ(byIndex.rejects(cellsByIndex[c], q, radius), near) << "candidate " << k;
+        rejected += near ? 1 : 0;
+    }
+    // Both outcomes are common, so neither answer alone passes.
+    EXPECT_GT(rejected, 4000);
+    EXPECT_LT(rejected, 16000);
+}
+
 // For radii over many magnitudes, squared distances at and around the limit
 // (and around r * r, where rounding decides) fall on the same side of both
 // tests; so do the special values.
