@@ -218,13 +218,15 @@ public:
     }
 
     // Memory hints for a candidate tested soon: `prefetchIndex` asks for
-    // its brick and that brick's neighbour numbers, `prefetchBricks` (a few
+    // its brick and that brick's neighbour numbers (two cache lines),
+    // `prefetchBricks` (a few
     // candidates later, when those have arrived) for the neighbour bricks a
     // test will read. The second reads the candidate's position, asked for
     // earlier.
     void prefetchIndex(const Cell& cell, const AcceptedPoint&) const {
         __builtin_prefetch(&bricks_[cell.ref]);
-        __builtin_prefetch(&neighbours_[cell.ref]);
+        __builtin_prefetch(&neighbours_[cell.ref].brick[0]);
+        __builtin_prefetch(&neighbours_[cell.ref].brick[16]);
     }
     void prefetchBricks(const Cell& cell, const AcceptedPoint& c) const {
         const Neighbours& n = neighbours_[cell.ref];
