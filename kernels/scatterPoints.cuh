@@ -616,8 +616,8 @@ void release(DeviceVector<T>& v) {
     DeviceVector<T>().swap(v);
 }
 
-// Candidates grouped by cell for the streaming selection: cell ids sorted in
-// place, each sorted position with its candidate's index and position, so the
+// Candidates grouped by cell for the streaming selection: cell ids sorted,
+// each sorted position with its candidate's index and position, so the
 // selection reads everything in cell order. The positions then live in
 // `points` only and the ids in `ids`: the coordinate and id arrays are
 // released.
@@ -625,24 +625,12 @@ inline KernelStatus sortPointsByCell(Candidates& c, streaming::Buffer<unsigned i
                                      streaming::Buffer<streaming::AcceptedPoint>& points) {
     if (!checkDeviceMemory(sizeof(streaming::AcceptedPoint) * c.count))
         return KernelStatus::NotEnoughMemory;
-    points.resize(c.count);
-    const float *x = raw(c.x), *y = raw(c.y), *z = raw(c.z);
-    streaming::AcceptedPoint* out = points.data();
-    const long long n = static_cast<long long>(c.count);
-#pragma omp parallel for schedule(static)
-    for (long long i = 0; i < n; ++i) {
-        out[i] = streaming::AcceptedPoint{x[i], y[i], z[i], static_cast<unsigned int>(i)};
-    }
+    streaming::sortCandidatesByCell(raw(c.cellId), raw(c.x), raw(c.y), raw(c.z), c.count, ids,
+                                    points, serialExecution());
     release(c.x);
     release(c.y);
     release(c.z);
-    ids.resize(c.count);
-    const unsigned int* cell = raw(c.cellId);
-    unsigned int* id = ids.data();
-#pragma omp parallel for schedule(static)
-    for (long long i = 0; i < n; ++i) id[i] = cell[i];
     release(c.cellId);
-    streaming::radixSortByKey(ids, points, serialExecution());
     return KernelStatus::Ok;
 }
 

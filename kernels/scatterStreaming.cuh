@@ -818,6 +818,140 @@ void radixSortByKey(std::vector<unsigned int, KeyAllocator>& keys,
     }
 }
 
+// Candidates sorted by cell, stably (a cell's candidates keep their order):
+// their cell ids in `ids` and, in the same order, each candidate's position
+// and index in `points`. Large inputs take one pass over memory: the first
+// pass moves the candidates by the highest digit of their cell id into
+// buckets of a few thousand, gathering their positions from the coordinate
+// arrays on the way; then each bucket, which fits in cache, is sorted by the
+// rest of the id, least significant digit first, through a small buffer of
+// its thread. Buckets go to whichever thread is free.
+inline void sortCandidatesByCell(const unsigned int* cellIds, const float* x, const float* y,
+                                 const float* z, std::size_t n, Buffer<unsigned int>& ids,
+                                 Buffer<AcceptedPoint>& points, bool serial) {
+    const int threads = serial ? 1 : std::max(1, omp_get_max_threads());
+    const long long count = static_cast<long long>(n);
+    constexpr std::size_t kBucketTarget = 4096;  // candidates per bucket, on average
+    if (n < 16 * kBucketTarget) {
+        ids.assign(cellIds, cellIds + n);
+        points.resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            points[i] = AcceptedPoint{x[i], y[i], z[i], static_cast<unsigned int>(i)};
+        radixSortByKey(ids, points, serial);
+        return;
+    }
+    unsigned int maxKey = 0;
+#pragma omp parallel for reduction(max : maxKey) schedule(static) num_threads(threads)
+    for (long long i = 0; i < count; ++i) maxKey = std::max(maxKey, cellIds[i]);
+    unsigned int keyBits = 1;
+    while (keyBits < 32 && (maxKey >> keyBits) != 0) ++keyBits;
+    unsigned int highBits = 1;
+    while (highBits < 12 && (n >> highBits) > kBucketTarget) ++highBits;
+    highBits = std::min(highBits, keyBits);
+    const unsigned int lowBits = keyBits - highBits;
+    const std::size_t buckets = std::size_t(1) << highBits;
+    auto high = [lowBits](unsigned int key) { return std::size_t(key >> lowBits); };
+
+    // The pass by the highest digit, each thread counting and then moving
+    // one contiguous slice (slices keep their order). The outputs are
+    // touched first, in order, by both threads: page faults taken at
+    // scattered places cost far more.
+    ids.resize(n);
+    points.resize(n);
+    {
+        constexpr std::size_t kPage = 4096;
+        char* idBytes = reinterpret_cast<char*>(ids.data());
+        char* pointBytes = reinterpret_cast<char*>(points.data());
+        const long long idPages = static_cast<long long>((n * sizeof(unsigned int)) / kPage);
+        const long long pointPages = static_cast<long long>((n * sizeof(AcceptedPoint)) / kPage);
+#pragma omp parallel for schedule(static) num_threads(threads)
+        for (long long p = 0; p < idPages + pointPages; ++p) {
+            if (p < idPages)
+                idBytes[std::size_t(p) * kPage] = 0;
+            else
+                pointBytes[std::size_t(p - idPages) * kPage] = 0;
+        }
+    }
+    std::vector<std::size_t> offsets(std::size_t(threads) * buckets, 0);
+    auto sliceBegin = [&](int t) { return n * std::size_t(t) / std::size_t(threads); };
+#pragma omp parallel for schedule(static, 1) num_threads(threads)
+    for (int t = 0; t < threads; ++t) {
+        std::size_t* histogram = offsets.data() + std::size_t(t) * buckets;
+        for (std::size_t i = sliceBegin(t), end = sliceBegin(t + 1); i < end; ++i)
+            ++histogram[high(cellIds[i])];
+    }
+    std::vector<std::size_t> bucketStart(buckets + 1, 0);
+    std::size_t running = 0;
+    for (std::size_t d = 0; d < buckets; ++d) {
+        bucketStart[d] = running;
+        for (int t = 0; t < threads; ++t) {
+            std::size_t& slot = offsets[std::size_t(t) * buckets + d];
+            const std::size_t c = slot;
+            slot = running;
+            running += c;
+        }
+    }
+    bucketStart[buckets] = n;
+#pragma omp parallel for schedule(static, 1) num_threads(threads)
+    for (int t = 0; t < threads; ++t) {
+        std::size_t* next = offsets.data() + std::size_t(t) * buckets;
+        for (std::size_t i = sliceBegin(t), end = sliceBegin(t + 1); i < end; ++i) {
+            const std::size_t o = next[high(cellIds[i])]++;
+            ids[o] = cellIds[i];
+            points[o] = AcceptedPoint{x[i], y[i], z[i], static_cast<unsigned int>(i)};
+        }
+    }
+
+    // Each bucket by the low bits, moving between its place and the
+    // thread's buffer, and back after an odd count of passes.
+    const unsigned int passes = (lowBits + 10) / 11;
+    if (passes == 0) return;
+    const unsigned int bits = (lowBits + passes - 1) / passes;
+    std::size_t largest = 0;
+    for (std::size_t b = 0; b < buckets; ++b)
+        largest = std::max(largest, bucketStart[b + 1] - bucketStart[b]);
+    const long long bucketCount = static_cast<long long>(buckets);
+#pragma omp parallel num_threads(threads)
+    {
+        std::vector<std::uint32_t> histogram(std::size_t(1) << bits);
+        Buffer<unsigned int> keyBuffer(largest);
+        Buffer<AcceptedPoint> pointBuffer(largest);
+#pragma omp for schedule(dynamic, 16)
+        for (long long b = 0; b < bucketCount; ++b) {
+            const std::size_t begin = bucketStart[std::size_t(b)];
+            const std::size_t size = bucketStart[std::size_t(b) + 1] - begin;
+            if (size < 2) continue;
+            unsigned int* srcKeys = ids.data() + begin;
+            AcceptedPoint* srcPoints = points.data() + begin;
+            unsigned int* dstKeys = keyBuffer.data();
+            AcceptedPoint* dstPoints = pointBuffer.data();
+            const unsigned int mask = (1u << bits) - 1;
+            for (unsigned int pass = 0; pass < passes; ++pass) {
+                const unsigned int shift = pass * bits;
+                std::fill(histogram.begin(), histogram.end(), 0u);
+                for (std::size_t i = 0; i < size; ++i) ++histogram[(srcKeys[i] >> shift) & mask];
+                std::uint32_t sum = 0;
+                for (std::uint32_t& h : histogram) {
+                    const std::uint32_t c = h;
+                    h = sum;
+                    sum += c;
+                }
+                for (std::size_t i = 0; i < size; ++i) {
+                    const std::uint32_t o = histogram[(srcKeys[i] >> shift) & mask]++;
+                    dstKeys[o] = srcKeys[i];
+                    dstPoints[o] = srcPoints[i];
+                }
+                std::swap(srcKeys, dstKeys);
+                std::swap(srcPoints, dstPoints);
+            }
+            if (srcKeys != ids.data() + begin) {
+                std::copy(srcKeys, srcKeys + size, ids.data() + begin);
+                std::copy(srcPoints, srcPoints + size, points.data() + begin);
+            }
+        }
+    }
+}
+
 struct Input {
     const unsigned int* sortedCellId;  // cell id per sorted position
     const AcceptedPoint* points;       // candidate and its position per sorted position

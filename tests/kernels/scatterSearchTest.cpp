@@ -115,6 +115,46 @@ TEST(CellSort, RadixSortKeepsTheStableOrder) {
     }
 }
 
+// Candidates are sorted by cell with their positions gathered on the way;
+// large inputs go through buckets sorted in cache, with an even or odd
+// count of passes per bucket depending on the width of the ids. The result
+// must be the stable order, for narrow and full 32-bit ids.
+TEST(CellSort, CandidatesSortedByCellKeepTheirOrderWithinACell) {
+    using cpu::probe::streaming::AcceptedPoint;
+    using cpu::probe::streaming::Buffer;
+    std::mt19937 rng(23);
+    for (const unsigned int range : {1000u, 1u << 22, 0u}) {
+        for (const bool serial : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << "range " << range << (serial ? " serial" : ""));
+            const std::size_t n = 200000;
+            std::vector<unsigned int> cell(n);
+            std::vector<float> x(n), y(n), z(n);
+            for (std::size_t i = 0; i < n; ++i) {
+                cell[i] = range == 0 ? static_cast<unsigned int>(rng()) : rng() % range;
+                x[i] = float(i), y[i] = float(cell[i] % 7), z[i] = -float(i);
+            }
+            std::vector<std::size_t> order(n);
+            for (std::size_t i = 0; i < n; ++i) order[i] = i;
+            std::stable_sort(order.begin(), order.end(),
+                             [&](std::size_t a, std::size_t b) { return cell[a] < cell[b]; });
+            Buffer<unsigned int> ids;
+            Buffer<AcceptedPoint> points;
+            cpu::probe::streaming::sortCandidatesByCell(cell.data(), x.data(), y.data(), z.data(),
+                                                        n, ids, points, serial);
+            ASSERT_EQ(ids.size(), n);
+            ASSERT_EQ(points.size(), n);
+            for (std::size_t k = 0; k < n; ++k) {
+                const std::size_t i = order[k];
+                ASSERT_EQ(ids[k], cell[i]) << "at " << k;
+                ASSERT_EQ(points[k].candidate, i) << "at " << k;
+                ASSERT_EQ(points[k].x, x[i]);
+                ASSERT_EQ(points[k].y, y[i]);
+                ASSERT_EQ(points[k].z, z[i]);
+            }
+        }
+    }
+}
+
 // The selection keeps accepted points in bricks of 4x4x4 cells, each brick
 // knowing its neighbours' numbers; the bricks are made layer by layer, or
 // through an index over the grid where layers are too wide or out of order.
