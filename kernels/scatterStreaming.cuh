@@ -323,28 +323,18 @@ private:
         return inOrder;
     }
 
-    void makeBricksByLayer(Buffer<Cell>& cells) {
-        // Bricks layer by layer: those of layer L are numbered from
-        // layerFirst_[L] up to layerFirst_[L + 1].
-        std::vector<unsigned int> entry(std::size_t(bx_) * bz_, kNone);
-        layerFirst_.assign(std::size_t(by_) + 1, 0);
-        int layer = -1;
+    // Walks the cells in order, making a brick where its first cell comes:
+    // entryOf(place) is the table entry of a brick's place, kNone until the
+    // brick is made. A cell's reference becomes its brick's number.
+    template <class EntryOf>
+    void makeBricks(Buffer<Cell>& cells, EntryOf entryOf) {
         unsigned int last = kNone;
         Place lastPlace{-1, -1, -1};
         for (Cell& cell : cells) {
             const Place p{cell.ix >> 2, cell.iy >> 2, cell.iz >> 2};
             // Neighbouring cells in a row usually share a brick.
             if (p.bx != lastPlace.bx || p.by != lastPlace.by || p.bz != lastPlace.bz) {
-                if (p.by != layer) {
-                    // The layer's bricks are all made: clear their entries.
-                    for (unsigned int b = layer < 0 ? 0u : layerFirst_[std::size_t(layer)];
-                         b < bricks_.size(); ++b)
-                        entry[inLayer(places_[b].bx, places_[b].bz)] = kNone;
-                    for (int l = layer + 1; l <= p.by; ++l)
-                        layerFirst_[std::size_t(l)] = static_cast<unsigned int>(bricks_.size());
-                    layer = p.by;
-                }
-                unsigned int& e = entry[inLayer(p.bx, p.bz)];
+                unsigned int& e = entryOf(p);
                 if (e == kNone) {
                     e = static_cast<unsigned int>(bricks_.size());
                     bricks_.emplace_back();
@@ -355,6 +345,26 @@ private:
             }
             cell.ref = last;
         }
+    }
+
+    void makeBricksByLayer(Buffer<Cell>& cells) {
+        // Bricks layer by layer: those of layer L are numbered from
+        // layerFirst_[L] up to layerFirst_[L + 1].
+        std::vector<unsigned int> entry(std::size_t(bx_) * bz_, kNone);
+        layerFirst_.assign(std::size_t(by_) + 1, 0);
+        int layer = -1;
+        makeBricks(cells, [&](const Place& p) -> unsigned int& {
+            if (p.by != layer) {
+                // The layer's bricks are all made: clear their entries.
+                for (unsigned int b = layer < 0 ? 0u : layerFirst_[std::size_t(layer)];
+                     b < bricks_.size(); ++b)
+                    entry[inLayer(places_[b].bx, places_[b].bz)] = kNone;
+                for (int l = layer + 1; l <= p.by; ++l)
+                    layerFirst_[std::size_t(l)] = static_cast<unsigned int>(bricks_.size());
+                layer = p.by;
+            }
+            return entry[inLayer(p.bx, p.bz)];
+        });
         for (std::size_t l = std::size_t(layer + 1); l <= by_; ++l)
             layerFirst_[l] = static_cast<unsigned int>(bricks_.size());
         // Neighbours: each thread takes a run of layers, with the tables of
@@ -418,22 +428,7 @@ private:
             if (block == kNone) return kNone;
             return brickIndex[std::size_t(block) * kBlockBricks + inBlock(bx, by, bz)];
         };
-        unsigned int last = kNone;
-        Place lastPlace{-1, -1, -1};
-        for (Cell& cell : cells) {
-            const Place p{cell.ix >> 2, cell.iy >> 2, cell.iz >> 2};
-            if (p.bx != lastPlace.bx || p.by != lastPlace.by || p.bz != lastPlace.bz) {
-                unsigned int& e = entryOf(p);
-                if (e == kNone) {
-                    e = static_cast<unsigned int>(bricks_.size());
-                    bricks_.emplace_back();
-                    places_.push_back(p);
-                }
-                last = e;
-                lastPlace = p;
-            }
-            cell.ref = last;
-        }
+        makeBricks(cells, entryOf);
         const long long count = static_cast<long long>(bricks_.size());
         neighbours_.resize(bricks_.size());
 #pragma omp parallel for schedule(static) num_threads(threads_)

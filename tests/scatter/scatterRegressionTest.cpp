@@ -72,6 +72,21 @@ TriMesh bumpyGrid() {
     return m;
 }
 
+// Both CPU selections on the same input: the same points, bit for bit, and
+// more than `atLeast` of them.
+void expectStreamingGivesTheTablesPoints(const TriMesh& mesh, const zt::ScatterSettings& s,
+                                         std::size_t atLeast) {
+    zt::ScatterResult streaming, table;
+    ASSERT_EQ(zt::scatterPoints(mesh.view(), s, streaming, zt::CpuSelection::kStreaming, nullptr),
+              zt::KernelStatus::Ok);
+    ASSERT_EQ(zt::scatterPoints(mesh.view(), s, table, zt::CpuSelection::kTable, nullptr),
+              zt::KernelStatus::Ok);
+    EXPECT_GT(streaming.triangleIds.size(), atLeast);
+    EXPECT_EQ(streaming.positions, table.positions);
+    EXPECT_EQ(streaming.triangleIds, table.triangleIds);
+    EXPECT_EQ(streaming.uvs, table.uvs);
+}
+
 struct Recorded {
     const char* name;
     bool vertices, borderEdges, normals;
@@ -135,16 +150,7 @@ TEST(ScatterRegression, StreamingMatchesTheTableWhereCellIdsAlias) {
         s.borderEdges = true;
         s.bboxMinX = frame.minX, s.bboxMinY = frame.minY, s.bboxMinZ = frame.minZ;
         s.bboxMaxX = frame.maxX, s.bboxMaxZ = frame.maxZ;
-        zt::ScatterResult streaming, table;
-        ASSERT_EQ(
-            zt::scatterPoints(mesh.view(), s, streaming, zt::CpuSelection::kStreaming, nullptr),
-            zt::KernelStatus::Ok);
-        ASSERT_EQ(zt::scatterPoints(mesh.view(), s, table, zt::CpuSelection::kTable, nullptr),
-                  zt::KernelStatus::Ok);
-        EXPECT_GT(streaming.triangleIds.size(), 2000u);
-        EXPECT_EQ(streaming.positions, table.positions);
-        EXPECT_EQ(streaming.triangleIds, table.triangleIds);
-        EXPECT_EQ(streaming.uvs, table.uvs);
+        expectStreamingGivesTheTablesPoints(mesh, s, 2000);
     }
 }
 
@@ -159,15 +165,7 @@ TEST(ScatterRegression, StreamingSelectionMatchesTheTableWhenPhasesAcceptThousan
     s.radius = 0.03f;
     s.borderEdges = true;
     s.seed = 31;
-    zt::ScatterResult streaming, table;
-    ASSERT_EQ(zt::scatterPoints(mesh.view(), s, streaming, zt::CpuSelection::kStreaming, nullptr),
-              zt::KernelStatus::Ok);
-    ASSERT_EQ(zt::scatterPoints(mesh.view(), s, table, zt::CpuSelection::kTable, nullptr),
-              zt::KernelStatus::Ok);
-    EXPECT_GT(streaming.triangleIds.size(), 28000u);
-    EXPECT_EQ(streaming.positions, table.positions);
-    EXPECT_EQ(streaming.triangleIds, table.triangleIds);
-    EXPECT_EQ(streaming.uvs, table.uvs);
+    expectStreamingGivesTheTablesPoints(mesh, s, 28000);
 }
 
 TEST(ScatterRegression, NodeReproducesTheRecordedOutputSet) {
