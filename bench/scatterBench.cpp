@@ -17,15 +17,14 @@
 //   scripts/bench-scatter            builds, makes the meshes, runs, prints the table
 
 #include <benchmark/benchmark.h>
-
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnDependencyNode.h>
 #include <maya/MPlug.h>
-#include <cstdint>
-#include <cstring>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>

@@ -116,8 +116,8 @@ inline float squaredRadiusLimit(float r) {
 //
 // Every brick that holds a cell is made before the trials, in cell order,
 // with the numbers of its 26 neighbours: a cell keeps its brick's number, so
-// a test reads its brick and the neighbour numbers without any index lookup
-// (the index that finds bricks by position is only used to make them).
+// a test reads its brick and the neighbour numbers without any lookup by
+// position (the tables that find bricks by position only serve to make them).
 // Points accepted during a phase are added to the lists when the phase ends
 // (cells of one phase never decide on each other's points), the bricks split
 // among the threads by number, each thread with its own overflow pool.
@@ -217,18 +217,17 @@ public:
         for (std::vector<Pending>& list : pending_) list.clear();
     }
 
-    // Memory hints for a candidate tested soon: `prefetchIndex` asks for
+    // Memory hints for a candidate tested soon: `prefetchOwnBrick` asks for
     // its brick and that brick's neighbour numbers (two cache lines),
-    // `prefetchBricks` (a few
-    // candidates later, when those have arrived) for the neighbour bricks a
-    // test will read. The second reads the candidate's position, asked for
-    // earlier.
-    void prefetchIndex(const Cell& cell, const AcceptedPoint&) const {
+    // `prefetchNearBricks` (a few candidates later, when those have arrived)
+    // for the neighbour bricks a test will read. The second reads the
+    // candidate's position, asked for earlier.
+    void prefetchOwnBrick(const Cell& cell, const AcceptedPoint&) const {
         __builtin_prefetch(&bricks_[cell.ref]);
         __builtin_prefetch(&neighbours_[cell.ref].brick[0]);
         __builtin_prefetch(&neighbours_[cell.ref].brick[16]);
     }
-    void prefetchBricks(const Cell& cell, const AcceptedPoint& c) const {
+    void prefetchNearBricks(const Cell& cell, const AcceptedPoint& c) const {
         const Neighbours& n = neighbours_[cell.ref];
         visitBricksInReach(cell, c, [&](unsigned int k) {
             if (k != kSelf && n.brick[k] != kNone) __builtin_prefetch(&bricks_[n.brick[k]]);
@@ -571,8 +570,8 @@ public:
         for (Cell& cell : cells) cell.ref = addCell(cell);
     }
 
-    void prefetchIndex(const Cell&, const AcceptedPoint&) const {}
-    void prefetchBricks(const Cell&, const AcceptedPoint&) const {}
+    void prefetchOwnBrick(const Cell&, const AcceptedPoint&) const {}
+    void prefetchNearBricks(const Cell&, const AcceptedPoint&) const {}
 
     void accept(const Cell& cell, const AcceptedPoint& point, int) {
         Slot& slot = slots_[cell.ref];
@@ -1044,7 +1043,7 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
     // closed up afterwards in chunk order.
     constexpr std::size_t kChunk = 1024;
     // How far ahead the memory hints run, in items.
-    constexpr std::size_t kPointAhead = 24, kIndexAhead = 16, kBricksAhead = 8;
+    constexpr std::size_t kPointAhead = 24, kOwnBrickAhead = 16, kNearBricksAhead = 8;
     std::vector<std::size_t> kept;
     for (unsigned int t = 0; t < trials; ++t) {
         for (unsigned int phase = 0; phase < 27; ++phase) {
@@ -1064,13 +1063,13 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
                 for (std::size_t i = begin; i < end; ++i) {
                     if (i + kPointAhead < end)
                         __builtin_prefetch(in.points + work.items[i + kPointAhead].cell.start + t);
-                    if (i + kIndexAhead < end) {
-                        const Cell& ahead = work.items[i + kIndexAhead].cell;
-                        store.prefetchIndex(ahead, in.points[ahead.start + t]);
+                    if (i + kOwnBrickAhead < end) {
+                        const Cell& ahead = work.items[i + kOwnBrickAhead].cell;
+                        store.prefetchOwnBrick(ahead, in.points[ahead.start + t]);
                     }
-                    if (i + kBricksAhead < end) {
-                        const Cell& ahead = work.items[i + kBricksAhead].cell;
-                        store.prefetchBricks(ahead, in.points[ahead.start + t]);
+                    if (i + kNearBricksAhead < end) {
+                        const Cell& ahead = work.items[i + kNearBricksAhead].cell;
+                        store.prefetchNearBricks(ahead, in.points[ahead.start + t]);
                     }
                     const PhaseWork::Item item = work.items[i];
                     const AcceptedPoint& candidate = in.points[item.cell.start + t];
