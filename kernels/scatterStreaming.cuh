@@ -235,13 +235,28 @@ public:
         });
     }
 
-    // Whether an accepted point lies within the radius of the candidate.
-    bool rejects(const Cell& cell, const AcceptedPoint& c, float) const {
+    // Whether an accepted point lies within the radius of the candidate;
+    // `by` (when given) gets that point's coordinates.
+    bool rejects(const Cell& cell, const AcceptedPoint& c, float,
+                 const float** by = nullptr) const {
         const Neighbours& n = neighbours_[cell.ref];
-        return visitBricksInReach(cell, c, [&](unsigned int k) {
+        const float* found = nullptr;
+        const bool rejected = visitBricksInReach(cell, c, [&](unsigned int k) {
             const unsigned int brick = k == kSelf ? cell.ref : n.brick[k];
-            return brick != kNone && rejectedBy(brick, c);
+            return brick != kNone && (found = rejectedBy(brick, c)) != nullptr;
         });
+        if (by != nullptr) *by = found;
+        return rejected;
+    }
+
+    // Whether the accepted point at `by` lies within the radius of every
+    // one of `count` candidates: then it rejects each of them whenever its
+    // turn comes.
+    bool rejectsAll(const float* by, const AcceptedPoint* candidates, unsigned int count,
+                    float) const {
+        for (unsigned int k = 0; k < count; ++k)
+            if (!near(by, candidates[k])) return false;
+        return true;
     }
 
 private:
@@ -456,23 +471,24 @@ private:
         return dx * dx + dy * dy + dz * dz <= squaredLimit_;
     }
 
-    bool rejectedBy(unsigned int number, const AcceptedPoint& c) const {
+    // The first point of the brick within the radius of c (null if none).
+    const float* rejectedBy(unsigned int number, const AcceptedPoint& c) const {
         const Brick& brick = bricks_[number];
         const unsigned int inlineCount = std::min(brick.count, kInline);
         for (unsigned int k = 0; k < inlineCount; ++k) {
-            if (near(brick.xyz[k], c)) return true;
+            if (near(brick.xyz[k], c)) return brick.xyz[k];
         }
         unsigned int left = brick.count - inlineCount;
-        if (left == 0) return false;
+        if (left == 0) return nullptr;
         const std::vector<Chunk>& chunks = chunks_[poolOf(number)];
         for (unsigned int chunk = brick.overflow; left > 0; chunk = chunks[chunk].next) {
             const unsigned int n = std::min(left, kInline);
             for (unsigned int k = 0; k < n; ++k) {
-                if (near(chunks[chunk].xyz[k], c)) return true;
+                if (near(chunks[chunk].xyz[k], c)) return chunks[chunk].xyz[k];
             }
             left -= n;
         }
-        return false;
+        return nullptr;
     }
 
     // Only the thread of the brick's pool adds to it.
@@ -580,10 +596,22 @@ public:
     }
     void endPhase() {}
 
+    // Whether the accepted point at `by` lies within `radius` of every one
+    // of `count` candidates.
+    bool rejectsAll(const float* by, const AcceptedPoint* candidates, unsigned int count,
+                    float radius) const {
+        for (unsigned int k = 0; k < count; ++k) {
+            const AcceptedPoint& c = candidates[k];
+            if (!withinRadius(c.x, c.y, c.z, by[0], by[1], by[2], radius)) return false;
+        }
+        return true;
+    }
+
     // Whether an accepted point of the 124 neighbour cells lies within
     // `radius` of the candidate. Neighbours are tried nearest first; a box
     // beyond the radius is skipped.
-    bool rejects(const Cell& cell, const AcceptedPoint& c, float radius) const {
+    bool rejects(const Cell& cell, const AcceptedPoint& c, float radius,
+                 const float** by = nullptr) const {
         const float cs = grid_.cellSize;
         // Position inside the cell, in cells; only meaningful for a point on
         // the grid's side of the origin.
@@ -610,7 +638,10 @@ public:
                 if (ax * ax + ay * ay + az * az > 3.0001f) continue;
             }
             const AcceptedPoint* q = find(cell.key + offsetIds_[o]);
-            if (q != nullptr && withinRadius(c.x, c.y, c.z, q->x, q->y, q->z, radius)) return true;
+            if (q != nullptr && withinRadius(c.x, c.y, c.z, q->x, q->y, q->z, radius)) {
+                if (by != nullptr) *by = &q->x;
+                return true;
+            }
         }
         return false;
     }
@@ -1072,11 +1103,17 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
                         store.prefetchNearBricks(ahead, in.points[ahead.start + t]);
                     }
                     const PhaseWork::Item item = work.items[i];
-                    const AcceptedPoint& candidate = in.points[item.cell.start + t];
-                    if (!store.rejects(item.cell, candidate, in.radius)) {
-                        store.accept(item.cell, candidate, thread);
+                    const AcceptedPoint* candidate = in.points + item.cell.start + t;
+                    const float* by = nullptr;
+                    if (!store.rejects(item.cell, *candidate, in.radius, &by)) {
+                        store.accept(item.cell, *candidate, thread);
                         chosen[item.index] = item.cell.start + t;
-                    } else if (item.count > t + 1) {
+                    } else if (item.count > t + 1 &&
+                               !store.rejectsAll(by, candidate + 1, item.count - t - 1,
+                                                 in.radius)) {
+                        // A cell whose later candidates all lie within the
+                        // radius of the point that rejected this one can
+                        // accept none of them: it leaves the trials.
                         work.items[out++] = item;
                     }
                 }
