@@ -1311,7 +1311,7 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
     const unsigned long long words = (buckets + 63) / 64;
     std::vector<std::uint64_t> seen(static_cast<std::size_t>(words), 0);
     struct Range {
-        std::vector<std::pair<unsigned int, unsigned int>> first;        // (bucket, point)
+        Buffer<unsigned int> bucket, point;                              // slot 0
         std::vector<std::pair<unsigned long long, unsigned int>> later;  // (slot B + bucket, point)
     };
     std::vector<Range> ranges(static_cast<std::size_t>(threads));
@@ -1333,12 +1333,14 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
                     again.emplace_back(bucket, chosen[c]);
                 } else {
                     word |= bit;
-                    if (chosen[c] != kNone)
-                        range.first.emplace_back(static_cast<unsigned int>(bucket), chosen[c]);
+                    if (chosen[c] != kNone) {
+                        range.bucket.push_back(static_cast<unsigned int>(bucket));
+                        range.point.push_back(chosen[c]);
+                    }
                 }
             }
         }
-        std::sort(range.first.begin(), range.first.end());
+        radixSortByKey(range.bucket, range.point, true);
         std::stable_sort(again.begin(), again.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         unsigned long long slot = 0;
@@ -1348,13 +1350,27 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
                 range.later.emplace_back(slot * buckets + again[k].first, again[k].second);
         }
     }
+    // The points, gathered from their sorted positions by both threads.
     std::vector<std::pair<unsigned long long, unsigned int>> later;
-    for (const Range& range : ranges) {
-        for (const auto& entry : range.first) selected.push_back(in.points[entry.second]);
-        later.insert(later.end(), range.later.begin(), range.later.end());
+    std::vector<std::size_t> rangeAt(ranges.size() + 1, 0);
+    for (std::size_t k = 0; k < ranges.size(); ++k) {
+        rangeAt[k + 1] = rangeAt[k] + ranges[k].point.size();
+        later.insert(later.end(), ranges[k].later.begin(), ranges[k].later.end());
     }
     std::sort(later.begin(), later.end());
-    for (const auto& entry : later) selected.push_back(in.points[entry.second]);
+    selected.resize(rangeAt.back() + later.size());
+#pragma omp parallel for schedule(static, 1) num_threads(threads)
+    for (int t = 0; t < threads; ++t) {
+        const Buffer<unsigned int>& at = ranges[std::size_t(t)].point;
+        AcceptedPoint* out = selected.data() + rangeAt[std::size_t(t)];
+        constexpr std::size_t kAhead = 16;
+        for (std::size_t k = 0; k < at.size(); ++k) {
+            if (k + kAhead < at.size()) __builtin_prefetch(in.points + at[k + kAhead]);
+            out[k] = in.points[at[k]];
+        }
+    }
+    for (std::size_t k = 0; k < later.size(); ++k)
+        selected[rangeAt.back() + k] = in.points[later[k].second];
     Buffer<AcceptedPoint>().swap(sorted);
     return selected;
 }
