@@ -958,8 +958,6 @@ constexpr double kPatchEdge = 0.5;
 // Subdivision stops at this many open patches: the piece is walked whole.
 constexpr std::size_t kMaxOpenPatches = 48;
 
-// Whether two of the disks together hold the patch: one holding its first
-// corner and one holding the corners the first does not.
 // Index of the lowest set bit of a non-zero mask.
 unsigned int lowestBit(u64 bits) {
 #if defined(__GNUC__) || defined(__clang__)
@@ -971,6 +969,8 @@ unsigned int lowestBit(u64 bits) {
 #endif
 }
 
+// Whether two of the disks together hold the patch: one holding its first
+// corner and one holding the corners the first does not.
 bool heldByTwo(const Patch& t, const std::vector<Disk>& disks) {
     if (t.holders[0] == 0 || t.holders[1] == 0 || t.holders[2] == 0) return false;
     for (u64 as = t.holders[0]; as != 0; as &= as - 1) {

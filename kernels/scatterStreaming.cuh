@@ -535,6 +535,7 @@ private:
         return bx < 0 || by < 0 || bz < 0 || unsigned(bx) >= bx_ || unsigned(by) >= by_ ||
                unsigned(bz) >= bz_;
     }
+
     GridFrame grid_;
     float inverseCell_;
     float squaredLimit_;
@@ -1276,11 +1277,7 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
 
     // Table order: the cells of a bucket (id mod 4C) take slots in ascending id
     // order, and points leave slot by slot, bucket by bucket.
-    // Slot 0 of every bucket is one array indexed by bucket; the few cells
-    // that take later slots are sorted on their own and follow.
     const unsigned long long buckets = 4ull * cellCount;
-    auto taken = [&](unsigned int c) { return chosen[c] != kNone; };
-    auto point = [&](unsigned int c) { return in.points[chosen[c]]; };
     // The cells form runs of ascending ids: run m holds the ids in
     // [m B, (m + 1) B) (B buckets), whose bucket is the id less m B. A
     // bucket's cells take slots 0, 1, ... in run order; slot 0 of every
@@ -1290,7 +1287,7 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
     if (runs == 1) {
         // Every id is its own bucket: table order is the order of the cells.
         for (unsigned int c = 0; c < cellCount; ++c)
-            if (taken(c)) selected.push_back(point(c));
+            if (chosen[c] != kNone) selected.push_back(in.points[chosen[c]]);
         Buffer<AcceptedPoint>().swap(sorted);
         return selected;
     }
