@@ -203,18 +203,27 @@ public:
     }
 
     void endPhase() {
-        // Each thread adds the points of its bricks, reading every list in
-        // the same order, so a brick takes its points in one order whatever
-        // the thread count.
         std::size_t total = 0;
         for (const std::vector<Pending>& list : pending_) total += list.size();
 #pragma omp parallel for schedule(static, 1) num_threads(threads_) if (total >= 1024)
-        for (int pool = 0; pool < threads_; ++pool) {
-            for (const std::vector<Pending>& list : pending_)
-                for (const Pending& p : list)
-                    if (poolOf(p.brick) == unsigned(pool)) add(p.brick, p.point);
-        }
+        for (int pool = 0; pool < threads_; ++pool) addPending(pool);
         for (std::vector<Pending>& list : pending_) list.clear();
+    }
+
+    // endPhase in two steps, for callers already running a team of
+    // threads: every pool takes its points, and once all have, each thread
+    // clears its own list. Each pool reads every list in the same order, so
+    // a brick takes its points in one order whatever the thread count.
+    int pools() const {
+        return threads_;
+    }
+    void addPending(int pool) {
+        for (const std::vector<Pending>& list : pending_)
+            for (const Pending& p : list)
+                if (poolOf(p.brick) == unsigned(pool)) add(p.brick, p.point);
+    }
+    void clearPending(int thread) {
+        pending_[std::size_t(thread)].clear();
     }
 
     // Memory hints for a candidate tested soon: `prefetchOwnBrick` asks for
@@ -596,6 +605,10 @@ public:
         __atomic_store_n(&slot.state, kAccepted, __ATOMIC_RELEASE);
     }
     void endPhase() {}
+    // Points are visible as soon as they are accepted: nothing waits.
+    int pools() const { return 0; }
+    void addPending(int) {}
+    void clearPending(int) {}
 
     // Whether the accepted point at `by` lies within `radius` of every one
     // of `count` candidates.
@@ -1012,14 +1025,174 @@ inline unsigned int phaseOfCell(const Cell& cell, const unsigned short* phaseMap
                     unsigned(cell.ix) % 3u];
 }
 
-// Runs the trials over the phases; `chosen` gets the sorted position of
-// each cell's accepted candidate (kNone for none). False when in.trialDone
-// stopped it.
+// A run of a phase's items that lie in one layer of cells (one iy).
+struct LayerRun {
+    int iy;
+    std::size_t begin, end;  // items of the phase
+};
+
+// Tests the items [begin, end) of a phase for trial t. Items whose cell
+// still has work (no point yet and another candidate for the next trial)
+// are moved to the front of the range; returns how many.
 template <class Store>
-bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool serial,
+std::size_t testItems(const Input& in, Store& store, PhaseWork& work, std::size_t begin,
+                      std::size_t end, unsigned int t, int thread, Buffer<unsigned int>& chosen) {
+    // How far ahead the memory hints run, in items.
+    constexpr std::size_t kPointAhead = 24, kOwnBrickAhead = 16, kNearBricksAhead = 8;
+    std::size_t out = begin;
+    for (std::size_t i = begin; i < end; ++i) {
+        if (i + kPointAhead < end)
+            __builtin_prefetch(in.points + work.items[i + kPointAhead].cell.start + t);
+        if (i + kOwnBrickAhead < end) {
+            const Cell& ahead = work.items[i + kOwnBrickAhead].cell;
+            store.prefetchOwnBrick(ahead, in.points[ahead.start + t]);
+        }
+        if (i + kNearBricksAhead < end) {
+            const Cell& ahead = work.items[i + kNearBricksAhead].cell;
+            store.prefetchNearBricks(ahead, in.points[ahead.start + t]);
+        }
+        const PhaseWork::Item item = work.items[i];
+        const AcceptedPoint* candidate = in.points + item.cell.start + t;
+        const float* by = nullptr;
+        if (!store.rejects(item.cell, *candidate, in.radius, &by)) {
+            store.accept(item.cell, *candidate, thread);
+            chosen[item.index] = item.cell.start + t;
+        } else if (item.count > t + 1 &&
+                   !store.rejectsAll(by, candidate + 1, item.count - t - 1, in.radius)) {
+            // A cell whose later candidates all lie within the radius of the
+            // point that rejected this one can accept none of them: it
+            // leaves the trials.
+            work.items[out++] = item;
+        }
+    }
+    return out - begin;
+}
+
+// Each trial in phase order: one sweep over the grid per phase. Chunks of
+// items go to whichever thread is free; the kept runs of the chunks are
+// closed up afterwards in chunk order.
+template <class Store>
+bool trialsByPhase(const Input& in, std::array<PhaseWork, 27>& phases, Store& store, bool serial,
+                   unsigned int firstTrial, Buffer<unsigned int>& chosen) {
+    constexpr std::size_t kChunk = 1024;
+    std::vector<std::size_t> kept;
+    for (unsigned int t = firstTrial; t < in.trials; ++t) {
+        for (unsigned int phase = 0; phase < 27; ++phase) {
+            PhaseWork& work = phases[phase];
+            const std::size_t count = work.items.size();
+            if (count == 0) continue;
+            const long long chunks = static_cast<long long>((count + kChunk - 1) / kChunk);
+            kept.assign(std::size_t(chunks), 0);
+            // Later trials leave few cells per phase: waking the team and
+            // meeting at its barrier would cost more than the tests.
+#pragma omp parallel for schedule(dynamic, 1) if (!serial && count >= 4096)
+            for (long long chunk = 0; chunk < chunks; ++chunk) {
+                const std::size_t begin = std::size_t(chunk) * kChunk;
+                kept[std::size_t(chunk)] =
+                    testItems(in, store, work, begin, std::min(count, begin + kChunk), t,
+                              omp_get_thread_num(), chosen);
+            }
+            store.endPhase();
+            std::size_t size = kept[0];
+            for (long long chunk = 1; chunk < chunks; ++chunk) {
+                const auto from =
+                    work.items.begin() + std::ptrdiff_t(chunk) * std::ptrdiff_t(kChunk);
+                std::copy(from, from + std::ptrdiff_t(kept[std::size_t(chunk)]),
+                          work.items.begin() + std::ptrdiff_t(size));
+                size += kept[std::size_t(chunk)];
+            }
+            work.items.resize(size);
+        }
+        if (in.trialDone && in.trialDone(static_cast<float>(t + 1) / static_cast<float>(in.trials)))
+            return false;
+    }
+    return true;
+}
+
+// The first trial as a wavefront over the layers of cells, for a store
+// whose points join at the end of a step. Within a trial a cell decides on
+// the points of the cells up to two layers away (farther ones lie beyond
+// the radius) that come before it in phase order, and must not see those
+// that come after it. Layer y of phase p runs at step y + 3p: a cell up to
+// two layers away comes at least one step earlier when its phase is earlier
+// and at least one step later when it is later, and the cells of one step
+// lie at least three layers apart, so they decide independently. Every cell
+// decides exactly as in the sweep by phase, while the steps read the bricks
+// of a band of about 80 layers, which the cache holds; the sweep by phase
+// reads every brick from memory once per phase. The first trial tests every
+// cell; the later ones test few, and the sweep by phase serves them.
+// `runs` holds each phase's items by layer, in order. Returns false when
+// in.trialDone stopped the selection.
+template <class Store>
+bool firstTrialByLayer(const Input& in, std::array<PhaseWork, 27>& phases,
+                       const std::array<std::vector<LayerRun>, 27>& runs, Store& store, bool serial,
+                       Buffer<unsigned int>& chosen) {
+    // The steps' tasks: runs of at most kTask items.
+    constexpr std::size_t kTask = 256;
+    struct Task {
+        unsigned int phase;
+        std::size_t begin, end, kept;
+    };
+    std::vector<Task> tasks;
+    std::vector<std::size_t> stepBegin;
+    long long steps = 0;
+    for (unsigned int phase = 0; phase < 27; ++phase)
+        if (!runs[phase].empty()) steps = std::max(steps, runs[phase].back().iy + 3ll * phase + 1);
+    std::array<std::size_t, 27> next{};  // each phase's next run
+    for (long long step = 0; step < steps; ++step) {
+        stepBegin.push_back(tasks.size());
+        for (unsigned int phase = 0; phase < 27; ++phase) {
+            const std::vector<LayerRun>& list = runs[phase];
+            const std::size_t r = next[phase];
+            if (r == list.size() || list[r].iy != step - 3ll * phase) continue;
+            for (std::size_t b = list[r].begin; b < list[r].end; b += kTask)
+                tasks.push_back(Task{phase, b, std::min(list[r].end, b + kTask), 0});
+            next[phase] = r + 1;
+        }
+    }
+    stepBegin.push_back(tasks.size());
+
+#pragma omp parallel num_threads(serial ? 1 : std::max(1, omp_get_max_threads()))
+    {
+        const int thread = omp_get_thread_num(), threads = omp_get_num_threads();
+        for (long long step = 0; step < steps; ++step) {
+            const long long first = static_cast<long long>(stepBegin[std::size_t(step)]);
+            const long long last = static_cast<long long>(stepBegin[std::size_t(step) + 1]);
+            if (first == last) continue;
+#pragma omp for schedule(dynamic, 1)
+            for (long long k = first; k < last; ++k) {
+                Task& task = tasks[std::size_t(k)];
+                task.kept = testItems(in, store, phases[task.phase], task.begin, task.end, 0,
+                                      thread, chosen);
+            }
+            for (int pool = thread; pool < store.pools(); pool += threads) store.addPending(pool);
+#pragma omp barrier
+            store.clearPending(thread);
+        }
+    }
+
+    // Close up each phase's kept items in item order (a phase's tasks come
+    // in that order).
+    std::array<std::size_t, 27> size{};
+    for (const Task& task : tasks) {
+        PhaseWork& work = phases[task.phase];
+        const auto from = work.items.begin() + std::ptrdiff_t(task.begin);
+        std::copy(from, from + std::ptrdiff_t(task.kept),
+                  work.items.begin() + std::ptrdiff_t(size[task.phase]));
+        size[task.phase] += task.kept;
+    }
+    for (unsigned int phase = 0; phase < 27; ++phase) phases[phase].items.resize(size[phase]);
+    return !(in.trialDone && in.trialDone(1.0f / static_cast<float>(in.trials)));
+}
+
+// Runs the trials over the phases; `chosen` gets the sorted position of
+// each cell's accepted candidate (kNone for none). `layered`: the cells come
+// in layer order (iy never decreases), which the wavefront over layers
+// needs. False when in.trialDone stopped it.
+template <class Store>
+bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool serial, bool layered,
                Buffer<unsigned int>& chosen) {
     const unsigned int cellCount = static_cast<unsigned int>(cells.size());
-    const unsigned int trials = in.trials;
     const int threads = serial ? 1 : std::max(1, omp_get_max_threads());
     auto sliceBegin = [&](int t) {
         return static_cast<unsigned int>(std::uint64_t(cellCount) * std::uint64_t(t) /
@@ -1029,7 +1202,8 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
     // Cells holding a point of an earlier pass are occupied from the start;
     // that point sorts first in its cell (lowest candidate index). The others
     // go to the work of their phase, in cell order: each thread counts the
-    // items of its slice of cells per phase, then writes them at its offsets.
+    // items of its slice of cells per phase, then writes them at its offsets
+    // (noting, for the wavefront, where each layer's items begin).
     using PhaseCounts = std::array<std::size_t, 27>;
     std::vector<PhaseCounts> itemsBefore(std::size_t(threads), PhaseCounts{});
 #pragma omp parallel for schedule(static, 1) num_threads(threads)
@@ -1051,6 +1225,8 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
         }
         phases[phase].items.resize(items);
     }
+    using PhaseRuns = std::array<std::vector<LayerRun>, 27>;
+    std::vector<PhaseRuns> threadRuns(layered ? std::size_t(threads) : 0);
 #pragma omp parallel for schedule(static, 1) num_threads(threads)
     for (int t = 0; t < threads; ++t) {
         PhaseCounts& items = itemsBefore[std::size_t(t)];
@@ -1063,78 +1239,43 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
                 continue;
             }
             const unsigned int phase = phaseOfCell(cell, in.phaseMap);
-            phases[phase].items[items[phase]++] =
-                PhaseWork::Item{cell, c, std::min(cell.count, trials)};
+            const std::size_t at = items[phase]++;
+            phases[phase].items[at] = PhaseWork::Item{cell, c, std::min(cell.count, in.trials)};
+            if (layered) {
+                std::vector<LayerRun>& list = threadRuns[std::size_t(t)][phase];
+                if (list.empty() || list.back().iy != cell.iy)
+                    list.push_back(LayerRun{cell.iy, at, at});
+                list.back().end = at + 1;
+            }
         }
     }
     store.endPhase();
-    // Each step tests the still empty cells of one phase against the points
-    // accepted so far. Chunks of items go to whichever thread is free; each
-    // chunk keeps its cells with work left (no point yet and another
-    // candidate for the next trial) at its front, and the kept runs are
-    // closed up afterwards in chunk order.
-    constexpr std::size_t kChunk = 1024;
-    // How far ahead the memory hints run, in items.
-    constexpr std::size_t kPointAhead = 24, kOwnBrickAhead = 16, kNearBricksAhead = 8;
-    std::vector<std::size_t> kept;
-    for (unsigned int t = 0; t < trials; ++t) {
-        for (unsigned int phase = 0; phase < 27; ++phase) {
-            PhaseWork& work = phases[phase];
-            const std::size_t count = work.items.size();
-            if (count == 0) continue;
-            const long long chunks = static_cast<long long>((count + kChunk - 1) / kChunk);
-            kept.assign(std::size_t(chunks), 0);
-            // Later trials leave few cells per phase: waking the team and
-            // meeting at its barrier would cost more than the tests.
-#pragma omp parallel for schedule(dynamic, 1) if (!serial && count >= 4096)
-            for (long long chunk = 0; chunk < chunks; ++chunk) {
-                const std::size_t begin = std::size_t(chunk) * kChunk;
-                const std::size_t end = std::min(count, begin + kChunk);
-                const int thread = omp_get_thread_num();
-                std::size_t out = begin;
-                for (std::size_t i = begin; i < end; ++i) {
-                    if (i + kPointAhead < end)
-                        __builtin_prefetch(in.points + work.items[i + kPointAhead].cell.start + t);
-                    if (i + kOwnBrickAhead < end) {
-                        const Cell& ahead = work.items[i + kOwnBrickAhead].cell;
-                        store.prefetchOwnBrick(ahead, in.points[ahead.start + t]);
-                    }
-                    if (i + kNearBricksAhead < end) {
-                        const Cell& ahead = work.items[i + kNearBricksAhead].cell;
-                        store.prefetchNearBricks(ahead, in.points[ahead.start + t]);
-                    }
-                    const PhaseWork::Item item = work.items[i];
-                    const AcceptedPoint* candidate = in.points + item.cell.start + t;
-                    const float* by = nullptr;
-                    if (!store.rejects(item.cell, *candidate, in.radius, &by)) {
-                        store.accept(item.cell, *candidate, thread);
-                        chosen[item.index] = item.cell.start + t;
-                    } else if (item.count > t + 1 &&
-                               !store.rejectsAll(by, candidate + 1, item.count - t - 1,
-                                                 in.radius)) {
-                        // A cell whose later candidates all lie within the
-                        // radius of the point that rejected this one can
-                        // accept none of them: it leaves the trials.
-                        work.items[out++] = item;
-                    }
-                }
-                kept[std::size_t(chunk)] = out - begin;
+    if (!layered) return trialsByPhase(in, phases, store, serial, 0, chosen);
+    // A layer whose cells straddle two threads' slices is one run.
+    PhaseRuns runs;
+    for (unsigned int phase = 0; phase < 27; ++phase) {
+        std::vector<LayerRun>& list = runs[phase];
+        for (const PhaseRuns& own : threadRuns)
+            for (const LayerRun& run : own[phase]) {
+                if (!list.empty() && list.back().iy == run.iy)
+                    list.back().end = run.end;
+                else
+                    list.push_back(run);
             }
-            store.endPhase();
-            std::size_t size = kept[0];
-            for (long long chunk = 1; chunk < chunks; ++chunk) {
-                const auto from =
-                    work.items.begin() + std::ptrdiff_t(chunk) * std::ptrdiff_t(kChunk);
-                std::copy(from, from + std::ptrdiff_t(kept[std::size_t(chunk)]),
-                          work.items.begin() + std::ptrdiff_t(size));
-                size += kept[std::size_t(chunk)];
-            }
-            work.items.resize(size);
-        }
-        if (in.trialDone && in.trialDone(static_cast<float>(t + 1) / static_cast<float>(trials)))
-            return false;
     }
-    return true;
+    // Steps of a few hundred items would spend more time meeting at their
+    // barriers than the sweep by phase spends reading memory.
+    constexpr std::size_t kLeastPerStep = 512;
+    std::size_t items = 0;
+    long long layers = 0;
+    for (unsigned int phase = 0; phase < 27; ++phase) {
+        items += phases[phase].items.size();
+        if (!runs[phase].empty()) layers = std::max(layers, runs[phase].back().iy + 1ll);
+    }
+    if (items < kLeastPerStep * std::size_t(layers + 3 * 26))
+        return trialsByPhase(in, phases, store, serial, 0, chosen);
+    return firstTrialByLayer(in, phases, runs, store, serial, chosen) &&
+           trialsByPhase(in, phases, store, serial, 1, chosen);
 }
 
 // Returns the accepted candidates, with their positions, in table order.
@@ -1258,17 +1399,18 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
 #pragma omp parallel for schedule(static) num_threads(threads)
     for (long long c = 0; c < static_cast<long long>(cellCount); ++c)
         chosen[std::size_t(c)] = kNone;
-    auto run = [&](auto& store, bool runSerial) {
+    auto run = [&](auto& store, bool runSerial, bool layered) {
         store.registerCells(cells);
-        stopped = !runTrials(in, cells, store, runSerial, chosen);
+        stopped = !runTrials(in, cells, store, runSerial, layered, chosen);
     };
     if (!aliasing && BrickStore::fits(in.gridCellsX, ny, in.gridCellsZ)) {
         BrickStore store(in.gridCellsX, ny, in.gridCellsZ, in.grid, in.radius,
                          serial ? 1 : omp_get_max_threads());
-        run(store, serial);
+        // Ids that do not wrap put the cells in layer order.
+        run(store, serial, decodeIds);
     } else {
         IdStore store(cellCount, in.grid, pruneNeighbours);
-        run(store, serial || aliasing);
+        run(store, serial || aliasing, false);
     }
     if (stopped) {
         Buffer<AcceptedPoint>().swap(sorted);
