@@ -56,9 +56,9 @@ constexpr float kGenerated = 0.25f;
 constexpr float kSorted = 0.4f;
 constexpr float kSelected = 0.9f;
 
-template <class T>
-T readValue(const DeviceVector<T>& v, std::size_t index) {
-    return v[index];
+template <class Array>
+auto readValue(const Array& v, std::size_t index) {
+    return static_cast<typename Array::value_type>(v[index]);
 }
 
 // Mesh arrays on the device.
@@ -77,10 +77,29 @@ struct BorderEdges {
     float totalLength = 0.0f;
 };
 
+#if ZT_BACKEND_CPU
+// The passes write every candidate before reading it, so on the host the
+// arrays are left unfilled: filling them would only write them twice.
+template <class T>
+using CandidateArray = streaming::Buffer<T>;
+using ZT_BACKEND_NS::raw;
+template <class T>
+T* raw(streaming::Buffer<T>& v) {
+    return v.data();
+}
+template <class T>
+const T* raw(const streaming::Buffer<T>& v) {
+    return v.data();
+}
+#else
+template <class T>
+using CandidateArray = DeviceVector<T>;
+#endif
+
 // Candidates of one pass.
 struct Candidates {
-    DeviceVector<float> x, y, z, u, v;
-    DeviceVector<unsigned int> triId, cellId;
+    CandidateArray<float> x, y, z, u, v;
+    CandidateArray<unsigned int> triId, cellId;
     unsigned int count = 0;
 
     // What allocate(n) takes per candidate: the seven arrays above.
@@ -611,9 +630,9 @@ inline KernelStatus selectWithTable(Candidates& c, const DeviceVector<unsigned i
 }
 
 #if ZT_BACKEND_CPU
-template <class T>
-void release(DeviceVector<T>& v) {
-    DeviceVector<T>().swap(v);
+template <class Array>
+void release(Array& v) {
+    Array().swap(v);
 }
 
 // Candidates grouped by cell for the streaming selection: cell ids sorted,
