@@ -1012,9 +1012,9 @@ struct Input {
 // one per trial.
 struct PhaseWork {
     struct Item {
-        Cell cell;           // a copy: the trials read items in order
+        Cell cell;           // a copy (the trials read items in order) whose
+                             // count is the candidates the cell may try
         unsigned int index;  // the cell's number
-        unsigned int count;  // candidates it may try
     };
     Buffer<Item> items;
 };
@@ -1057,8 +1057,8 @@ std::size_t testItems(const Input& in, Store& store, PhaseWork& work, std::size_
         if (!store.rejects(item.cell, *candidate, in.radius, &by)) {
             store.accept(item.cell, *candidate, thread);
             chosen[item.index] = item.cell.start + t;
-        } else if (item.count > t + 1 &&
-                   !store.rejectsAll(by, candidate + 1, item.count - t - 1, in.radius)) {
+        } else if (item.cell.count > t + 1 &&
+                   !store.rejectsAll(by, candidate + 1, item.cell.count - t - 1, in.radius)) {
             // A cell whose later candidates all lie within the radius of the
             // point that rejected this one can accept none of them: it
             // leaves the trials.
@@ -1240,7 +1240,10 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
             }
             const unsigned int phase = phaseOfCell(cell, in.phaseMap);
             const std::size_t at = items[phase]++;
-            phases[phase].items[at] = PhaseWork::Item{cell, c, std::min(cell.count, in.trials)};
+            PhaseWork::Item& item = phases[phase].items[at];
+            item.cell = cell;
+            item.cell.count = std::min(cell.count, in.trials);
+            item.index = c;
             if (layered) {
                 std::vector<LayerRun>& list = threadRuns[std::size_t(t)][phase];
                 if (list.empty() || list.back().iy != cell.iy)
