@@ -241,19 +241,31 @@ struct GridFrame {
 
 // Places surface candidate k in triangle t with corners a, b, c: a uniform
 // point from the random slots (k + 1) mod N and N - 1 - ((k + 1) mod N).
+// Barycentric (u, v) of surface candidate k: a uniform point of its
+// triangle from the random slots j = (k + 1) mod N and N - 1 - j.
+ZT_HD inline void surfaceCoordinates(unsigned int k, const float* randoms, unsigned int numElements,
+                                     float& u, float& v) {
+    const unsigned int j = (k + 1u) % numElements;
+    const float s = sqrtf(randoms[j]);
+    const float q = randoms[numElements - j - 1u];
+    u = 1.0f - s;
+    v = s * q;
+}
+
+// Surface candidate k in triangle t (corners a, b, c). u, v and triId may
+// be null where the caller recomputes them for the selected candidates only.
 ZT_HD inline void placeSurfaceCandidate(unsigned int k, unsigned int t, const float* randoms,
                                         float* x, float* y, float* z, float* u, float* v,
                                         unsigned int* triId, unsigned int* cellId, const float* a,
                                         const float* b, const float* c, unsigned int numElements,
                                         GridFrame grid) {
-    triId[k] = t;
-    const unsigned int j = (k + 1u) % numElements;
-    const float s = sqrtf(randoms[j]);
-    const float q = randoms[numElements - j - 1u];
-    const float pu = 1.0f - s;
-    const float pv = s * q;
-    u[k] = pu;
-    v[k] = pv;
+    float pu, pv;
+    surfaceCoordinates(k, randoms, numElements, pu, pv);
+    if (triId != nullptr) {
+        triId[k] = t;
+        u[k] = pu;
+        v[k] = pv;
+    }
     const float px = a[0] + (b[0] - a[0]) * pu + (c[0] - a[0]) * pv;
     const float py = a[1] + (b[1] - a[1]) * pu + (c[1] - a[1]) * pv;
     const float pz = a[2] + (b[2] - a[2]) * pu + (c[2] - a[2]) * pv;

@@ -106,15 +106,18 @@ struct Candidates {
     static constexpr unsigned long long kBytesPerCandidate =
         5 * sizeof(float) + 2 * sizeof(unsigned int);
 
-    void allocate(unsigned int n) {
+    // Without `coordinates`, u, v and triId stay empty: the pass recomputes
+    // them for the selected candidates only.
+    void allocate(unsigned int n, bool coordinates = true) {
         count = n;
         x.resize(n);
         y.resize(n);
         z.resize(n);
+        cellId.resize(n);
+        if (!coordinates) return;
         u.resize(n);
         v.resize(n);
         triId.resize(n);
-        cellId.resize(n);
     }
 };
 
@@ -304,11 +307,10 @@ inline KernelStatus pointNormals(const DeviceMesh& mesh, const Accepted& accepte
 // ---------------------------------------------------------------------------
 // Candidates
 
+// `randoms` holds one slot per candidate.
 inline KernelStatus surfaceCandidates(const DeviceMesh& mesh, const DeviceVector<float>& areas,
-                                      float totalArea, unsigned int seed, unsigned int accepted,
-                                      GridFrame grid, Candidates& c) {
-    const RandomBuffer randoms(c.count, seed);
-    ZT_RETURN_IF_FAILED(randoms.status());
+                                      float totalArea, const RandomBuffer& randoms,
+                                      unsigned int accepted, GridFrame grid, Candidates& c) {
     if (c.count == accepted) return KernelStatus::Ok;
     const float* r = randoms.data();
     float *x = raw(c.x), *y = raw(c.y), *z = raw(c.z), *u = raw(c.u), *v = raw(c.v);
@@ -449,6 +451,15 @@ inline KernelStatus placeAccepted(const Accepted& accepted, Candidates& c) {
     const float* pos = raw(accepted.positions);
     const float* uv = raw(accepted.uvs);
     const unsigned int* at = raw(accepted.triangles);
+#if ZT_BACKEND_CPU
+    if (c.triId.empty())
+        return launch1D("moveAcceptedPositions", count, [&](ElementIndex i) {
+            if (i >= count) return;
+            x[i] = pos[3ull * i];
+            y[i] = pos[3ull * i + 1];
+            z[i] = pos[3ull * i + 2];
+        });
+#endif
     return launch2D(
         "moveAcceptedSamples", count, 64, ZT_LAMBDA(ElementIndex i) {
             moveAcceptedSamples(i, x, y, z, u, v, tri, pos, uv, at, count);
@@ -653,11 +664,21 @@ inline KernelStatus sortPointsByCell(Candidates& c, streaming::Buffer<unsigned i
     return KernelStatus::Ok;
 }
 
+// Where a surface pass whose candidate arrays hold no (u, v) and triangles
+// finds them for its selected candidates: the points of earlier passes
+// (candidates below carried.count) in `carried`, the others recomputed from
+// their random slots as generation made them.
+struct SurfaceSlots {
+    const RandomBuffer* randoms = nullptr;
+    const streaming::PrefixSumIndex* triangles = nullptr;
+    const Accepted* carried = nullptr;
+};
+
 // The selected candidates' positions as chosen, their (u, v) and triangles
-// read by candidate index.
+// read by candidate index (or found through `slots`).
 inline KernelStatus gatherChosen(const Candidates& c,
                                  const std::vector<streaming::AcceptedPoint>& chosen,
-                                 Accepted& accepted) {
+                                 const SurfaceSlots& slots, Accepted& accepted) {
     const unsigned int count = static_cast<unsigned int>(chosen.size());
     accepted.count = count;
     accepted.positions.resize(3ull * count);
@@ -666,27 +687,70 @@ inline KernelStatus gatherChosen(const Candidates& c,
     float* pos = raw(accepted.positions);
     float* uv = raw(accepted.uvs);
     unsigned int* tri = raw(accepted.triangles);
-    const float *u = raw(c.u), *v = raw(c.v);
-    const unsigned int* t = raw(c.triId);
     const streaming::AcceptedPoint* point = chosen.data();
-    return launch1D("gatherChosen", count, [&](ElementIndex i) {
-        if (i >= count) return;
-        const streaming::AcceptedPoint& p = point[i];
-        pos[3ull * i] = p.x;
-        pos[3ull * i + 1] = p.y;
-        pos[3ull * i + 2] = p.z;
-        uv[2ull * i] = u[p.candidate];
-        uv[2ull * i + 1] = v[p.candidate];
-        tri[i] = t[p.candidate];
-    });
+    if (!c.triId.empty()) {
+        const float *u = raw(c.u), *v = raw(c.v);
+        const unsigned int* t = raw(c.triId);
+        return launch1D("gatherChosen", count, [&](ElementIndex i) {
+            if (i >= count) return;
+            const streaming::AcceptedPoint& p = point[i];
+            pos[3ull * i] = p.x;
+            pos[3ull * i + 1] = p.y;
+            pos[3ull * i + 2] = p.z;
+            uv[2ull * i] = u[p.candidate];
+            uv[2ull * i + 1] = v[p.candidate];
+            tri[i] = t[p.candidate];
+        });
+    }
+    const float* r = slots.randoms->data();
+    const unsigned int n = c.count;
+    const unsigned int carried = slots.carried->count;
+    const float* carriedUv = raw(slots.carried->uvs);
+    const unsigned int* carriedTri = raw(slots.carried->triangles);
+    const streaming::PrefixSumIndex& index = *slots.triangles;
+    // The points come in table order, so their slots lie anywhere: each run
+    // asks a few points ahead for a point's three slots and, once they have
+    // arrived, for its guide entry.
+    constexpr unsigned int kRun = 4096, kSlotsAhead = 16, kGuideAhead = 8;
+    const long long runs = (static_cast<long long>(count) + kRun - 1) / kRun;
+#pragma omp parallel for schedule(static) if (!serialExecution())
+    for (long long run = 0; run < runs; ++run) {
+        const unsigned int begin = static_cast<unsigned int>(run) * kRun;
+        const unsigned int end = count - begin > kRun ? begin + kRun : count;
+        for (unsigned int i = begin; i < end; ++i) {
+            if (i + kSlotsAhead < end) {
+                const unsigned int k = point[i + kSlotsAhead].candidate;
+                const unsigned int j = (k + 1u) % n;
+                __builtin_prefetch(r + k);
+                __builtin_prefetch(r + j);
+                __builtin_prefetch(r + (n - j - 1u));
+            }
+            if (i + kGuideAhead < end && point[i + kGuideAhead].candidate >= carried)
+                index.prefetchGuide(r[point[i + kGuideAhead].candidate]);
+            const streaming::AcceptedPoint& p = point[i];
+            pos[3ull * i] = p.x;
+            pos[3ull * i + 1] = p.y;
+            pos[3ull * i + 2] = p.z;
+            const unsigned int k = p.candidate;
+            if (k < carried) {
+                uv[2ull * i] = carriedUv[2ull * k];
+                uv[2ull * i + 1] = carriedUv[2ull * k + 1];
+                tri[i] = carriedTri[k];
+            } else {
+                surfaceCoordinates(k, r, n, uv[2ull * i], uv[2ull * i + 1]);
+                tri[i] = index.pick(r[k]);
+            }
+        }
+    }
+    return KernelStatus::Ok;
 }
 
 inline KernelStatus selectStreaming(Candidates& c, const streaming::Buffer<unsigned int>& ids,
                                     streaming::Buffer<streaming::AcceptedPoint>& points,
-                                    unsigned int acceptedCount, GridFrame grid, float radius,
-                                    unsigned int trials, const unsigned short* phaseMap,
-                                    unsigned int gridCellsX, unsigned int gridCellsZ,
-                                    Accepted& accepted, StageTimer& timer,
+                                    const SurfaceSlots& slots, unsigned int acceptedCount,
+                                    GridFrame grid, float radius, unsigned int trials,
+                                    const unsigned short* phaseMap, unsigned int gridCellsX,
+                                    unsigned int gridCellsZ, Accepted& accepted, StageTimer& timer,
                                     const ProgressReport& progress, const char* stage) {
     streaming::Input input{ids.data(), points.data(), c.count,    acceptedCount, grid, radius,
                            trials,     phaseMap,      gridCellsX, gridCellsZ,    {}};
@@ -698,7 +762,7 @@ inline KernelStatus selectStreaming(Candidates& c, const streaming::Buffer<unsig
         streaming::selectCells(input, points, serialExecution(), stopped);
     if (stopped) return KernelStatus::Interrupted;
     timer.stop(&ScatterTimings::phases);
-    ZT_RETURN_IF_FAILED(gatherChosen(c, chosen, accepted));
+    ZT_RETURN_IF_FAILED(gatherChosen(c, chosen, slots, accepted));
     timer.stop(&ScatterTimings::gather);
     return KernelStatus::Ok;
 }
@@ -823,12 +887,21 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
         if (progress.stop(stage, 0.0f)) return KernelStatus::Interrupted;
         if (!checkDeviceMemory(Candidates::kBytesPerCandidate * n))
             return KernelStatus::NotEnoughMemory;
+        // The streaming selection recomputes the selected surface candidates'
+        // (u, v) and triangles from their random slots, which it keeps, rather
+        // than storing them for every candidate.
+        const bool recompute =
+            ZT_BACKEND_CPU && selection == CpuSelection::kStreaming && pass == Pass::kSurface;
         Candidates candidates;
-        candidates.allocate(n);
+        candidates.allocate(n, !recompute);
+        std::optional<RandomBuffer> randoms;
         switch (pass) {
             case Pass::kSurface:
-                ZT_RETURN_IF_FAILED(surfaceCandidates(mesh, areas, totalArea, settings.seed,
-                                                      carried, grid, candidates));
+                randoms.emplace(n, settings.seed);
+                ZT_RETURN_IF_FAILED(randoms->status());
+                ZT_RETURN_IF_FAILED(
+                    surfaceCandidates(mesh, areas, totalArea, *randoms, carried, grid, candidates));
+                if (!recompute) randoms.reset();
                 break;
             case Pass::kBorderEdges:
                 ZT_RETURN_IF_FAILED(
@@ -851,9 +924,15 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
             ZT_RETURN_IF_FAILED(sortPointsByCell(candidates, ids, points));
             timer.stop(&ScatterTimings::sort);
             if (progress.stop(stage, kSorted)) return KernelStatus::Interrupted;
-            ZT_RETURN_IF_FAILED(selectStreaming(candidates, ids, points, carried, grid, r, trials,
-                                                settings.phaseMap, nx, nz, next, timer, progress,
-                                                stage));
+            std::optional<streaming::PrefixSumIndex> triangles;
+            SurfaceSlots slots;
+            if (recompute) {
+                triangles.emplace(raw(areas), mesh.triangleCount, totalArea);
+                slots = SurfaceSlots{&*randoms, &*triangles, &accepted};
+            }
+            ZT_RETURN_IF_FAILED(selectStreaming(candidates, ids, points, slots, carried, grid, r,
+                                                trials, settings.phaseMap, nx, nz, next, timer,
+                                                progress, stage));
         } else {
             DeviceVector<unsigned int> map;
             ZT_RETURN_IF_FAILED(sortByCell(candidates, map));
