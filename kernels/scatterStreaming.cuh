@@ -557,7 +557,7 @@ private:
     std::vector<Place> places_;
     std::vector<unsigned int> layerFirst_;
     std::vector<Brick> bricks_;
-    std::vector<Neighbours> neighbours_;
+    Buffer<Neighbours> neighbours_;  // written by the threads that make them
     std::vector<std::vector<Chunk>> chunks_;  // one overflow pool per thread
     std::vector<std::vector<Pending>> pending_;
 };
