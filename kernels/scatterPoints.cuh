@@ -106,10 +106,27 @@ struct Candidates {
     static constexpr unsigned long long kBytesPerCandidate =
         5 * sizeof(float) + 2 * sizeof(unsigned int);
 
+#if ZT_BACKEND_CPU
+    // Where the arrays take their memory (the global heap when null). x, y,
+    // z and cellId come from one stretch of it, which the selection's cells
+    // take once the sort has released them.
+    RecyclingResource* workspace = nullptr;
+#endif
+
     // Without `coordinates`, u, v and triId stay empty: the pass recomputes
     // them for the selected candidates only.
     void allocate(unsigned int n, bool coordinates = true) {
         count = n;
+#if ZT_BACKEND_CPU
+        if (workspace != nullptr) {
+            workspace->reserve(4ull * sizeof(float) * n);
+            x = CandidateArray<float>(streaming::UninitialisedAllocator<float>(workspace));
+            y = CandidateArray<float>(streaming::UninitialisedAllocator<float>(workspace));
+            z = CandidateArray<float>(streaming::UninitialisedAllocator<float>(workspace));
+            cellId = CandidateArray<unsigned int>(
+                streaming::UninitialisedAllocator<unsigned int>(workspace));
+        }
+#endif
         x.resize(n);
         y.resize(n);
         z.resize(n);
@@ -754,6 +771,7 @@ inline KernelStatus selectStreaming(Candidates& c, const streaming::Buffer<unsig
                                     const ProgressReport& progress, const char* stage) {
     streaming::Input input{ids.data(), points.data(), c.count,    acceptedCount, grid, radius,
                            trials,     phaseMap,      gridCellsX, gridCellsZ,    {}};
+    input.workspace = c.workspace;
     input.trialDone = [&](float tried) {
         return progress.stop(stage, kSorted + (kSelected - kSorted) * tried);
     };
@@ -873,6 +891,10 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
 
     const float discArea = r * 3.1415927f * r;
     const unsigned int trials = std::max(1u, std::min(settings.trials, 30u));
+#if ZT_BACKEND_CPU
+    // The passes' large working arrays, reused as stages release them.
+    RecyclingResource workspace;
+#endif
     Accepted accepted;
     for (const Pass pass : passes) {
         const unsigned int carried = accepted.count;
@@ -893,6 +915,9 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
         const bool recompute =
             ZT_BACKEND_CPU && selection == CpuSelection::kStreaming && pass == Pass::kSurface;
         Candidates candidates;
+#if ZT_BACKEND_CPU
+        candidates.workspace = &workspace;
+#endif
         candidates.allocate(n, !recompute);
         std::optional<RandomBuffer> randoms;
         switch (pass) {

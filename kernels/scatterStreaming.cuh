@@ -20,16 +20,33 @@ constexpr unsigned int kNone = 0xFFFFFFFFu;
 // An allocator that leaves trivially constructible elements uninitialised:
 // the large working arrays of a scatter are written in full by parallel
 // loops, so zeroing them first would only add a serial pass over memory
-// (and take every page fault on one thread).
+// (and take every page fault on one thread). Its memory comes from
+// `resource` (the global heap when null), which moves and swaps with it.
 template <class T>
-struct UninitialisedAllocator : std::allocator<T> {
-    template <class U>
-    struct rebind {
-        using other = UninitialisedAllocator<U>;
-    };
+struct UninitialisedAllocator {
+    using value_type = T;
+    using propagate_on_container_copy_assignment = std::true_type;
+    using propagate_on_container_move_assignment = std::true_type;
+    using propagate_on_container_swap = std::true_type;
+
+    std::pmr::memory_resource* resource = nullptr;
+
     UninitialisedAllocator() = default;
+    explicit UninitialisedAllocator(std::pmr::memory_resource* r) noexcept : resource(r) {}
     template <class U>
-    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    UninitialisedAllocator(const UninitialisedAllocator<U>& other) noexcept
+        : resource(other.resource) {}
+
+    T* allocate(std::size_t n) {
+        if (resource == nullptr) return std::allocator<T>().allocate(n);
+        return static_cast<T*>(resource->allocate(n * sizeof(T), alignof(T)));
+    }
+    void deallocate(T* p, std::size_t n) noexcept {
+        if (resource == nullptr)
+            std::allocator<T>().deallocate(p, n);
+        else
+            resource->deallocate(p, n * sizeof(T), alignof(T));
+    }
     template <class U>
     void construct(U* p) noexcept(std::is_nothrow_default_constructible<U>::value) {
         ::new (static_cast<void*>(p)) U;
@@ -37,6 +54,14 @@ struct UninitialisedAllocator : std::allocator<T> {
     template <class U, class... Args>
     void construct(U* p, Args&&... args) {
         ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+    template <class U>
+    bool operator==(const UninitialisedAllocator<U>& other) const noexcept {
+        return resource == other.resource;
+    }
+    template <class U>
+    bool operator!=(const UninitialisedAllocator<U>& other) const noexcept {
+        return resource != other.resource;
     }
 };
 
@@ -557,7 +582,7 @@ private:
     std::vector<Place> places_;
     std::vector<unsigned int> layerFirst_;
     std::vector<Brick> bricks_;
-    Buffer<Neighbours> neighbours_;  // written by the threads that make them
+    Buffer<Neighbours> neighbours_;           // written by the threads that make them
     std::vector<std::vector<Chunk>> chunks_;  // one overflow pool per thread
     std::vector<std::vector<Pending>> pending_;
 };
@@ -1005,6 +1030,8 @@ struct Input {
     // Called after each trial with the share of trials done; returning true
     // stops the selection (nothing is selected then). May be empty.
     std::function<bool(float)> trialDone;
+    // Memory of the cells and phase lists (the global heap when null).
+    std::pmr::memory_resource* workspace = nullptr;
 };
 
 // The cells of one phase that still have work; a cell's candidates are
@@ -1217,6 +1244,8 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
     }
     std::array<PhaseWork, 27> phases;
     for (unsigned int phase = 0; phase < 27; ++phase) {
+        phases[phase].items =
+            Buffer<PhaseWork::Item>(UninitialisedAllocator<PhaseWork::Item>(in.workspace));
         std::size_t items = 0;
         for (int t = 0; t < threads; ++t) {
             const std::size_t i = itemsBefore[std::size_t(t)][phase];
@@ -1365,7 +1394,7 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
     for (int t = 0; t < threads; ++t)
         cellsBefore[std::size_t(t) + 1] += cellsBefore[std::size_t(t)];
     const unsigned int cellCount = cellsBefore[std::size_t(threads)];
-    Buffer<Cell> cells(cellCount);
+    Buffer<Cell> cells(cellCount, UninitialisedAllocator<Cell>(in.workspace));
 #pragma omp parallel for schedule(static, 1) num_threads(threads)
     for (int t = 0; t < threads; ++t) {
         unsigned int c = cellsBefore[std::size_t(t)];
@@ -1398,7 +1427,7 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
 
     const bool pruneNeighbours = in.gridCellsX >= 5 && in.gridCellsZ >= 5;
 
-    Buffer<unsigned int> chosen(cellCount);
+    Buffer<unsigned int> chosen(cellCount, UninitialisedAllocator<unsigned int>(in.workspace));
 #pragma omp parallel for schedule(static) num_threads(threads)
     for (long long c = 0; c < static_cast<long long>(cellCount); ++c)
         chosen[std::size_t(c)] = kNone;
