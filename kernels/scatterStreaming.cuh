@@ -152,8 +152,8 @@ class BrickStore {
     static constexpr unsigned int kInline = 4;
     struct alignas(64) Brick {
         float xyz[kInline][3];
-        unsigned int count = 0;         // points in the brick
-        unsigned int overflow = kNone;  // first chunk of the rest
+        unsigned int count;     // points in the brick
+        unsigned int overflow;  // first chunk of the rest (kNone: none)
     };
     struct Chunk {
         float xyz[kInline][3];
@@ -208,11 +208,6 @@ public:
     // at a time; otherwise through an index over the whole grid.
     enum class Making { kAny, kByIndex };  // kByIndex: for tests of the second way
     void registerCells(Buffer<Cell>& cells, Making making = Making::kAny) {
-        // At most one brick per cell; memory that is reserved and never
-        // written costs nothing, and the bricks are never moved.
-        const std::size_t most = std::min<std::size_t>(cells.size(), std::size_t(bx_) * by_ * bz_);
-        bricks_.reserve(most);
-        places_.reserve(most);
         if (making == Making::kAny && std::uint64_t(bx_) * bz_ <= kLayerEntries &&
             layersInOrder(cells))
             makeBricksByLayer(cells);
@@ -376,6 +371,11 @@ private:
     // brick is made. A cell's reference becomes its brick's number.
     template <class EntryOf>
     void makeBricks(Buffer<Cell>& cells, EntryOf entryOf) {
+        // At most one brick per cell; memory that is reserved and never
+        // written costs nothing, and the bricks are never moved.
+        const std::size_t most = std::min<std::size_t>(cells.size(), std::size_t(bx_) * by_ * bz_);
+        bricks_.reserve(most);
+        places_.reserve(most);
         unsigned int last = kNone;
         Place lastPlace{-1, -1, -1};
         for (Cell& cell : cells) {
@@ -386,6 +386,8 @@ private:
                 if (e == kNone) {
                     e = static_cast<unsigned int>(bricks_.size());
                     bricks_.emplace_back();
+                    bricks_.back().count = 0;
+                    bricks_.back().overflow = kNone;
                     places_.push_back(p);
                 }
                 last = e;
@@ -396,25 +398,83 @@ private:
     }
 
     void makeBricksByLayer(Buffer<Cell>& cells) {
-        // Bricks layer by layer: those of layer L are numbered from
+        // Each thread takes a run of whole layers of bricks (about equal
+        // numbers of cells) and numbers its bricks from zero, finding them
+        // in a table over one layer; then its numbers move up by the bricks
+        // of the runs before. Bricks of layer L end up numbered from
         // layerFirst_[L] up to layerFirst_[L + 1].
-        std::vector<unsigned int> entry(std::size_t(bx_) * bz_, kNone);
-        layerFirst_.assign(std::size_t(by_) + 1, 0);
-        int layer = -1;
-        makeBricks(cells, [&](const Place& p) -> unsigned int& {
-            if (p.by != layer) {
-                // The layer's bricks are all made: clear their entries.
-                for (unsigned int b = layer < 0 ? 0u : layerFirst_[std::size_t(layer)];
-                     b < bricks_.size(); ++b)
-                    entry[inLayer(places_[b].bx, places_[b].bz)] = kNone;
-                for (int l = layer + 1; l <= p.by; ++l)
-                    layerFirst_[std::size_t(l)] = static_cast<unsigned int>(bricks_.size());
-                layer = p.by;
+        const std::size_t cellCount = cells.size();
+        const auto runs = std::size_t(threads_);
+        std::vector<std::size_t> begin(runs + 1, cellCount);
+        begin[0] = 0;
+        for (std::size_t t = 1; t < runs; ++t) {
+            std::size_t c = std::max(begin[t - 1], cellCount * t / runs);
+            while (c > 0 && c < cellCount && (cells[c].iy >> 2) == (cells[c - 1].iy >> 2)) ++c;
+            begin[t] = c;
+        }
+        std::vector<std::vector<Place>> made(runs);
+        std::vector<std::size_t> runFirst(runs + 1, 0);  // each run's first brick
+#pragma omp parallel num_threads(threads_)
+        {
+            const auto member = std::size_t(omp_get_thread_num());
+            const auto members = std::size_t(omp_get_num_threads());
+            for (std::size_t t = member; t < runs; t += members) {
+                std::vector<unsigned int> entry(std::size_t(bx_) * bz_, kNone);
+                std::vector<Place>& places = made[t];
+                int layer = -1;
+                std::size_t layerBegin = 0;
+                unsigned int last = kNone;
+                Place lastPlace{-1, -1, -1};
+                for (std::size_t c = begin[t]; c < begin[t + 1]; ++c) {
+                    Cell& cell = cells[c];
+                    const Place p{cell.ix >> 2, cell.iy >> 2, cell.iz >> 2};
+                    // Neighbouring cells in a row usually share a brick.
+                    if (p.bx != lastPlace.bx || p.by != lastPlace.by || p.bz != lastPlace.bz) {
+                        if (p.by != layer) {
+                            // The layer's bricks are all made: clear their entries.
+                            for (std::size_t b = layerBegin; b < places.size(); ++b)
+                                entry[inLayer(places[b].bx, places[b].bz)] = kNone;
+                            layerBegin = places.size();
+                            layer = p.by;
+                        }
+                        unsigned int& e = entry[inLayer(p.bx, p.bz)];
+                        if (e == kNone) {
+                            e = static_cast<unsigned int>(places.size());
+                            places.push_back(p);
+                        }
+                        last = e;
+                        lastPlace = p;
+                    }
+                    cell.ref = last;
+                }
             }
-            return entry[inLayer(p.bx, p.bz)];
-        });
-        for (std::size_t l = std::size_t(layer + 1); l <= by_; ++l)
-            layerFirst_[l] = static_cast<unsigned int>(bricks_.size());
+#pragma omp barrier
+#pragma omp single
+            {
+                for (std::size_t t = 0; t < runs; ++t)
+                    runFirst[t + 1] = runFirst[t] + made[t].size();
+                places_.resize(runFirst[runs]);
+                for (std::size_t t = 0; t < runs; ++t)
+                    std::copy(made[t].begin(), made[t].end(),
+                              places_.begin() + std::ptrdiff_t(runFirst[t]));
+                bricks_.resize(runFirst[runs]);
+                layerFirst_.assign(std::size_t(by_) + 1, 0);
+                std::size_t b = 0;
+                for (std::size_t l = 0; l <= by_; ++l) {
+                    while (b < places_.size() && std::size_t(places_[b].by) < l) ++b;
+                    layerFirst_[l] = static_cast<unsigned int>(b);
+                }
+            }
+            for (std::size_t t = member; t < runs; t += members) {
+                const auto shift = static_cast<unsigned int>(runFirst[t]);
+                if (shift != 0)
+                    for (std::size_t c = begin[t]; c < begin[t + 1]; ++c) cells[c].ref += shift;
+                for (std::size_t b = runFirst[t]; b < runFirst[t + 1]; ++b) {
+                    bricks_[b].count = 0;
+                    bricks_[b].overflow = kNone;
+                }
+            }
+        }
         // Neighbours: each thread takes a run of layers, with the tables of
         // the layer below, the layer itself and the layer above.
         neighbours_.resize(bricks_.size());
@@ -581,7 +641,7 @@ private:
     // brick of each layer.
     std::vector<Place> places_;
     std::vector<unsigned int> layerFirst_;
-    std::vector<Brick> bricks_;
+    Buffer<Brick> bricks_;                    // count and overflow set when made
     Buffer<Neighbours> neighbours_;           // written by the threads that make them
     std::vector<std::vector<Chunk>> chunks_;  // one overflow pool per thread
     std::vector<std::vector<Pending>> pending_;
