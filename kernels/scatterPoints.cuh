@@ -665,16 +665,15 @@ void release(Array& v) {
 
 // Candidates grouped by cell for the streaming selection: cell ids sorted,
 // each sorted position with its candidate's index and position, so the
-// selection reads everything in cell order, and their largest coordinates.
-// The positions then live in `points` only and the ids in `ids`: the
-// coordinate and id arrays are released.
+// selection reads everything in cell order. The positions then live in
+// `points` only and the ids in `ids`: the coordinate and id arrays are
+// released.
 inline KernelStatus sortPointsByCell(Candidates& c, streaming::Buffer<unsigned int>& ids,
-                                     streaming::Buffer<streaming::AcceptedPoint>& points,
-                                     streaming::Extent& extent) {
+                                     streaming::Buffer<streaming::AcceptedPoint>& points) {
     if (!checkDeviceMemory(sizeof(streaming::AcceptedPoint) * c.count))
         return KernelStatus::NotEnoughMemory;
     streaming::sortCandidatesByCell(raw(c.cellId), raw(c.x), raw(c.y), raw(c.z), c.count, ids,
-                                    points, extent, serialExecution());
+                                    points, serialExecution());
     release(c.x);
     release(c.y);
     release(c.z);
@@ -765,16 +764,14 @@ inline KernelStatus gatherChosen(const Candidates& c,
 
 inline KernelStatus selectStreaming(Candidates& c, const streaming::Buffer<unsigned int>& ids,
                                     streaming::Buffer<streaming::AcceptedPoint>& points,
-                                    const streaming::Extent& extent, const SurfaceSlots& slots,
-                                    unsigned int acceptedCount, GridFrame grid, float radius,
-                                    unsigned int trials, const unsigned short* phaseMap,
-                                    unsigned int gridCellsX, unsigned int gridCellsZ,
-                                    Accepted& accepted, StageTimer& timer,
+                                    const SurfaceSlots& slots, unsigned int acceptedCount,
+                                    GridFrame grid, float radius, unsigned int trials,
+                                    const unsigned short* phaseMap, unsigned int gridCellsX,
+                                    unsigned int gridCellsZ, Accepted& accepted, StageTimer& timer,
                                     const ProgressReport& progress, const char* stage) {
     streaming::Input input{ids.data(), points.data(), c.count,    acceptedCount, grid, radius,
                            trials,     phaseMap,      gridCellsX, gridCellsZ,    {}};
     input.workspace = c.workspace;
-    input.extent = &extent;
     input.trialDone = [&](float tried) {
         return progress.stop(stage, kSorted + (kSelected - kSorted) * tried);
     };
@@ -949,8 +946,7 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
         if (selection == CpuSelection::kStreaming) {
             streaming::Buffer<unsigned int> ids;
             streaming::Buffer<streaming::AcceptedPoint> points;
-            streaming::Extent extent;
-            ZT_RETURN_IF_FAILED(sortPointsByCell(candidates, ids, points, extent));
+            ZT_RETURN_IF_FAILED(sortPointsByCell(candidates, ids, points));
             timer.stop(&ScatterTimings::sort);
             if (progress.stop(stage, kSorted)) return KernelStatus::Interrupted;
             std::optional<streaming::PrefixSumIndex> triangles;
@@ -959,9 +955,9 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
                 triangles.emplace(raw(areas), mesh.triangleCount, totalArea);
                 slots = SurfaceSlots{&*randoms, &*triangles, &accepted};
             }
-            ZT_RETURN_IF_FAILED(selectStreaming(candidates, ids, points, extent, slots, carried,
-                                                grid, r, trials, settings.phaseMap, nx, nz, next,
-                                                timer, progress, stage));
+            ZT_RETURN_IF_FAILED(selectStreaming(candidates, ids, points, slots, carried, grid, r,
+                                                trials, settings.phaseMap, nx, nz, next, timer,
+                                                progress, stage));
         } else {
             DeviceVector<unsigned int> map;
             ZT_RETURN_IF_FAILED(sortByCell(candidates, map));

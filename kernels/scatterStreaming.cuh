@@ -950,45 +950,17 @@ void radixSortByKey(std::vector<unsigned int, KeyAllocator>& keys,
 // arrays on the way; then each bucket, which fits in cache, is sorted by the
 // rest of the id, least significant digit first, through a small buffer of
 // its thread. Buckets go to whichever thread is free.
-// The largest coordinates of a set of points. They order the points only
-// where no coordinate is NaN (`unordered` otherwise).
-struct Extent {
-    float highX = -std::numeric_limits<float>::infinity();
-    float highY = -std::numeric_limits<float>::infinity();
-    float highZ = -std::numeric_limits<float>::infinity();
-    bool unordered = false;
-
-    void add(float x, float y, float z) {
-        unordered = unordered || !(x == x) || !(y == y) || !(z == z);
-        highX = std::max(highX, x);
-        highY = std::max(highY, y);
-        highZ = std::max(highZ, z);
-    }
-    void add(const Extent& other) {
-        unordered = unordered || other.unordered;
-        highX = std::max(highX, other.highX);
-        highY = std::max(highY, other.highY);
-        highZ = std::max(highZ, other.highZ);
-    }
-};
-
-// Sorts the candidates by cell: `ids` gets the sorted ids and `points` each
-// sorted position's candidate with its position; `extent` the candidates'
-// largest coordinates, found on the way.
 inline void sortCandidatesByCell(const unsigned int* cellIds, const float* x, const float* y,
                                  const float* z, std::size_t n, Buffer<unsigned int>& ids,
-                                 Buffer<AcceptedPoint>& points, Extent& extent, bool serial) {
+                                 Buffer<AcceptedPoint>& points, bool serial) {
     const int threads = serial ? 1 : std::max(1, omp_get_max_threads());
     const long long count = static_cast<long long>(n);
     constexpr std::size_t kBucketTarget = 4096;  // candidates per bucket, on average
-    extent = Extent{};
     if (n < 16 * kBucketTarget) {
         ids.assign(cellIds, cellIds + n);
         points.resize(n);
-        for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t i = 0; i < n; ++i)
             points[i] = AcceptedPoint{x[i], y[i], z[i], static_cast<unsigned int>(i)};
-            extent.add(x[i], y[i], z[i]);
-        }
         radixSortByKey(ids, points, serial);
         return;
     }
@@ -1044,19 +1016,15 @@ inline void sortCandidatesByCell(const unsigned int* cellIds, const float* x, co
         }
     }
     bucketStart[buckets] = n;
-    std::vector<Extent> extents(static_cast<std::size_t>(threads));
 #pragma omp parallel for schedule(static, 1) num_threads(threads)
     for (int t = 0; t < threads; ++t) {
         std::size_t* next = offsets.data() + std::size_t(t) * buckets;
-        Extent& own = extents[std::size_t(t)];
         for (std::size_t i = sliceBegin(t), end = sliceBegin(t + 1); i < end; ++i) {
             const std::size_t o = next[high(cellIds[i])]++;
             ids[o] = cellIds[i];
             points[o] = AcceptedPoint{x[i], y[i], z[i], static_cast<unsigned int>(i)};
-            own.add(x[i], y[i], z[i]);
         }
     }
-    for (const Extent& e : extents) extent.add(e);
 
     // Each bucket by the low bits, moving between its place and the
     // thread's buffer, and back after an odd count of passes.
@@ -1124,8 +1092,6 @@ struct Input {
     std::function<bool(float)> trialDone;
     // Memory of the cells and phase lists (the global heap when null).
     std::pmr::memory_resource* workspace = nullptr;
-    // The points' largest coordinates where known (else found here).
-    const Extent* extent = nullptr;
 };
 
 // The cells of one phase that still have work; a cell's candidates are
@@ -1425,25 +1391,25 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
     // largest indices are those of the largest coordinates: three maxima
     // settle the test without a division per candidate. A NaN coordinate
     // (no order) takes the test point by point.
-    Extent extent;
-    if (in.extent != nullptr) {
-        extent = *in.extent;
-    } else {
-        const int threads = serial ? 1 : std::max(1, omp_get_max_threads());
-        std::vector<Extent> extents(static_cast<std::size_t>(threads));
-#pragma omp parallel num_threads(threads)
-        {
-            Extent& own = extents[std::size_t(omp_get_thread_num())];
-#pragma omp for schedule(static)
-            for (long long i = 0; i < static_cast<long long>(n); ++i)
-                own.add(in.points[i].x, in.points[i].y, in.points[i].z);
+    float highX = in.points[0].x, highY = in.points[0].y, highZ = in.points[0].z;
+    bool unordered = false;
+    {
+#pragma omp parallel for reduction(max                                           \
+                                   : highX, highY, highZ) reduction(||           \
+                                                                    : unordered) \
+    schedule(static) if (!serial)
+        for (long long i = 0; i < static_cast<long long>(n); ++i) {
+            const float x = in.points[i].x, y = in.points[i].y, z = in.points[i].z;
+            unordered = unordered || !(x == x) || !(y == y) || !(z == z);
+            highX = std::max(highX, x);
+            highY = std::max(highY, y);
+            highZ = std::max(highZ, z);
         }
-        for (const Extent& e : extents) extent.add(e);
     }
-    if (!aliasing && !extent.unordered) {
-        const int ix = cellIndexOnAxis(extent.highX, in.grid.minX, cs);
-        const int iy = cellIndexOnAxis(extent.highY, in.grid.minY, cs);
-        const int iz = cellIndexOnAxis(extent.highZ, in.grid.minZ, cs);
+    if (!aliasing && !unordered) {
+        const int ix = cellIndexOnAxis(highX, in.grid.minX, cs);
+        const int iy = cellIndexOnAxis(highY, in.grid.minY, cs);
+        const int iz = cellIndexOnAxis(highZ, in.grid.minZ, cs);
         aliasing = static_cast<unsigned int>(ix) >= in.gridCellsX ||
                    static_cast<unsigned int>(iz) >= in.gridCellsZ || iy >= (1 << 30);
         maxY = iy;
