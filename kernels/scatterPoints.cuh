@@ -762,7 +762,7 @@ inline KernelStatus gatherChosen(const Candidates& c,
     return KernelStatus::Ok;
 }
 
-inline KernelStatus selectStreaming(Candidates& c, const streaming::Buffer<unsigned int>& ids,
+inline KernelStatus selectStreaming(Candidates& c, streaming::Buffer<unsigned int>& ids,
                                     streaming::Buffer<streaming::AcceptedPoint>& points,
                                     const SurfaceSlots& slots, unsigned int acceptedCount,
                                     GridFrame grid, float radius, unsigned int trials,
@@ -777,7 +777,7 @@ inline KernelStatus selectStreaming(Candidates& c, const streaming::Buffer<unsig
     };
     bool stopped = false;
     const std::vector<streaming::AcceptedPoint> chosen =
-        streaming::selectCells(input, points, serialExecution(), stopped);
+        streaming::selectCells(input, points, &ids, serialExecution(), stopped);
     if (stopped) return KernelStatus::Interrupted;
     timer.stop(&ScatterTimings::phases);
     ZT_RETURN_IF_FAILED(gatherChosen(c, chosen, slots, accepted));
@@ -944,7 +944,10 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
         Accepted next;
 #if ZT_BACKEND_CPU
         if (selection == CpuSelection::kStreaming) {
-            streaming::Buffer<unsigned int> ids;
+            // The sorted ids are released once the cells are found: their
+            // memory goes on to the selection's lists.
+            auto ids = streaming::Buffer<unsigned int>(
+                streaming::UninitialisedAllocator<unsigned int>(&workspace));
             streaming::Buffer<streaming::AcceptedPoint> points;
             ZT_RETURN_IF_FAILED(sortPointsByCell(candidates, ids, points));
             timer.stop(&ScatterTimings::sort);

@@ -1372,9 +1372,11 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
 
 // Returns the accepted candidates, with their positions, in table order.
 // `sorted` holds in.points; it is released once the points are gathered.
-// `stopped` tells whether in.trialDone stopped the selection.
+// `sortedIds` (when given) holds in.sortedCellId; it is released once the
+// cells are found. `stopped` tells whether in.trialDone stopped the selection.
 inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPoint>& sorted,
-                                              bool serial, bool& stopped) {
+                                              Buffer<unsigned int>* sortedIds, bool serial,
+                                              bool& stopped) {
     stopped = false;
     const unsigned int n = in.candidateCount;
     std::vector<AcceptedPoint> selected;
@@ -1489,6 +1491,7 @@ inline std::vector<AcceptedPoint> selectCells(const Input& in, Buffer<AcceptedPo
             cells[c - 1].count = next - cells[c - 1].start;
         }
     }
+    if (sortedIds != nullptr) Buffer<unsigned int>().swap(*sortedIds);  // in.sortedCellId with it
 
     const bool pruneNeighbours = in.gridCellsX >= 5 && in.gridCellsZ >= 5;
     auto run = [&](auto& store, bool runSerial, bool layered) {
