@@ -1196,20 +1196,25 @@ bool trialsByPhase(const Input& in, std::array<PhaseWork, 27>& phases, Store& st
     return true;
 }
 
-// The first trial as a wavefront over the layers of cells, for a store
+// The first trial as a wavefront over slabs of cell layers, for a store
 // whose points join at the end of a step. Within a trial a cell decides on
 // the points of the cells up to two layers away (farther ones lie beyond
 // the radius) that come before it in phase order, and must not see those
-// that come after it. Layer y of phase p runs at step y + 3p: a cell up to
-// two layers away comes at least one step earlier when its phase is earlier
-// and at least one step later when it is later, and the cells of one step
-// lie at least three layers apart, so they decide independently. Every cell
-// decides exactly as in the sweep by phase, while the steps read the bricks
-// of a band of about 80 layers, which the cache holds; the sweep by phase
-// reads every brick from memory once per phase. The first trial tests every
-// cell; the later ones test few, and the sweep by phase serves them.
-// `runs` holds each phase's items by layer, in order. Returns false when
-// in.trialDone stopped the selection.
+// that come after it. With slabs of kSlabLayers >= 2 layers (one layer of
+// bricks), those cells lie in the slab itself or the two next to it, and
+// slab s of phase p runs at step s + 2p: a cell of a neighbouring slab comes
+// at least one step earlier when its phase is earlier and at least one step
+// later when it is later, and the slabs of one step lie two slabs apart, so
+// they decide independently. Every cell decides exactly as in the sweep by
+// phase, while the steps read the bricks of a band of about 54 slabs, which
+// the cache holds; the sweep by phase reads every brick from memory once per
+// phase. Each step ends at a barrier, so the slabs are as thick as keeps
+// that band in cache: thinner ones were no faster on a quiet machine, and
+// their many barriers cost much more when the threads share their cores
+// with other work. The first trial tests every cell; the later ones test
+// few, and the sweep by phase serves them. `runs` holds each phase's items
+// by layer, in order. Returns false when in.trialDone stopped the selection.
+constexpr long long kSlabLayers = 4, kSlabSkew = 2;
 template <class Store>
 bool firstTrialByLayer(const Input& in, std::array<PhaseWork, 27>& phases,
                        const std::array<std::vector<LayerRun>, 27>& runs, Store& store, bool serial,
@@ -1224,17 +1229,17 @@ bool firstTrialByLayer(const Input& in, std::array<PhaseWork, 27>& phases,
     std::vector<std::size_t> stepBegin;
     long long steps = 0;
     for (unsigned int phase = 0; phase < 27; ++phase)
-        if (!runs[phase].empty()) steps = std::max(steps, runs[phase].back().iy + 3ll * phase + 1);
+        if (!runs[phase].empty())
+            steps = std::max(steps, runs[phase].back().iy / kSlabLayers + kSlabSkew * phase + 1);
     std::array<std::size_t, 27> next{};  // each phase's next run
     for (long long step = 0; step < steps; ++step) {
         stepBegin.push_back(tasks.size());
         for (unsigned int phase = 0; phase < 27; ++phase) {
             const std::vector<LayerRun>& list = runs[phase];
-            const std::size_t r = next[phase];
-            if (r == list.size() || list[r].iy != step - 3ll * phase) continue;
-            for (std::size_t b = list[r].begin; b < list[r].end; b += kTask)
-                tasks.push_back(Task{phase, b, std::min(list[r].end, b + kTask), 0});
-            next[phase] = r + 1;
+            std::size_t& r = next[phase];
+            for (; r < list.size() && list[r].iy / kSlabLayers == step - kSlabSkew * phase; ++r)
+                for (std::size_t b = list[r].begin; b < list[r].end; b += kTask)
+                    tasks.push_back(Task{phase, b, std::min(list[r].end, b + kTask), 0});
         }
     }
     stepBegin.push_back(tasks.size());
@@ -1364,7 +1369,7 @@ bool runTrials(const Input& in, const Buffer<Cell>& cells, Store& store, bool se
         items += phases[phase].items.size();
         if (!runs[phase].empty()) layers = std::max(layers, runs[phase].back().iy + 1ll);
     }
-    if (items < kLeastPerStep * std::size_t(layers + 3 * 26))
+    if (items < kLeastPerStep * std::size_t(layers / kSlabLayers + kSlabSkew * 26 + 1))
         return trialsByPhase(in, phases, store, serial, 0, chosen);
     return firstTrialByLayer(in, phases, runs, store, serial, chosen) &&
            trialsByPhase(in, phases, store, serial, 1, chosen);
