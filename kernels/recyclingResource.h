@@ -32,6 +32,9 @@ public:
     // Bytes of all regions made so far.
     std::size_t regionBytes() const;
 
+    // Requests below this many bytes go to the global heap.
+    std::size_t smallest() const { return smallest_; }
+
 private:
     void* do_allocate(std::size_t bytes, std::size_t alignment) override;
     void do_deallocate(void* p, std::size_t bytes, std::size_t alignment) override;

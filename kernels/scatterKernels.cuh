@@ -239,8 +239,6 @@ struct GridFrame {
     unsigned int stepZ, stepY;
 };
 
-// Places surface candidate k in triangle t with corners a, b, c: a uniform
-// point from the random slots (k + 1) mod N and N - 1 - ((k + 1) mod N).
 // Barycentric (u, v) of surface candidate k: a uniform point of its
 // triangle from the random slots j = (k + 1) mod N and N - 1 - j.
 ZT_HD inline void surfaceCoordinates(unsigned int k, const float* randoms, unsigned int numElements,

@@ -119,7 +119,8 @@ struct Candidates {
         count = n;
 #if ZT_BACKEND_CPU
         if (workspace != nullptr) {
-            workspace->reserve(4ull * sizeof(float) * n);
+            if (sizeof(float) * n >= workspace->smallest())
+                workspace->reserve(4ull * sizeof(float) * n);
             x = CandidateArray<float>(streaming::UninitialisedAllocator<float>(workspace));
             y = CandidateArray<float>(streaming::UninitialisedAllocator<float>(workspace));
             z = CandidateArray<float>(streaming::UninitialisedAllocator<float>(workspace));

@@ -8,7 +8,9 @@
 // cells that still have work, built by all threads at once, whose
 // candidates are read where the sort left them; accepted points kept in
 // 4x4x4 bricks of cells, the candidate's own brick tested first, squared
-// distances compared with a precomputed limit. Where ids alias (points
+// distances compared with a precomputed limit; the first trial, which tests
+// every cell, runs as a wavefront over slabs of the grid so the bricks it
+// reads stay in cache. Where ids alias (points
 // beyond the grid), an id-keyed table with the neighbour cells tested
 // nearest first takes the bricks' place. Included by the scatter driver in
 // the CPU backend only.
@@ -1200,8 +1202,9 @@ bool trialsByPhase(const Input& in, std::array<PhaseWork, 27>& phases, Store& st
 // whose points join at the end of a step. Within a trial a cell decides on
 // the points of the cells up to two layers away (farther ones lie beyond
 // the radius) that come before it in phase order, and must not see those
-// that come after it. With slabs of kSlabLayers >= 2 layers (one layer of
-// bricks), those cells lie in the slab itself or the two next to it, and
+// that come after it. With slabs of kSlabLayers layers (four, one layer of
+// bricks; any two or more would do), those cells lie in the slab itself or
+// the two next to it, and
 // slab s of phase p runs at step s + 2p: a cell of a neighbouring slab comes
 // at least one step earlier when its phase is earlier and at least one step
 // later when it is later, and the slabs of one step lie two slabs apart, so
