@@ -1128,6 +1128,12 @@ std::size_t testItems(const Input& in, Store& store, PhaseWork& work, std::size_
                       std::size_t end, unsigned int t, int thread, Buffer<unsigned int>& chosen) {
     // How far ahead the memory hints run, in items.
     constexpr std::size_t kPointAhead = 24, kOwnBrickAhead = 16, kNearBricksAhead = 8;
+    // The first items' hints, which no earlier item of the range gave.
+    for (std::size_t i = begin; i < std::min(end, begin + kPointAhead); ++i) {
+        const Cell& ahead = work.items[i].cell;
+        __builtin_prefetch(in.points + ahead.start + t);
+        if (i < begin + kOwnBrickAhead) store.prefetchOwnBrick(ahead, in.points[ahead.start + t]);
+    }
     std::size_t out = begin;
     for (std::size_t i = begin; i < end; ++i) {
         if (i + kPointAhead < end)
