@@ -368,35 +368,36 @@ private:
         return inOrder;
     }
 
-    // Walks the cells in order, making a brick where its first cell comes:
-    // entryOf(place) is the table entry of a brick's place, kNone until the
-    // brick is made. A cell's reference becomes its brick's number.
+    // Walks the cells [begin, end) in order, placing a brick where its first
+    // cell comes: entryOf(place) is the table entry of a brick's place,
+    // kNone until the brick is placed, and a placed brick's number is its
+    // position in `places`. A cell's reference becomes its brick's number.
     template <class EntryOf>
-    void makeBricks(Buffer<Cell>& cells, EntryOf entryOf) {
-        // At most one brick per cell; memory that is reserved and never
-        // written costs nothing, and the bricks are never moved.
-        const std::size_t most = std::min<std::size_t>(cells.size(), std::size_t(bx_) * by_ * bz_);
-        bricks_.reserve(most);
-        places_.reserve(most);
+    static void placeBricks(Buffer<Cell>& cells, std::size_t begin, std::size_t end,
+                            std::vector<Place>& places, EntryOf entryOf) {
         unsigned int last = kNone;
         Place lastPlace{-1, -1, -1};
-        for (Cell& cell : cells) {
+        for (std::size_t c = begin; c < end; ++c) {
+            Cell& cell = cells[c];
             const Place p{cell.ix >> 2, cell.iy >> 2, cell.iz >> 2};
             // Neighbouring cells in a row usually share a brick.
             if (p.bx != lastPlace.bx || p.by != lastPlace.by || p.bz != lastPlace.bz) {
                 unsigned int& e = entryOf(p);
                 if (e == kNone) {
-                    e = static_cast<unsigned int>(bricks_.size());
-                    bricks_.emplace_back();
-                    bricks_.back().count = 0;
-                    bricks_.back().overflow = kNone;
-                    places_.push_back(p);
+                    e = static_cast<unsigned int>(places.size());
+                    places.push_back(p);
                 }
                 last = e;
                 lastPlace = p;
             }
             cell.ref = last;
         }
+    }
+
+    // A brick that holds no point yet.
+    static void clear(Brick& brick) {
+        brick.count = 0;
+        brick.overflow = kNone;
     }
 
     void makeBricksByLayer(Buffer<Cell>& cells) {
@@ -425,30 +426,17 @@ private:
                 std::vector<Place>& places = made[t];
                 int layer = -1;
                 std::size_t layerBegin = 0;
-                unsigned int last = kNone;
-                Place lastPlace{-1, -1, -1};
-                for (std::size_t c = begin[t]; c < begin[t + 1]; ++c) {
-                    Cell& cell = cells[c];
-                    const Place p{cell.ix >> 2, cell.iy >> 2, cell.iz >> 2};
-                    // Neighbouring cells in a row usually share a brick.
-                    if (p.bx != lastPlace.bx || p.by != lastPlace.by || p.bz != lastPlace.bz) {
-                        if (p.by != layer) {
-                            // The layer's bricks are all made: clear their entries.
-                            for (std::size_t b = layerBegin; b < places.size(); ++b)
-                                entry[inLayer(places[b].bx, places[b].bz)] = kNone;
-                            layerBegin = places.size();
-                            layer = p.by;
-                        }
-                        unsigned int& e = entry[inLayer(p.bx, p.bz)];
-                        if (e == kNone) {
-                            e = static_cast<unsigned int>(places.size());
-                            places.push_back(p);
-                        }
-                        last = e;
-                        lastPlace = p;
-                    }
-                    cell.ref = last;
-                }
+                placeBricks(cells, begin[t], begin[t + 1], places,
+                            [&](const Place& p) -> unsigned int& {
+                                if (p.by != layer) {
+                                    // The layer's bricks are all placed: clear their entries.
+                                    for (std::size_t b = layerBegin; b < places.size(); ++b)
+                                        entry[inLayer(places[b].bx, places[b].bz)] = kNone;
+                                    layerBegin = places.size();
+                                    layer = p.by;
+                                }
+                                return entry[inLayer(p.bx, p.bz)];
+                            });
             }
 #pragma omp barrier
 #pragma omp single
@@ -471,10 +459,7 @@ private:
                 const auto shift = static_cast<unsigned int>(runFirst[t]);
                 if (shift != 0)
                     for (std::size_t c = begin[t]; c < begin[t + 1]; ++c) cells[c].ref += shift;
-                for (std::size_t b = runFirst[t]; b < runFirst[t + 1]; ++b) {
-                    bricks_[b].count = 0;
-                    bricks_[b].overflow = kNone;
-                }
+                for (std::size_t b = runFirst[t]; b < runFirst[t + 1]; ++b) clear(bricks_[b]);
             }
         }
         // Neighbours: each thread takes a run of layers, with the tables of
@@ -538,7 +523,9 @@ private:
             if (block == kNone) return kNone;
             return brickIndex[std::size_t(block) * kBlockBricks + inBlock(bx, by, bz)];
         };
-        makeBricks(cells, entryOf);
+        placeBricks(cells, 0, cells.size(), places_, entryOf);
+        bricks_.resize(places_.size());
+        for (Brick& brick : bricks_) clear(brick);
         const long long count = static_cast<long long>(bricks_.size());
         neighbours_.resize(bricks_.size());
 #pragma omp parallel for schedule(static) num_threads(threads_)
