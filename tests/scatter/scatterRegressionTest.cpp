@@ -156,8 +156,10 @@ TEST(ScatterRegression, StreamingMatchesTheTableWhereCellIdsAlias) {
 
 // At a finer radius a phase accepts thousands of points at once, so the
 // selection's bricks take them on both threads (each thread its own bricks
-// and overflow lists), and many bricks overflow their first four slots. The
-// streaming selection must still give exactly the table's points.
+// and overflow lists), many bricks overflow their first four slots, and the
+// first trial has cells enough per slab to run as a wavefront over the
+// grid's slabs. The streaming selection must still give exactly the table's
+// points.
 TEST(ScatterRegression, StreamingSelectionMatchesTheTableWhenPhasesAcceptThousands) {
     const TriMesh mesh = bumpyGrid();
     zt::ScatterSettings s;
