@@ -44,6 +44,17 @@ void cross3(const double* a, const double* b, double* out) {
     out[2] = a[0] * b[1] - a[1] * b[0];
 }
 
+// Bits of a cell index spread to every third bit (20 bits in, 60 out).
+u64 spreadBits(u64 x) {
+    x &= 0xFFFFFull;
+    x = (x | (x << 32)) & 0x001F00000000FFFFull;
+    x = (x | (x << 16)) & 0x001F0000FF0000FFull;
+    x = (x | (x << 8)) & 0x100F00F00F00F00Full;
+    x = (x | (x << 4)) & 0x10C30C30C30C30C3ull;
+    x = (x | (x << 2)) & 0x1249249249249249ull;
+    return x;
+}
+
 // ---------------------------------------------------------------------------
 // Cells of edge 2r over the mesh's bounding box. Indices are clamped to the
 // box, which keeps neighbour queries complete for points outside it (the
@@ -82,6 +93,13 @@ public:
     }
 
     u64 keyOf(const float* p) const { return key(index(p[0], 0), index(p[1], 1), index(p[2], 2)); }
+
+    // Position of p's cell on a Z-order curve through the cells: nearby
+    // cells mostly get nearby keys.
+    u64 spaceKey(const double* p) const {
+        return spreadBits(u64(index(p[0], 0))) | (spreadBits(u64(index(p[1], 1))) << 1) |
+               (spreadBits(u64(index(p[2], 2))) << 2);
+    }
 
     // Cells sharing y and z form a row; a cell's key is x + dims_x * row.
     u64 rowKey(long long y, long long z) const {
@@ -1150,7 +1168,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
     const double tolerance = kFillToleranceArea * ctx.r2;
     const double pieceArea = kPieceArea * ctx.r2;
     ctx.frames.reset(new Frame[triangles]);
-    std::vector<std::size_t> firstPiece(triangles + 1, 0);
+    std::vector<std::pair<u64, unsigned int>> order(triangles);  // (space key, triangle)
 #pragma omp parallel for schedule(static)
     for (long long t = 0; t < static_cast<long long>(triangles); ++t) {
         const unsigned int* corner = mesh.triangles + 3 * t;
@@ -1161,18 +1179,26 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
             f = frameOf(mesh.points + 3 * std::size_t(corner[0]),
                         mesh.points + 3 * std::size_t(corner[1]),
                         mesh.points + 3 * std::size_t(corner[2]));
-        firstPiece[t + 1] = f.area >= tolerance ? partsOf(f.area, pieceArea) : 0;
+        double centroid[3];
+        const double cx = (f.b2[0] + f.c2[0]) / 3.0, cy = f.c2[1] / 3.0;
+        for (int a = 0; a < 3; ++a) centroid[a] = f.a[a] + cx * f.e1[a] + cy * f.e2[a];
+        order[std::size_t(t)] = {ctx.cells.spaceKey(centroid), static_cast<unsigned int>(t)};
     }
-    for (std::size_t t = 0; t < triangles; ++t) firstPiece[t + 1] += firstPiece[t];
+    radixSort(order, u64(1) << 60);
 
-    // Every triangle cut into pieces of a few r^2.
+    // Every triangle cut into pieces of a few r^2, triangles in space order.
+    std::vector<std::size_t> firstPiece(triangles + 1, 0);
+    for (std::size_t k = 0; k < triangles; ++k) {
+        const double area = ctx.frames[order[k].second].area;
+        firstPiece[k + 1] = firstPiece[k] + (area >= tolerance ? partsOf(area, pieceArea) : 0);
+    }
     const u64 seedKey = mix64(0x6A09E667F3BCC909ull ^ u64(seed));
     std::vector<Piece> active(firstPiece[triangles]);
 #pragma omp parallel for schedule(static)
-    for (long long t = 0; t < static_cast<long long>(triangles); ++t) {
-        if (firstPiece[t + 1] == firstPiece[t]) continue;
-        splitDown(rootPiece(static_cast<unsigned int>(t), ctx.frames[t], seedKey), pieceArea,
-                  active.data() + firstPiece[t]);
+    for (long long k = 0; k < static_cast<long long>(triangles); ++k) {
+        if (firstPiece[k + 1] == firstPiece[k]) continue;
+        const unsigned int t = order[std::size_t(k)].second;
+        splitDown(rootPiece(t, ctx.frames[t], seedKey), pieceArea, active.data() + firstPiece[k]);
     }
     report.initialPieces = active.size();
 
