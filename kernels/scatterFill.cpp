@@ -973,6 +973,9 @@ private:
 // A patch no longer than this (in r) on its longest edge is walked exactly
 // when no disk or pair of disks holds it.
 constexpr double kPatchEdge = 0.5;
+// Patches longer than this (in r) are split without trying pairs of disks:
+// two disks almost never hold them.
+constexpr double kPairEdge = 3.0;
 // Subdivision stops at this many open patches: the piece is walked whole.
 constexpr std::size_t kMaxOpenPatches = 48;
 
@@ -1018,6 +1021,7 @@ bool openPatches(const Shape& s, const std::vector<Disk>& disks, double r, DiskR
     if (disks.size() > DiskRows::kMax) return false;
     rows.assign(disks);
     const double limit = kPatchEdge * kPatchEdge * r * r;
+    const double pairLimit = kPairEdge * kPairEdge * r * r;
     stack.clear();
     Patch root;
     for (int k = 0; k < 3; ++k) {
@@ -1029,7 +1033,7 @@ bool openPatches(const Shape& s, const std::vector<Disk>& disks, double r, DiskR
     while (!stack.empty()) {
         const Patch t = stack.back();
         stack.pop_back();
-        if ((t.holders[0] & t.holders[1] & t.holders[2]) != 0 || heldByTwo(t, disks)) continue;
+        if ((t.holders[0] & t.holders[1] & t.holders[2]) != 0) continue;
         // The longest edge, from corner e to corner e + 1.
         int e = 0;
         double longest = -1.0;
@@ -1043,6 +1047,7 @@ bool openPatches(const Shape& s, const std::vector<Disk>& disks, double r, DiskR
                 e = k;
             }
         }
+        if (longest < pairLimit && heldByTwo(t, disks)) continue;
         if (longest <= limit) {
             if (open.size() == kMaxOpenPatches) return false;
             open.push_back(t);
