@@ -449,8 +449,11 @@ void cornerOf(const Frame& f, const Shape& s, int k, double* out) {
     for (int a = 0; a < 3; ++a) out[a] = f.a[a] + s.q[k][0] * f.e1[a] + s.q[k][1] * f.e2[a];
 }
 
+using fill::CellGap;
 using fill::Disk;
 using fill::inDisk;
+using fill::Point2;
+using fill::PowerCells;
 
 bool meets(const Disk& d, const Shape& s) {
     const double dx = d.x - s.cx, dy = d.y - s.cy, reach = s.reach + d.rho;
@@ -732,15 +735,9 @@ struct FillContext {
 
     // Tries darts from an uncovered spot of a piece of triangle `triangle`
     // into its gap, at the steps' distances scaled by `jitter`, along the
-    // spot's direction and then turned from it; the first dart farther than
-    // r from every point and from the `count` points `placed` (3 floats
-    // each: the darts placed this round around the piece) lands in `dart`.
+    // spot's direction and then turned from it, until one lands (see land).
     bool placeDart(unsigned int triangle, const Frame& f, const Spot& spot, double jitter,
                    const float* placed, std::size_t count, Dart& dart) const {
-        const unsigned int* corner = mesh->triangles + 3 * std::size_t(triangle);
-        const float* a = mesh->points + 3 * std::size_t(corner[0]);
-        const float* b = mesh->points + 3 * std::size_t(corner[1]);
-        const float* c = mesh->points + 3 * std::size_t(corner[2]);
         for (int turn = 0; turn < kDartTurns; ++turn) {
             // The spot's direction first, then turned to either side.
             const double angle = kDartTurnAngle * ((turn + 1) / 2) * (turn % 2 == 1 ? 1.0 : -1.0);
@@ -749,28 +746,47 @@ struct FillContext {
             for (const double step : kDartSteps) {
                 const double x = spot.x + step * jitter * r * wx;
                 const double y = spot.y + step * jitter * r * wy;
-                // Plane coordinates to (u, v): q = u B + v C with A at 0.
-                const double v = y / f.c2[1];
-                const double u = (x - v * f.c2[0]) / f.b2[0];
-                if (!(u >= 0.0 && v >= 0.0 && u + v <= 1.0)) continue;
-                dart.u = static_cast<float>(u);
-                dart.v = static_cast<float>(v);
-                for (int axis = 0; axis < 3; ++axis)
-                    dart.position[axis] =
-                        a[axis] + (b[axis] - a[axis]) * dart.u + (c[axis] - a[axis]) * dart.v;
-                if (takenNear(dart.position, true)) continue;
-                bool clash = false;
-                for (std::size_t k = 0; k < count && !clash; ++k) {
-                    const float* q = placed + 3 * k;
-                    const double dx = double(dart.position[0]) - q[0],
-                                 dy = double(dart.position[1]) - q[1],
-                                 dz = double(dart.position[2]) - q[2];
-                    clash = dx * dx + dy * dy + dz * dz <= r2;
-                }
-                if (!clash) return true;
+                if (land(triangle, f, x, y, 0.0, placed, count, dart)) return true;
             }
         }
         return false;
+    }
+
+    // Lands a dart at (x, y) in the plane of triangle `triangle`: true when
+    // (x, y) lies in the triangle (or within `slack` of its (u, v) range,
+    // then moved onto it) and the dart, in single precision, lies farther
+    // than r from every point and from the `count` points `placed` (3
+    // floats each: the darts placed this round around the piece).
+    bool land(unsigned int triangle, const Frame& f, double x, double y, double slack,
+              const float* placed, std::size_t count, Dart& dart) const {
+        // Plane coordinates to (u, v): q = u B + v C with A at 0.
+        double v = y / f.c2[1];
+        double u = (x - v * f.c2[0]) / f.b2[0];
+        if (!(u >= -slack && v >= -slack && u + v <= 1.0 + slack)) return false;
+        u = std::max(u, 0.0);
+        v = std::max(v, 0.0);
+        if (u + v > 1.0) {
+            const double sum = u + v;
+            u /= sum;
+            v /= sum;
+        }
+        const unsigned int* corner = mesh->triangles + 3 * std::size_t(triangle);
+        const float* a = mesh->points + 3 * std::size_t(corner[0]);
+        const float* b = mesh->points + 3 * std::size_t(corner[1]);
+        const float* c = mesh->points + 3 * std::size_t(corner[2]);
+        dart.u = static_cast<float>(u);
+        dart.v = static_cast<float>(v);
+        for (int axis = 0; axis < 3; ++axis)
+            dart.position[axis] =
+                a[axis] + (b[axis] - a[axis]) * dart.u + (c[axis] - a[axis]) * dart.v;
+        if (takenNear(dart.position, true)) return false;
+        for (std::size_t k = 0; k < count; ++k) {
+            const float* q = placed + 3 * k;
+            const double dx = double(dart.position[0]) - q[0], dy = double(dart.position[1]) - q[1],
+                         dz = double(dart.position[2]) - q[2];
+            if (dx * dx + dy * dy + dz * dz <= r2) return false;
+        }
+        return true;
     }
 
     // The disk the ball around p cuts from the triangle's plane; false when
@@ -1085,12 +1101,38 @@ struct WalkScratch {
     std::vector<Patch> stack, open;
     std::vector<Disk> local;
     DiskRows rows;
+    std::vector<Point2> region;
+    PowerCells cells;
     // The darts placed this round by the block's pieces that lie in the
     // current group's box: positions (3 floats each) and their indices in
     // the block's list.
     std::vector<float> placed;
     std::vector<unsigned int> placedIndex;
 };
+
+// When no dart from a spot finds room (the gap is narrow there): lands one
+// at the spot of the walked part farthest from every point, moved by the
+// seed's randoms by at most half its room, or failing that at the spot
+// itself. False when the part is covered after all (the spot was within
+// rounding of a circle) or no dart lands.
+bool landFarthest(const FillContext& ctx, const Piece& p, const Frame& f, const Shape& part,
+                  const std::vector<Disk>& disks, u64 bits, WalkScratch& scratch, Dart& dart) {
+    std::vector<Point2>& region = scratch.region;
+    region.clear();
+    for (int k = 0; k < 3; ++k) region.push_back({part.q[k][0], part.q[k][1]});
+    CellGap gap;
+    if (!scratch.cells.farthestGap(disks, region, gap)) return false;
+    // The spot lies r + room from the nearest point.
+    const double room = std::sqrt(ctx.r2 + gap.least) - ctx.r;
+    const double reach = 0.5 * std::min(room, 0.5 * ctx.r) * unitFrom(mix64(bits));
+    const double angle = 6.283185307179586 * unitFrom(mix64(bits + 1));
+    const float* placed = scratch.placed.data();
+    const std::size_t count = scratch.placed.size() / 3;
+    constexpr double kSnap = 1e-9;  // (u, v) rounding at the triangle's edges
+    return ctx.land(p.triangle, f, gap.x + reach * std::cos(angle), gap.y + reach * std::sin(angle),
+                    kSnap, placed, count, dart) ||
+           ctx.land(p.triangle, f, gap.x, gap.y, kSnap, placed, count, dart);
+}
 
 // One piece's turn: from every uncovered spot it tries darts into the gap,
 // and a dart that lands joins the piece's disks, until the piece is covered,
@@ -1127,10 +1169,11 @@ void walkPiece(const FillContext& ctx, const Piece& p, const Frame& f, const Sha
                 return;
             }
             Dart dart;
-            const double jitter =
-                0.7 + 0.6 * unitFrom(mix64(p.id ^ mix64(roundKey + outcome.darts)));
+            const u64 bits = mix64(p.id ^ mix64(roundKey + outcome.darts));
+            const double jitter = 0.7 + 0.6 * unitFrom(bits);
             if (!ctx.placeDart(p.triangle, f, spot, jitter, scratch.placed.data(),
-                               scratch.placed.size() / 3, dart)) {
+                               scratch.placed.size() / 3, dart) &&
+                !landFarthest(ctx, p, f, part, *walked, bits, scratch, dart)) {
                 outcome.state = Outcome::kMissed;
                 return;
             }

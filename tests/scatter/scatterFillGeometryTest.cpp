@@ -1,6 +1,8 @@
-// The two-disk test of the gap fill: a triangle reported inside the union of
-// two disks must be (checked on a dense grid of points of the triangle), and
-// a triangle the grid finds inside must almost always be reported.
+// Plane geometry of the gap fill, checked against dense grids of points:
+// a triangle reported inside the union of two disks must be, and one the
+// grid finds inside must almost always be reported; the farthest gap of a
+// region must lie in it, outside every disk and no nearer to them than any
+// point of the grid, and be found whenever the grid finds an uncovered one.
 
 #include <gtest/gtest.h>
 
@@ -91,6 +93,64 @@ TEST(FillGeometry, AnEdgePassingOutsideTheLensIsNotHeld) {
     const Disk far = disk(2.5, 0.0, 1.0);
     const double bridge[3][2] = {{0.5, 0.0}, {2.0, 0.0}, {1.2, 0.1}};
     EXPECT_FALSE(zt::fill::inDiskPair(bridge, a, far));
+}
+
+TEST(FillGeometry, TheFarthestGapLiesOutsideEveryDiskAndFartherThanAnyGridPoint) {
+    std::mt19937_64 rng(5);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    zt::fill::PowerCells cells;
+    int gaps = 0, covered = 0;
+    for (int trial = 0; trial < 1500; ++trial) {
+        // Disks of radius 0.6 to 1 jittered around a grid of pitch 1.1 to
+        // 1.6 (cut balls, some of them small), over a triangle some 3 across.
+        const double pitch = 1.1 + 0.5 * unit(rng);
+        std::vector<Disk> disks;
+        for (int i = -2; i <= 4; ++i)
+            for (int j = -2; j <= 4; ++j) {
+                const double rho = unit(rng) < 0.15 ? 0.2 + 0.4 * unit(rng) : 0.6 + 0.4 * unit(rng);
+                disks.push_back(disk(pitch * (i + 0.3 * (unit(rng) - 0.5)),
+                                     pitch * (j + 0.3 * (unit(rng) - 0.5)), rho));
+            }
+        std::vector<zt::fill::Point2> region;
+        for (int k = 0; k < 3; ++k) region.push_back({3.5 * unit(rng), 3.5 * unit(rng)});
+        zt::fill::CellGap gap;
+        const bool open = cells.farthestGap(disks, region, gap);
+        // The least power to any disk over a barycentric grid of the region.
+        constexpr int kSteps = 80;
+        double worst = -1e300;
+        for (int i = 0; i <= kSteps; ++i)
+            for (int j = 0; i + j <= kSteps; ++j) {
+                const double u = double(i) / kSteps, v = double(j) / kSteps, w = 1.0 - u - v;
+                const double x = w * region[0].x + u * region[1].x + v * region[2].x;
+                const double y = w * region[0].y + u * region[1].y + v * region[2].y;
+                double least = 1e300;
+                for (const Disk& d : disks) least = std::min(least, zt::fill::powerTo(d, x, y));
+                worst = std::max(worst, least);
+            }
+        if (open) {
+            ++gaps;
+            double least = 1e300;
+            for (const Disk& d : disks) least = std::min(least, zt::fill::powerTo(d, gap.x, gap.y));
+            EXPECT_GT(least, 0.0) << "trial " << trial;
+            EXPECT_NEAR(gap.least, least, 1e-12) << "trial " << trial;
+            // In the region (up to rounding): on the inner side of every edge.
+            const double turn = (region[1].x - region[0].x) * (region[2].y - region[0].y) -
+                                (region[1].y - region[0].y) * (region[2].x - region[0].x);
+            for (int e = 0; e < 3; ++e) {
+                const zt::fill::Point2 a = region[e], b = region[(e + 1) % 3];
+                const double side = (b.x - a.x) * (gap.y - a.y) - (b.y - a.y) * (gap.x - a.x);
+                EXPECT_GE(side * turn, -1e-9) << "trial " << trial;
+            }
+            // It is the region's point farthest from every disk.
+            EXPECT_GE(gap.least, worst - 1e-9) << "trial " << trial;
+        } else {
+            ++covered;
+            EXPECT_LE(worst, 0.0) << "trial " << trial;
+        }
+    }
+    // Both outcomes occur often.
+    EXPECT_GT(gaps, 150);
+    EXPECT_GT(covered, 150);
 }
 
 }  // namespace
