@@ -143,16 +143,21 @@ unsigned int log2Ceil(u64 n) {
 }
 
 // Least-significant-digit radix sort of (key, index) pairs by key (keys
-// below `keyLimit`).
+// below `keyLimit`), in as few passes of at most 13 bits as the keys need.
 void radixSort(std::vector<std::pair<u64, unsigned int>>& items, u64 keyLimit) {
     const unsigned int bits = log2Ceil(keyLimit);
+    if (bits == 0) return;
+    constexpr unsigned int kMaxDigit = 13;
+    const unsigned int passes = (bits + kMaxDigit - 1) / kMaxDigit;
+    const unsigned int digit = (bits + passes - 1) / passes;
+    const u64 mask = (u64(1) << digit) - 1;
     std::vector<std::pair<u64, unsigned int>> other(items.size());
-    constexpr unsigned int kDigit = 11;
-    for (unsigned int shift = 0; shift < bits; shift += kDigit) {
-        std::array<std::size_t, (1u << kDigit) + 1> offset{};
-        for (const auto& item : items) ++offset[((item.first >> shift) & 2047u) + 1];
+    std::vector<std::size_t> offset((std::size_t(1) << digit) + 1);
+    for (unsigned int shift = 0; shift < bits; shift += digit) {
+        std::fill(offset.begin(), offset.end(), 0);
+        for (const auto& item : items) ++offset[((item.first >> shift) & mask) + 1];
         for (std::size_t d = 1; d < offset.size(); ++d) offset[d] += offset[d - 1];
-        for (const auto& item : items) other[offset[(item.first >> shift) & 2047u]++] = item;
+        for (const auto& item : items) other[offset[(item.first >> shift) & mask]++] = item;
         items.swap(other);
     }
 }
@@ -174,12 +179,15 @@ public:
         radixSort(items, frame_.keyCount());
 
         sorted_.resize(3 * n);
+#pragma omp parallel for schedule(static)
+        for (long long i = 0; i < static_cast<long long>(n); ++i) {
+            const float* p = xyz + 3 * std::size_t(items[std::size_t(i)].second);
+            std::copy(p, p + 3, &sorted_[3 * std::size_t(i)]);
+        }
         cellX_.clear();
         cellStart_.clear();
         std::size_t rows = 0;
         for (std::size_t i = 0; i < n; ++i) {
-            std::copy(xyz + 3 * std::size_t(items[i].second),
-                      xyz + 3 * std::size_t(items[i].second) + 3, &sorted_[3 * i]);
             const u64 k = items[i].first;
             if (i > 0 && k == items[i - 1].first) continue;
             if (i == 0 || frame_.rowOf(k) != frame_.rowOf(items[i - 1].first)) ++rows;
