@@ -745,7 +745,8 @@ struct FillContext {
     // into its gap, at the steps' distances scaled by `jitter`, along the
     // spot's direction and then turned from it, until one lands (see land).
     bool placeDart(unsigned int triangle, const Frame& f, const Spot& spot, double jitter,
-                   const float* placed, std::size_t count, Dart& dart) const {
+                   const std::vector<Disk>& disks, const float* placed, std::size_t count,
+                   Dart& dart) const {
         for (int turn = 0; turn < kDartTurns; ++turn) {
             // The spot's direction first, then turned to either side.
             const double angle = kDartTurnAngle * ((turn + 1) / 2) * (turn % 2 == 1 ? 1.0 : -1.0);
@@ -754,7 +755,7 @@ struct FillContext {
             for (const double step : kDartSteps) {
                 const double x = spot.x + step * jitter * r * wx;
                 const double y = spot.y + step * jitter * r * wy;
-                if (land(triangle, f, x, y, 0.0, placed, count, dart)) return true;
+                if (land(triangle, f, x, y, 0.0, disks, placed, count, dart)) return true;
             }
         }
         return false;
@@ -762,11 +763,16 @@ struct FillContext {
 
     // Lands a dart at (x, y) in the plane of triangle `triangle`: true when
     // (x, y) lies in the triangle (or within `slack` of its (u, v) range,
-    // then moved onto it) and the dart, in single precision, lies farther
-    // than r from every point and from the `count` points `placed` (3
-    // floats each: the darts placed this round around the piece).
+    // then moved onto it) and in none of `disks` (those of the points
+    // around it), and the dart, in single precision, lies farther than r
+    // from every point and from the `count` points `placed` (3 floats each:
+    // the darts placed this round around the piece).
     bool land(unsigned int triangle, const Frame& f, double x, double y, double slack,
-              const float* placed, std::size_t count, Dart& dart) const {
+              const std::vector<Disk>& disks, const float* placed, std::size_t count,
+              Dart& dart) const {
+        // The disks around the spot settle most tries without a search.
+        for (const Disk& d : disks)
+            if (inDisk(d, x, y)) return false;
         // Plane coordinates to (u, v): q = u B + v C with A at 0.
         double v = y / f.c2[1];
         double u = (x - v * f.c2[0]) / f.b2[0];
@@ -1138,8 +1144,8 @@ bool landFarthest(const FillContext& ctx, const Piece& p, const Frame& f, const 
     const std::size_t count = scratch.placed.size() / 3;
     constexpr double kSnap = 1e-9;  // (u, v) rounding at the triangle's edges
     return ctx.land(p.triangle, f, gap.x + reach * std::cos(angle), gap.y + reach * std::sin(angle),
-                    kSnap, placed, count, dart) ||
-           ctx.land(p.triangle, f, gap.x, gap.y, kSnap, placed, count, dart);
+                    kSnap, disks, placed, count, dart) ||
+           ctx.land(p.triangle, f, gap.x, gap.y, kSnap, disks, placed, count, dart);
 }
 
 // One piece's turn: from every uncovered spot it tries darts into the gap,
@@ -1179,7 +1185,7 @@ void walkPiece(const FillContext& ctx, const Piece& p, const Frame& f, const Sha
             Dart dart;
             const u64 bits = mix64(p.id ^ mix64(roundKey + outcome.darts));
             const double jitter = 0.7 + 0.6 * unitFrom(bits);
-            if (!ctx.placeDart(p.triangle, f, spot, jitter, scratch.placed.data(),
+            if (!ctx.placeDart(p.triangle, f, spot, jitter, *walked, scratch.placed.data(),
                                scratch.placed.size() / 3, dart) &&
                 !landFarthest(ctx, p, f, part, *walked, bits, scratch, dart)) {
                 outcome.state = Outcome::kMissed;
