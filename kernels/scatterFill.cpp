@@ -1002,7 +1002,7 @@ private:
 
 // A patch no longer than this (in r) on its longest edge is walked exactly
 // when no disk or pair of disks holds it.
-constexpr double kPatchEdge = 0.5;
+constexpr double kPatchEdge = 0.7;
 // Patches longer than this (in r) are split without trying pairs of disks:
 // two disks almost never hold them.
 constexpr double kPairEdge = 3.0;
