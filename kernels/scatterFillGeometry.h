@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <limits>
 #include <vector>
 
 namespace zt {
@@ -85,6 +86,17 @@ public:
     // false when the disks cover the region. Ties go to the lower disk.
     bool farthestGap(const std::vector<Disk>& disks, const std::vector<Point2>& region,
                      CellGap& gap) {
+        if (region.empty()) return false;
+        if (disks.empty()) {
+            // All of it is open: its centre, as far from every ball as any.
+            gap = CellGap{};
+            for (const Point2& p : region) {
+                gap.x += p.x / double(region.size());
+                gap.y += p.y / double(region.size());
+            }
+            gap.least = std::numeric_limits<double>::infinity();
+            return true;
+        }
         prepare(disks);
         bool found = false;
         CellGap cell;
@@ -96,8 +108,17 @@ public:
         return found;
     }
 
-    // Finds the pairs of overlapping disks; call before gapOf, and after
-    // appending a disk, add() it.
+private:
+    // Powers this close (relative to the own disk's squared radius) are
+    // taken as equal.
+    static constexpr double kTie = 1e-12;
+
+    struct Neighbour {
+        double d2;
+        unsigned int index;
+    };
+
+    // Finds the pairs of overlapping disks, for gapOf.
     void prepare(const std::vector<Disk>& disks) {
         const std::size_t n = disks.size();
         if (overlapping_.size() < n) overlapping_.resize(n);
@@ -118,17 +139,6 @@ public:
             for (std::size_t b = a + 1; b < n && disks[order_[b]].x < limit; ++b)
                 link(disks, order_[a], order_[b]);
         }
-        linked_ = n;
-    }
-
-    // Adds the overlaps of the disks appended since prepare() or add().
-    void add(const std::vector<Disk>& disks) {
-        if (overlapping_.size() < disks.size()) overlapping_.resize(disks.size());
-        for (std::size_t k = linked_; k < disks.size(); ++k) {
-            overlapping_[k].clear();
-            for (std::size_t j = 0; j < k; ++j) link(disks, j, k);
-        }
-        linked_ = disks.size();
     }
 
     // The cell of disk i within the convex `region`: false when it lies in
@@ -203,16 +213,6 @@ public:
         return false;
     }
 
-private:
-    // Powers this close (relative to the own disk's squared radius) are
-    // taken as equal.
-    static constexpr double kTie = 1e-12;
-
-    struct Neighbour {
-        double d2;
-        unsigned int index;
-    };
-
     void link(const std::vector<Disk>& disks, std::size_t a, std::size_t b) {
         const double dx = disks[b].x - disks[a].x, dy = disks[b].y - disks[a].y;
         const double d2 = dx * dx + dy * dy, reach = disks[a].rho + disks[b].rho;
@@ -274,7 +274,6 @@ private:
     std::size_t count_ = 0;
     std::vector<std::vector<Neighbour>> overlapping_;
     std::vector<unsigned int> order_;
-    std::size_t linked_ = 0;
 };
 
 }  // namespace fill

@@ -151,6 +151,13 @@ TEST(FillGeometry, TheFarthestGapLiesOutsideEveryDiskAndFartherThanAnyGridPoint)
     // Both outcomes occur often.
     EXPECT_GT(gaps, 150);
     EXPECT_GT(covered, 150);
+    // No disk at all: the region is open, at its centre.
+    const std::vector<zt::fill::Point2> triangle = {{0.0, 0.0}, {3.0, 0.0}, {0.0, 3.0}};
+    zt::fill::CellGap gap;
+    ASSERT_TRUE(cells.farthestGap({}, triangle, gap));
+    EXPECT_DOUBLE_EQ(gap.x, 1.0);
+    EXPECT_DOUBLE_EQ(gap.y, 1.0);
+    EXPECT_GT(gap.least, 0.0);
 }
 
 }  // namespace
