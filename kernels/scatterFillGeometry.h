@@ -97,7 +97,6 @@ public:
             gap.least = std::numeric_limits<double>::infinity();
             return true;
         }
-        prepare(disks);
         bool found = false;
         CellGap cell;
         for (std::size_t i = 0; i < disks.size(); ++i) {
@@ -117,29 +116,6 @@ private:
         double d2;
         unsigned int index;
     };
-
-    // Finds the pairs of overlapping disks, for gapOf.
-    void prepare(const std::vector<Disk>& disks) {
-        const std::size_t n = disks.size();
-        if (overlapping_.size() < n) overlapping_.resize(n);
-        for (std::size_t k = 0; k < n; ++k) overlapping_[k].clear();
-        order_.resize(n);
-        double widest = 0.0;
-        for (std::size_t k = 0; k < n; ++k) {
-            order_[k] = static_cast<unsigned int>(k);
-            widest = std::max(widest, disks[k].rho);
-        }
-        std::sort(order_.begin(), order_.end(),
-                  [&](unsigned int a, unsigned int b) { return disks[a].x < disks[b].x; });
-        // Sweep along x: a disk overlaps only those within its radius plus
-        // the widest radius.
-        for (std::size_t a = 0; a < n; ++a) {
-            const Disk& da = disks[order_[a]];
-            const double limit = da.x + da.rho + widest;
-            for (std::size_t b = a + 1; b < n && disks[order_[b]].x < limit; ++b)
-                link(disks, order_[a], order_[b]);
-        }
-    }
 
     // The cell of disk i within the convex `region`: false when it lies in
     // disk i (or is empty); otherwise its point farthest out of disk i,
@@ -167,8 +143,17 @@ private:
             x_[k] = region[k].x - own.x;
             y_[k] = region[k].y - own.y;
         }
-        // The overlapping disks, nearest first.
-        const std::vector<Neighbour>& near = overlapping_[i];
+        // The disks overlapping disk i, nearest first.
+        near_.clear();
+        for (std::size_t j = 0; j < disks.size(); ++j) {
+            const double dx = disks[j].x - own.x, dy = disks[j].y - own.y;
+            const double d2 = dx * dx + dy * dy, reach = own.rho + disks[j].rho;
+            if (j != i && d2 < reach * reach) near_.push_back({d2, static_cast<unsigned int>(j)});
+        }
+        std::sort(near_.begin(), near_.end(), [](const Neighbour& a, const Neighbour& b) {
+            return a.d2 < b.d2 || (a.d2 == b.d2 && a.index < b.index);
+        });
+        const std::vector<Neighbour>& near = near_;
         for (const Neighbour& n : near) {
             if (insideOwn(own)) return false;
             cut(own, disks[n.index]);
@@ -213,24 +198,6 @@ private:
         return false;
     }
 
-    void link(const std::vector<Disk>& disks, std::size_t a, std::size_t b) {
-        const double dx = disks[b].x - disks[a].x, dy = disks[b].y - disks[a].y;
-        const double d2 = dx * dx + dy * dy, reach = disks[a].rho + disks[b].rho;
-        if (!(d2 < reach * reach)) return;
-        insert(overlapping_[a], {d2, static_cast<unsigned int>(b)});
-        insert(overlapping_[b], {d2, static_cast<unsigned int>(a)});
-    }
-
-    // Keeps a list ordered by distance, then index.
-    static void insert(std::vector<Neighbour>& list, Neighbour n) {
-        list.push_back(n);
-        for (std::size_t k = list.size() - 1;
-             k > 0 && (list[k].d2 < list[k - 1].d2 ||
-                       (list[k].d2 == list[k - 1].d2 && list[k].index < list[k - 1].index));
-             --k)
-            std::swap(list[k], list[k - 1]);
-    }
-
     bool insideOwn(const Disk& own) const {
         bool inside = true;
         for (std::size_t k = 0; k < count_; ++k)
@@ -247,23 +214,25 @@ private:
         const double b = dx * dx + dy * dy - other.rho2 + own.rho2;
         std::size_t out = 0;
         double px = x_[count_ - 1], py = y_[count_ - 1];
-        double prevSide = ax * px + ay * py - b;
+        double before = ax * px + ay * py - b;
         for (std::size_t k = 0; k < count_; ++k) {
             const double cx = x_[k], cy = y_[k];
             const double side = ax * cx + ay * cy - b;
-            // The crossing of the edge with the line, kept when the edge
-            // crosses it; then the corner, kept when on the kept side.
-            const bool crosses = (side > 0.0) != (prevSide > 0.0);
-            const double t = crosses ? prevSide / (prevSide - side) : 0.0;
-            xs_[out] = px + t * (cx - px);
-            ys_[out] = py + t * (cy - py);
-            out += crosses ? 1 : 0;
-            xs_[out] = cx;
-            ys_[out] = cy;
-            out += side <= 0.0 ? 1 : 0;
+            if ((side > 0.0) != (before > 0.0)) {
+                // The edge crosses the line: the crossing is a corner.
+                const double t = before / (before - side);
+                xs_[out] = px + t * (cx - px);
+                ys_[out] = py + t * (cy - py);
+                ++out;
+            }
+            if (side <= 0.0) {
+                xs_[out] = cx;
+                ys_[out] = cy;
+                ++out;
+            }
             px = cx;
             py = cy;
-            prevSide = side;
+            before = side;
         }
         x_.swap(xs_);
         y_.swap(ys_);
@@ -272,8 +241,7 @@ private:
 
     std::vector<double> x_, y_, xs_, ys_;
     std::size_t count_ = 0;
-    std::vector<std::vector<Neighbour>> overlapping_;
-    std::vector<unsigned int> order_;
+    std::vector<Neighbour> near_;
 };
 
 }  // namespace fill
