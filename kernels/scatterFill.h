@@ -4,7 +4,8 @@
 // every point remains (up to a tiny area tolerance).
 //
 // Every triangle is cut into pieces of a few r^2 (midpoint subdivision in
-// the triangle's (u, v) domain). A piece is tested exactly against the balls
+// the triangle's (u, v) domain), triangles taken along a Z-order curve so
+// that neighbouring pieces come together. A piece is tested exactly against the balls
 // of radius r around the points: in the triangle's plane each ball is a
 // disk, and a piece holds an uncovered spot exactly when one of the vertices
 // of the arrangement (piece corners, circle/edge crossings, circle/circle
@@ -12,9 +13,11 @@
 // that walk a piece is cut into patches, and the patches that one disk or
 // a pair of disks holds are known to be covered. Rounds follow: every piece
 // walks those spots, and from each uncovered one tries darts at a few
-// (randomly scaled) distances and directions into the gap; a dart farther
-// than r from every point (and from the darts placed before it in its block
-// of pieces) is accepted and joins the piece's disks, and the walk goes on.
+// (randomly scaled) distances and directions into the gap, and where none
+// finds room, one at the patch's point farthest from every point (a corner
+// of the power diagram of its disks); a dart farther than r from every
+// point (and from the darts placed before it in its block of pieces) is
+// accepted and joins the piece's disks, and the walk goes on.
 // Darts of different blocks too close to each other are settled in piece
 // order (the earlier piece wins, the later one takes another turn, tested
 // only near its dropped darts). Covered pieces leave, and a piece whose gap
