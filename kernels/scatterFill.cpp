@@ -44,6 +44,12 @@ void cross3(const double* a, const double* b, double* out) {
     out[2] = a[0] * b[1] - a[1] * b[0];
 }
 
+unsigned int log2Ceil(u64 n) {
+    unsigned int bits = 0;
+    while ((u64(1) << bits) < n) ++bits;
+    return bits;
+}
+
 // Bits of a cell index spread to every third bit (20 bits in, 60 out).
 u64 spreadBits(u64 x) {
     x &= 0xFFFFFull;
@@ -121,6 +127,12 @@ public:
                 for (long long x = x0; x <= x1; ++x) f(key(x, y, z));
     }
 
+    // Bound on spaceKey: three times the bits of the largest index.
+    u64 spaceKeyLimit() const {
+        const long long most = std::max({dims_[0], dims_[1], dims_[2]}) - 1;
+        return u64(1) << (3 * log2Ceil(u64(most) + 1));
+    }
+
     u64 keyCount() const {
         return static_cast<u64>(dims_[0]) * static_cast<u64>(dims_[1]) * static_cast<u64>(dims_[2]);
     }
@@ -134,12 +146,6 @@ private:
 
 u64 slotHash(u64 key) {
     return key * 0x9E3779B97F4A7C15ull;
-}
-
-unsigned int log2Ceil(u64 n) {
-    unsigned int bits = 0;
-    while ((u64(1) << bits) < n) ++bits;
-    return bits;
 }
 
 // Least-significant-digit radix sort of (key, index) pairs by key (keys
@@ -1246,7 +1252,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
         for (int a = 0; a < 3; ++a) centroid[a] = f.a[a] + cx * f.e1[a] + cy * f.e2[a];
         order[std::size_t(t)] = {ctx.cells.spaceKey(centroid), static_cast<unsigned int>(t)};
     }
-    radixSort(order, u64(1) << 60);
+    radixSort(order, ctx.cells.spaceKeyLimit());
 
     // Every triangle cut into pieces of a few r^2, triangles in space order.
     std::vector<std::size_t> firstPiece(triangles + 1, 0);
