@@ -9,16 +9,11 @@
 #include "melTestUtil.h"
 
 using zt::commands::Value;
+using zt::mel::test::countOf;
 using zt::mel::test::RunResult;
 using zt::mel::test::Session;
 
 namespace {
-
-std::size_t countOf(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) ++n;
-    return n;
-}
 
 // "first op term op term ..." with `terms` terms in all.
 std::string chain(const std::string& first, const std::string& op, const std::string& term,
@@ -33,78 +28,56 @@ std::string chain(const std::string& first, const std::string& op, const std::st
 
 TEST(LongExpressions, FlatArithmeticChainsEvaluateWithoutRecursion) {
     Session s;
-    RunResult r = s.run("$x = " + chain("1", "+", "1", 50000) + ";");
-    ASSERT_TRUE(r.ok) << r.err;
+    s.ok("$x = " + chain("1", "+", "1", 50000) + ";");
     EXPECT_EQ(s.var("x"), Value(50000));
-
     // Left to right: 1000 - 1 - 1 ... (3000 terms) is 1000 - 2999.
-    r = s.run("$y = " + chain("1000", "-", "1", 3000) + ";");
-    ASSERT_TRUE(r.ok) << r.err;
+    s.ok("$y = " + chain("1000", "-", "1", 3000) + ";");
     EXPECT_EQ(s.var("y"), Value(-1999));
-
     // Mixed levels: each "+ 2 * 3" adds 6; the tighter operators stay bound.
-    r = s.run("$z = " + chain("1", "+", "2 * 3", 40000) + ";");
-    ASSERT_TRUE(r.ok) << r.err;
+    s.ok("$z = " + chain("1", "+", "2 * 3", 40000) + ";");
     EXPECT_EQ(s.var("z"), Value(1 + 39999 * 6));
 
     // Associativity and types along a short chain.
-    r = s.run("$a = 100 / 10 / 5; $b = 7 - 2 - 1.5; $c = 2 * 3 % 4; $d = 1 < 2 == 1;");
-    ASSERT_TRUE(r.ok) << r.err;
+    s.ok("$a = 100 / 10 / 5; $b = 7 - 2 - 1.5; $c = 2 * 3 % 4; $d = 1 < 2 == 1;");
     EXPECT_EQ(s.var("a"), Value(2));
     EXPECT_EQ(s.var("b"), Value(3.5));
     EXPECT_EQ(s.var("c"), Value(2));
     EXPECT_EQ(s.var("d"), Value(1));
 
     // A chain that fails deep inside reports one error, on its line.
-    r = s.run("int $q;\n$q = " + chain("1", "+", "1", 30000) + " / 0;");
-    EXPECT_FALSE(r.ok);
+    RunResult r = s.fails("int $q;\n$q = " + chain("1", "+", "1", 30000) + " / 0;",
+                          "line 2: Division by zero");
     EXPECT_EQ(countOf(r.err, "// Error: "), 1u) << r.err;
-    EXPECT_NE(r.err.find("line 2: Division by zero"), std::string::npos) << r.err;
 }
 
 TEST(LongExpressions, StringChainsConcatenateInOrder) {
     Session s;
-    RunResult r = s.run("$s = " + chain("\"a\"", "+", "\"a\"", 100000) + ";");
-    ASSERT_TRUE(r.ok) << r.err;
+    s.ok("$s = " + chain("\"a\"", "+", "\"a\"", 100000) + ";");
     EXPECT_EQ(s.var("s"), Value(std::string(100000, 'a')));
-
     // Numbers before the first string add; after it they are appended.
-    r = s.run("$t = 1 + 2 + \"x\" + 3 + 4.5 + \"y\";");
-    ASSERT_TRUE(r.ok) << r.err;
+    s.ok("$t = 1 + 2 + \"x\" + 3 + 4.5 + \"y\";");
     EXPECT_EQ(s.var("t"), Value("3x34.5y"));
-
     // A string run followed by a comparison and a logic operator.
-    r = s.run("$u = \"ab\" + \"c\" == \"abc\" && \"q\" + \"\" != \"\";");
-    ASSERT_TRUE(r.ok) << r.err;
+    s.ok("$u = \"ab\" + \"c\" == \"abc\" && \"q\" + \"\" != \"\";");
     EXPECT_EQ(s.var("u"), Value(1));
-
     // Other operators on strings and arrays inside a chain still fail.
-    r = s.run("$v = \"a\" + \"b\" + {1, 2};");
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.err.find("cannot be applied to an array"), std::string::npos) << r.err;
-    r = s.run("$w = \"a\" + \"b\" - \"c\";");
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.err.find("cannot be applied to a string"), std::string::npos) << r.err;
+    s.fails("$v = \"a\" + \"b\" + {1, 2};", "cannot be applied to an array");
+    s.fails("$w = \"a\" + \"b\" - \"c\";", "cannot be applied to a string");
 }
 
 TEST(LongExpressions, LogicChainsStillShortCircuit) {
     Session s;
     // The right sides after the deciding term would fail if evaluated.
-    RunResult r = s.run("$a = 1 && 1 && 0 && $undeclared && $undeclared;");
-    ASSERT_TRUE(r.ok) << r.err;
+    s.ok("$a = 1 && 1 && 0 && $undeclared && $undeclared;");
     EXPECT_EQ(s.var("a"), Value(0));
-    r = s.run("$b = 0 || 0 || 7 || $undeclared;");
-    ASSERT_TRUE(r.ok) << r.err;
+    s.ok("$b = 0 || 0 || 7 || $undeclared;");
     EXPECT_EQ(s.var("b"), Value(1));
-    r = s.run("$c = 0 || 0 || \"\";");
-    ASSERT_TRUE(r.ok) << r.err;
+    s.ok("$c = 0 || 0 || \"\";");
     EXPECT_EQ(s.var("c"), Value(0));
     // Side effects happen once each, left to right.
-    r = s.run("int $n = 0; $d = ($n += 1) + ($n *= 10) + ($n -= 4);");
-    ASSERT_TRUE(r.ok) << r.err;
+    s.ok("int $n = 0; $d = ($n += 1) + ($n *= 10) + ($n -= 4);");
     EXPECT_EQ(s.var("d"), Value(1 + 10 + 6));
-    r = s.run("$e = " + chain("1", "&&", "1", 30000) + " && 0;");
-    ASSERT_TRUE(r.ok) << r.err;
+    s.ok("$e = " + chain("1", "&&", "1", 30000) + " && 0;");
     EXPECT_EQ(s.var("e"), Value(0));
 }
 
@@ -117,68 +90,48 @@ TEST(LongExpressions, ConditionalChainsPickTheFirstTrueBranch) {
     text += "-1";
     Session s;
     for (int i : {0, 1, 12345, n - 1, n}) {
-        RunResult r = s.run("int $i = " + std::to_string(i) + "; $r = " + text + ";");
-        ASSERT_TRUE(r.ok) << r.err;
+        s.ok("int $i = " + std::to_string(i) + "; $r = " + text + ";");
         EXPECT_EQ(s.var("r"), Value(i < n ? 10 * i : -1)) << i;
     }
     // Branches not taken are not evaluated; a nested ?: in a then-branch works.
-    RunResult r = s.run("$t = 0 ? $undeclared : 1 ? (0 ? 5 : 6) : $undeclared;");
-    ASSERT_TRUE(r.ok) << r.err;
+    s.ok("$t = 0 ? $undeclared : 1 ? (0 ? 5 : 6) : $undeclared;");
     EXPECT_EQ(s.var("t"), Value(6));
     // A chain broken near its end is a syntax error on its own line.
-    r = s.run("\n$u = " + text.substr(0, text.size() - 2) + ";");
-    EXPECT_FALSE(r.ok);
-    EXPECT_NE(r.err.find("line 2: Syntax error"), std::string::npos) << r.err;
+    s.fails("\n$u = " + text.substr(0, text.size() - 2) + ";", "line 2: Syntax error");
 }
 
 TEST(LongExpressions, NestingBeyondTheLimitIsRefusedWithOneMessage) {
     Session s;
     // Parentheses, unary operators and bracketed then-branches nest; 300 of
     // any of them is refused before anything runs.
-    const std::string deep[] = {
-        "$x = " + std::string(300, '(') + "1" + std::string(300, ')') + ";",
-        [] {
-            std::string t = "$x = ";
-            for (int i = 0; i < 300; ++i) t += "- ";
-            return t + "1;";
-        }(),
-        [] {
-            std::string t = "$x = ";
-            for (int i = 0; i < 300; ++i) t += "1 ? (";
-            t += "1";
-            for (int i = 0; i < 300; ++i) t += ") : 0";
-            return t + ";";
-        }(),
-    };
-    for (const auto& text : deep) {
-        RunResult r = s.run("$before = 1;\n" + text);
-        EXPECT_FALSE(r.ok);
+    std::string unary = "$x = ", conditional = "$x = ";
+    for (int i = 0; i < 300; ++i) unary += "- ";
+    for (int i = 0; i < 300; ++i) conditional += "1 ? (";
+    conditional += "1";
+    for (int i = 0; i < 300; ++i) conditional += ") : 0";
+    for (const std::string& text :
+         {"$x = " + std::string(300, '(') + "1" + std::string(300, ')') + ";", unary + "1;",
+          conditional + ";"}) {
+        RunResult r = s.fails("$before = 1;\n" + text, "line 2: Syntax error: nesting too deep");
         EXPECT_EQ(countOf(r.err, "// Error: "), 1u) << r.err;
-        EXPECT_NE(r.err.find("line 2: Syntax error: nesting too deep"), std::string::npos) << r.err;
         EXPECT_TRUE(s.var("before").isNone());  // nothing of the text ran
     }
-    RunResult r = s.run("$x = " + std::string(100, '(') + "1" + std::string(100, ')') + ";");
-    EXPECT_TRUE(r.ok) << r.err;
+    s.ok("$x = " + std::string(100, '(') + "1" + std::string(100, ')') + ";");
 }
 
 TEST(LongExpressions, StringGrowthStopsAtTheLimit) {
     Session s;
     // Doubling 8 characters 23 times reaches 64 MiB, the largest string '+'
     // builds; the next doubling fails with a message and no allocation.
-    RunResult r = s.run(
-        "string $s = \"abcdefgh\"; int $i = 0;\n"
-        "while (1) { $s = $s + $s; $i++; }");
-    EXPECT_FALSE(r.ok);
+    RunResult r = s.fails(
+        "string $s = \"abcdefgh\"; int $i = 0;\nwhile (1) { $s = $s + $s; $i++; }",
+        "line 2: string too long: joining 67108864 and 67108864 characters exceeds the limit of "
+        "67108864");
     EXPECT_EQ(countOf(r.err, "// Error: "), 1u) << r.err;
-    EXPECT_NE(r.err.find("line 2: string too long: joining 67108864 and 67108864 characters "
-                         "exceeds the limit of 67108864"),
-              std::string::npos)
-        << r.err;
     EXPECT_EQ(s.var("i"), Value(23));
     ASSERT_EQ(s.var("s").asString().size(), std::size_t(1) << 26);
     // "+=" is checked the same way, and catch() can handle the error.
-    r = s.run("$c = catchQuiet($s += \"x\"); $n = size($s);");
-    ASSERT_TRUE(r.ok) << r.err;
+    s.ok("$c = catchQuiet($s += \"x\"); $n = size($s);");
     EXPECT_EQ(s.var("c"), Value(1));
     EXPECT_EQ(s.var("n"), Value(1 << 26));
 }

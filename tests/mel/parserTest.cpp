@@ -11,6 +11,7 @@ using zt::commands::Value;
 using zt::mel::Lexer;
 using zt::mel::ParseError;
 using zt::mel::parseProgram;
+using zt::mel::test::countOf;
 
 namespace {
 
@@ -24,26 +25,21 @@ int errorLine(const std::string& text) {
     return 0;
 }
 
-std::size_t countOf(const std::string& text, const std::string& part) {
-    std::size_t n = 0;
-    for (std::size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) ++n;
-    return n;
-}
-
 }  // namespace
 
 TEST(Lexer, ReadsNumbersInEveryMelForm) {
+    const std::pair<const char*, Value> good[] = {
+        {"42", Value(42)},
+        {"-1.5e2", Value(-150.0)},
+        {".5", Value(0.5)},
+        {"0x1F", Value(31)},
+        {"99999999999", Value(99999999999.0)},  // beyond int: a float
+    };
     Value v;
-    ASSERT_TRUE(Lexer::parseNumber("42", v));
-    EXPECT_EQ(v, Value(42));
-    ASSERT_TRUE(Lexer::parseNumber("-1.5e2", v));
-    EXPECT_EQ(v, Value(-150.0));
-    ASSERT_TRUE(Lexer::parseNumber(".5", v));
-    EXPECT_EQ(v, Value(0.5));
-    ASSERT_TRUE(Lexer::parseNumber("0x1F", v));
-    EXPECT_EQ(v, Value(31));
-    ASSERT_TRUE(Lexer::parseNumber("99999999999", v));  // beyond int: a float
-    EXPECT_EQ(v, Value(99999999999.0));
+    for (const auto& [text, expected] : good) {
+        ASSERT_TRUE(Lexer::parseNumber(text, v)) << text;
+        EXPECT_EQ(v, expected) << text;
+    }
     for (const char* bad : {"", "-", "1.2.3", "1e", "abc", "12abc", "0x", "1e+", "--1", "."})
         EXPECT_FALSE(Lexer::parseNumber(bad, v)) << bad;
 }
@@ -94,16 +90,12 @@ TEST(Parser, ReportsTheLineOfEachSyntaxError) {
 TEST(Parser, RefusesDeepNestingInsteadOfOverflowingTheStack) {
     // Reasonable nesting still parses.
     EXPECT_EQ(errorLine("$x = " + std::string(100, '(') + "1" + std::string(100, ')') + ";"), 0);
-    std::string deep(100000, '(');
-    EXPECT_NE(errorLine("$x = " + deep + "1;"), 0);
-    std::string blocks;
+    std::string blocks, ifs;
     for (int i = 0; i < 50000; ++i) blocks += "{";
-    EXPECT_NE(errorLine(blocks), 0);
-    std::string unary(100000, '-');
-    EXPECT_NE(errorLine("$x = " + unary + "1;"), 0);
-    std::string ifs;
     for (int i = 0; i < 50000; ++i) ifs += "if (1) ";
-    EXPECT_NE(errorLine(ifs + "print 1;"), 0);
+    for (const std::string& deep : {"$x = " + std::string(100000, '(') + "1;", blocks,
+                                    "$x = " + std::string(100000, '-') + "1;", ifs + "print 1;"})
+        EXPECT_NE(errorLine(deep), 0) << deep.substr(0, 20);
 }
 
 // Feeds the interpreter mutated scripts and random bytes. Whatever the input,
@@ -147,11 +139,7 @@ TEST(Parser, SurvivesMutatedAndRandomInput) {
             for (int k = rng() % 80; k > 0; --k) text += static_cast<char>(rng() % 256);
         }
         auto r = session.run(text);
-        std::size_t errors = countOf(r.err, "// Error: ");
-        if (r.ok)
-            EXPECT_EQ(errors, 0u) << text << "\n" << r.err;
-        else
-            EXPECT_EQ(errors, 1u) << text << "\n" << r.err;
+        EXPECT_EQ(countOf(r.err, "// Error: "), r.ok ? 0u : 1u) << text << "\n" << r.err;
     }
 }
 
@@ -177,7 +165,6 @@ TEST(Parser, SurvivesLongRandomOperatorChains) {
         if (round % 4 == 1) text.insert(rng() % text.size(), 1, "();?:$"[rng() % 6]);
         text += ";";
         auto r = session.run(text);
-        std::size_t errors = countOf(r.err, "// Error: ");
-        EXPECT_EQ(errors, r.ok ? 0u : 1u) << text.substr(0, 200) << "\n" << r.err;
+        EXPECT_EQ(countOf(r.err, "// Error: "), r.ok ? 0u : 1u) << text.substr(0, 200) << r.err;
     }
 }

@@ -11,26 +11,23 @@ using namespace zt::commands;
 
 namespace {
 
-PointChannel vectors(const std::string& name, std::vector<double> xyz) {
+PointChannel channel(PointChannel::Kind kind, const std::string& name, std::vector<double> d,
+                     std::vector<int> i = {}) {
     PointChannel c;
     c.name = name;
-    c.kind = PointChannel::Kind::kVector;
-    c.doubles = std::move(xyz);
+    c.kind = kind;
+    c.doubles = std::move(d);
+    c.ints = std::move(i);
     return c;
+}
+PointChannel vectors(const std::string& name, std::vector<double> xyz) {
+    return channel(PointChannel::Kind::kVector, name, std::move(xyz));
 }
 PointChannel doubles(const std::string& name, std::vector<double> v) {
-    PointChannel c;
-    c.name = name;
-    c.kind = PointChannel::Kind::kDouble;
-    c.doubles = std::move(v);
-    return c;
+    return channel(PointChannel::Kind::kDouble, name, std::move(v));
 }
 PointChannel ints(const std::string& name, std::vector<int> v) {
-    PointChannel c;
-    c.name = name;
-    c.kind = PointChannel::Kind::kInt;
-    c.ints = std::move(v);
-    return c;
+    return channel(PointChannel::Kind::kInt, name, {}, std::move(v));
 }
 
 std::string written(const PointTable& t, PointFileFormat f) {
