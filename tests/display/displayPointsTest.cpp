@@ -1,8 +1,10 @@
-// ztDisplayPoints: its attributes, the state it computes, and what it draws,
-// checked on rendered pictures at pixels computed from the camera.
+// The display locators, ztDisplayPoints and ztDisplayContainer: their
+// attributes, the state and box they compute, and what they draw, checked on
+// rendered pictures at pixels computed from the camera.
 
 #include <maya/MFnAttribute.h>
 #include <maya/MFnDependencyNode.h>
+#include <maya/MFnEnumAttribute.h>
 #include <maya/MFnNumericAttribute.h>
 #include <maya/MFnTypedAttribute.h>
 #include <maya/MPlug.h>
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "display/ztDisplayContainer.h"
 #include "display/ztDisplayPoints.h"
 #include "displayScene.h"
 #include "host/src/graph/messages.h"
@@ -25,6 +28,8 @@ constexpr int kHeight = 240;
 const Rgb kRed{255, 0, 0};
 const Rgb kGreen{0, 255, 0};
 const Rgb kText = toRgb(0.0f, 0.0f, 0.25f);
+const Rgb kInner{255, 0, 0};
+const Rgb kOuter = toRgb(0.2f, 0.0f, 0.0f);
 
 class DisplayPoints : public DisplayTest {
 protected:
@@ -43,21 +48,49 @@ protected:
     MDagPath camera;
 };
 
+class DisplayContainer : public DisplayTest {
+protected:
+    void SetUp() override {
+        DisplayTest::SetUp();
+        camera = createCamera(MVector(0, 0, 6));
+        node = createLocator("ztDisplayContainer", MVector(0.5, 0, 0));
+    }
+    // Whether the colour is drawn within a pixel of a point given in the
+    // container's own space.
+    bool drawnAt(const Image& image, const MPoint& local, Rgb colour) const {
+        const Pixel px = project(camera, local + MVector(0.5, 0, 0), kWidth, kHeight);
+        return colourNearby(image, px.x, px.y, colour, 2, 1);
+    }
+    Image picture() const { return render(camera, kWidth, kHeight); }
+
+    MDagPath camera;
+    MObject node;
+};
+
 }  // namespace
 
 TEST_F(DisplayPoints, AttributesAsDeclared) {
     MObject shape = createLocator("ztDisplayPoints");
     MFnDependencyNode node(shape);
-    struct Expected {
+    using T = MFnNumericData;
+    // Names, flags, numeric type (kInvalid: not a plain number) and default.
+    const struct Expected {
         const char* longName;
         const char* shortName;
         bool keyable, storable, writable;
+        T::Type type;
+        double value;
     } expected[] = {
-        {"inPoints", "ip", false, false, true},     {"pointSize", "ps", true, true, true},
-        {"pointColor", "pc", true, true, true},     {"fallofColor", "fc", true, true, true},
-        {"displayDir", "dd", true, true, true},     {"arrowSize", "as", true, true, true},
-        {"colorFromRot", "cfr", true, true, true},  {"displayAttribute", "da", true, true, true},
-        {"attributeName", "aa", false, true, true}, {"state", "st", false, false, false},
+        {"inPoints", "ip", false, false, true, T::kInvalid, 0},
+        {"pointSize", "ps", true, true, true, T::kInt, 2},
+        {"pointColor", "pc", true, true, true, T::kInvalid, 0},
+        {"fallofColor", "fc", true, true, true, T::kInvalid, 0},
+        {"displayDir", "dd", true, true, true, T::kBoolean, 0},
+        {"arrowSize", "as", true, true, true, T::kFloat, 1},
+        {"colorFromRot", "cfr", true, true, true, T::kBoolean, 0},
+        {"displayAttribute", "da", true, true, true, T::kBoolean, 0},
+        {"attributeName", "aa", false, true, true, T::kInvalid, 0},
+        {"state", "st", false, false, false, T::kInt, 1},
     };
     // The node's attributes in the order they were created.
     std::vector<std::string> order;
@@ -68,51 +101,36 @@ TEST_F(DisplayPoints, AttributesAsDeclared) {
     }
     ASSERT_EQ(order.size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i) {
-        EXPECT_EQ(order[i], expected[i].longName);
-        MFnAttribute attr(node.attribute(expected[i].longName));
-        EXPECT_EQ(std::string(attr.shortName().asChar()), expected[i].shortName);
-        EXPECT_EQ(attr.isKeyable(), expected[i].keyable) << expected[i].longName;
-        EXPECT_EQ(attr.isStorable(), expected[i].storable) << expected[i].longName;
-        EXPECT_EQ(attr.isWritable(), expected[i].writable) << expected[i].longName;
-        EXPECT_TRUE(attr.isReadable()) << expected[i].longName;
+        const Expected& e = expected[i];
+        SCOPED_TRACE(e.longName);
+        EXPECT_EQ(order[i], e.longName);
+        MFnAttribute attr(node.attribute(e.longName));
+        EXPECT_EQ(std::string(attr.shortName().asChar()), e.shortName);
+        EXPECT_EQ(attr.isKeyable(), e.keyable);
+        EXPECT_EQ(attr.isStorable(), e.storable);
+        EXPECT_EQ(attr.isWritable(), e.writable);
+        EXPECT_TRUE(attr.isReadable());
+        if (e.type == T::kInvalid) continue;
+        EXPECT_EQ(MFnNumericAttribute(attr.object()).unitType(), e.type);
+        EXPECT_EQ(node.findPlug(e.longName).asDouble(), e.value);
     }
     EXPECT_EQ(MFnTypedAttribute(node.attribute("inPoints")).attrType(), MFnData::kDynArrayAttrs);
     EXPECT_EQ(MFnTypedAttribute(node.attribute("attributeName")).attrType(), MFnData::kString);
-
-    MFnNumericAttribute size(node.attribute("pointSize"));
-    EXPECT_EQ(size.unitType(), MFnNumericData::kInt);
-    double limit = 0.0;
-    ASSERT_TRUE(size.hasMin() && size.hasMax());
-    size.getMin(limit);
-    EXPECT_EQ(limit, 1.0);
-    size.getMax(limit);
-    EXPECT_EQ(limit, 10.0);
-    MFnNumericAttribute arrow(node.attribute("arrowSize"));
-    EXPECT_EQ(arrow.unitType(), MFnNumericData::kFloat);
-    ASSERT_TRUE(arrow.hasMin());
-    EXPECT_FALSE(arrow.hasMax());
-    arrow.getMin(limit);
-    EXPECT_EQ(limit, 0.0);
     EXPECT_TRUE(MFnAttribute(node.attribute("pointColor")).isUsedAsColor());
-    EXPECT_EQ(MFnNumericAttribute(node.attribute("displayDir")).unitType(),
-              MFnNumericData::kBoolean);
-    EXPECT_EQ(MFnNumericAttribute(node.attribute("state")).unitType(), MFnNumericData::kInt);
-
-    // Defaults, read back from a new node.
-    EXPECT_EQ(node.findPlug("pointSize").asInt(), 2);
-    EXPECT_EQ(node.findPlug("arrowSize").asFloat(), 1.0f);
-    EXPECT_FALSE(node.findPlug("displayDir").asBool());
-    EXPECT_FALSE(node.findPlug("colorFromRot").asBool());
-    EXPECT_FALSE(node.findPlug("displayAttribute").asBool());
     EXPECT_EQ(node.findPlug("attributeName").asString().length(), 0u);
     for (const char* colour : {"pointColor", "fallofColor"})
         for (unsigned int c = 0; c < 3; ++c)
             EXPECT_EQ(node.findPlug(colour).child(c).asFloat(), 0.0f) << colour;
-    // Out-of-range values are held to the limits.
-    setInt(shape, "pointSize", 40);
-    EXPECT_EQ(node.findPlug("pointSize").asInt(), 10);
-    setFloat(shape, "arrowSize", -2.0f);
-    EXPECT_EQ(node.findPlug("arrowSize").asFloat(), 0.0f);
+    // Out-of-range values are held to the limits: the point size to 1..10,
+    // the arrow size to 0 and up.
+    for (const auto& [asked, held] : {std::pair{0, 1}, {40, 10}, {7, 7}}) {
+        setInt(shape, "pointSize", asked);
+        EXPECT_EQ(node.findPlug("pointSize").asInt(), held);
+    }
+    for (const auto& [asked, held] : {std::pair{-2.0f, 0.0f}, {1e6f, 1e6f}}) {
+        setFloat(shape, "arrowSize", asked);
+        EXPECT_EQ(node.findPlug("arrowSize").asFloat(), held);
+    }
 
     // A new node is renamed after its shape, and is a locator of its own type.
     EXPECT_EQ(std::string(node.name().asChar()), "ztDisplayPointsShape1");
@@ -320,4 +338,87 @@ TEST_F(DisplayPoints, HiddenLocatorsAreNotDrawn) {
     setBool(node, "visibility", true);
     setBool(parentOf(node), "visibility", false);
     EXPECT_EQ(countOtherThan(picture(), background(), 2), 0);
+}
+
+TEST_F(DisplayContainer, AttributesAndBox) {
+    MFnDependencyNode fn(node);
+    std::vector<std::string> order;
+    for (unsigned int i = 0; i < fn.attributeCount(); ++i) {
+        const std::string name = MFnAttribute(fn.attribute(i)).name().asChar();
+        if (name == "type" || name == "fallof") order.push_back(name);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"type", "fallof"}));
+
+    MFnEnumAttribute kind(fn.attribute("type"));
+    EXPECT_EQ(std::string(kind.shortName().asChar()), "t");
+    EXPECT_EQ(std::string(kind.fieldName(0).asChar()), "sphere");
+    EXPECT_EQ(std::string(kind.fieldName(1).asChar()), "box");
+    EXPECT_FALSE(kind.isHidden());
+    EXPECT_EQ(fn.findPlug("type").asShort(), 0);
+
+    MFnNumericAttribute fallof(fn.attribute("fallof"));
+    EXPECT_EQ(std::string(fallof.shortName().asChar()), "f");
+    EXPECT_EQ(fallof.unitType(), MFnNumericData::kFloat);
+    EXPECT_TRUE(fallof.isKeyable() && fallof.isStorable() && fallof.isReadable() &&
+                fallof.isWritable());
+    EXPECT_EQ(fn.findPlug("fallof").asFloat(), 0.0f);
+    // Held to 0..1.
+    for (const auto& [asked, held] : {std::pair{1.5f, 1.0f}, {-0.5f, 0.0f}, {0.25f, 0.25f}}) {
+        setFloat(node, "fallof", asked);
+        EXPECT_EQ(fn.findPlug("fallof").asFloat(), held);
+    }
+
+    EXPECT_EQ(std::string(fn.name().asChar()), "ztDisplayContainerShape1");
+    auto* locator = dynamic_cast<ztDisplayContainer*>(fn.userNode());
+    ASSERT_NE(locator, nullptr);
+    EXPECT_TRUE(locator->isBounded());
+    setInt(node, "type", 1);
+    setFloat(node, "fallof", 0.5f);
+    EXPECT_EQ(locator->boundingBox().min(), MPoint(-5, 0, -5));
+    EXPECT_EQ(locator->boundingBox().max(), MPoint(5, 0, 5));
+}
+
+TEST_F(DisplayContainer, SphereWithInnerShapeOnlyInsideTheFallofRange) {
+    Image image = picture();  // fallof 0: the outer sphere alone
+    EXPECT_TRUE(drawnAt(image, MPoint(1, 0, 0), kOuter));
+    EXPECT_TRUE(drawnAt(image, MPoint(0, -1, 0), kOuter));
+    EXPECT_TRUE(drawnAt(image, MPoint(0.7071, 0.7071, 0), kOuter));
+    EXPECT_TRUE(drawnAt(image, MPoint(0, -0.2, 0), kInner)) << "the mark";
+    EXPECT_FALSE(drawnAt(image, MPoint(0.75, 0, 0), kInner));
+    EXPECT_FALSE(drawnAt(image, MPoint(0.4, 0, 0), kInner)) << "the mark ends at 0.25";
+
+    setFloat(node, "fallof", 0.25f);
+    image = picture();
+    EXPECT_TRUE(drawnAt(image, MPoint(0.75, 0, 0), kInner));
+    EXPECT_TRUE(drawnAt(image, MPoint(0, 0.75, 0), kInner));
+    EXPECT_TRUE(drawnAt(image, MPoint(-0.5303, -0.5303, 0), kInner));
+    EXPECT_TRUE(drawnAt(image, MPoint(1, 0, 0), kOuter));
+    EXPECT_FALSE(drawnAt(image, MPoint(0.9, 0, 0), kInner));
+
+    setFloat(node, "fallof", 1.0f);
+    image = picture();
+    EXPECT_FALSE(drawnAt(image, MPoint(0.75, 0, 0), kInner));
+    EXPECT_FALSE(drawnAt(image, MPoint(0.05, 0.5, 0), kInner));
+    EXPECT_TRUE(drawnAt(image, MPoint(1, 0, 0), kOuter));
+}
+
+TEST_F(DisplayContainer, BoxWithInnerBox) {
+    setInt(node, "type", 1);
+    setFloat(node, "fallof", 0.25f);
+    const Image image = picture();
+    // Vertical edges of both cubes, halfway up; the front ones are nearer
+    // the camera and so further out in the picture.
+    EXPECT_TRUE(drawnAt(image, MPoint(1, 0, 1), kOuter));
+    EXPECT_TRUE(drawnAt(image, MPoint(-1, 0, -1), kOuter));
+    EXPECT_TRUE(drawnAt(image, MPoint(0.75, 0, 0.75), kInner));
+    EXPECT_TRUE(drawnAt(image, MPoint(-0.75, 0, -0.75), kInner));
+    // Top face edge of the inner cube.
+    EXPECT_TRUE(drawnAt(image, MPoint(0, 0.75, 0.75), kInner));
+    // The sphere's circles are not drawn for a box.
+    EXPECT_FALSE(drawnAt(image, MPoint(0.7071, 0.7071, 0), kOuter));
+
+    setInt(node, "type", 0);
+    setFloat(node, "fallof", 0.0f);
+    const Image sphere = picture();
+    EXPECT_FALSE(drawnAt(sphere, MPoint(1, 0, 1), kOuter));
 }

@@ -7,6 +7,8 @@
 #include <maya/MMatrix.h>
 #include <maya/MPlug.h>
 
+#include <unistd.h>
+
 #include <cmath>
 
 #include "display/ztDisplayContainer.h"
@@ -14,6 +16,7 @@
 #include "host/src/graph/registry.h"
 #include "host/src/graph/scene.h"
 #include "host/src/hostInit.h"
+#include "host/src/mel/engine.h"
 #include "host/src/viewport/viewportCommands.h"
 
 namespace displaytest {
@@ -46,6 +49,20 @@ MPlug plugOf(const MObject& node, const char* attribute) {
     return plug;
 }
 }  // namespace
+
+void run(const std::string& script) {
+    ASSERT_TRUE(zt::mel::executeText(script)) << script;
+}
+
+ScratchDir::ScratchDir()
+    : path_(std::filesystem::temp_directory_path() / ("zt_display_" + std::to_string(::getpid()))) {
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+}
+
+ScratchDir::~ScratchDir() {
+    std::filesystem::remove_all(path_);
+}
 
 void setTranslate(const MObject& transform, const MVector& t) {
     plugOf(transform, "translateX").setValue(t.x);

@@ -10,6 +10,7 @@
 #include <maya/MPoint.h>
 #include <maya/MVector.h>
 
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 
@@ -33,6 +34,22 @@ MObject createLocator(const std::string& type, const MVector& translate = MVecto
 // A camera at `eye` looking down -z (no rotation), or rotated by the given
 // angles in degrees.
 MDagPath createCamera(const MVector& eye, const MVector& rotateDegrees = MVector(0, 0, 0));
+
+// Runs MEL text and expects it to succeed.
+void run(const std::string& script);
+
+// A folder of its own for the files a test writes, removed with its contents.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
 
 void setTranslate(const MObject& transform, const MVector& t);
 MObject parentOf(const MObject& dagNode);

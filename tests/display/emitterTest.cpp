@@ -142,6 +142,13 @@ TEST(EmitParticles, DirectionSpreadAndTimeInStep) {
 
 // ---- the node with a particle shape ------------------------------------------
 
+// Whether a captured message is `text`, or begins with it when `prefix`.
+bool said(const zt::host::MessageCapture& capture, const std::string& text, bool prefix = false) {
+    for (const auto& m : capture.messages())
+        if (prefix ? m.text.rfind(text, 0) == 0 : m.text == text) return true;
+    return false;
+}
+
 class Emitter : public DisplayTest {
 protected:
     static void SetUpTestSuite() {
@@ -165,20 +172,26 @@ protected:
         ASSERT_FALSE(shape.isNull());
     }
 
-public:
-    static void run(const std::string& script) {
-        ASSERT_TRUE(zt::mel::executeText(script)) << script;
-    }
-
     void setPoints(const PointSet& set) {
         MObject data = set.object();
         ASSERT_TRUE(MPlug(emitter, ztPointsEmitter::inPoints).setValue(data));
+    }
+
+    // Steps through the frames from..to one at a time.
+    static void step(int from, int to) {
+        for (int frame = from; frame <= to; ++frame) MGlobal::viewFrame(double(frame));
     }
 
     int count() { return MFnDependencyNode(shape).findPlug("count").asInt(); }
 
     MPlug output() {
         return MFnDependencyNode(emitter).findPlug("output").elementByLogicalIndex(0);
+    }
+    bool outputDirty() { return zt::host::isDirty(zt::host::PlugAccess::ref(output())); }
+    MObject outputData() {
+        MObject data;
+        output().getValue(data);
+        return data;
     }
 
     MObject particles() {
@@ -229,17 +242,15 @@ TEST_F(Emitter, RateModeCountsAdvectionAndRewind) {
         EXPECT_NEAR(a1[i] - a0[i], 1 / 24.0, 1e-12);
     }
     for (unsigned int i = 0; i < id1.length(); ++i) EXPECT_EQ(id1[i], int(i));
-    const MVectorArray frame26 = p1;
 
     // Back to the start: nothing left; stepping again gives the very same
     // particles.
     MGlobal::viewFrame(1.0);
     EXPECT_EQ(count(), 0);
-    for (int frame = 2; frame <= 26; ++frame) MGlobal::viewFrame(double(frame));
-    MFnArrayAttrsData replay(particles());
-    const MVectorArray p2 = replay.getVectorData("position");
-    ASSERT_EQ(p2.length(), frame26.length());
-    for (unsigned int i = 0; i < p2.length(); ++i) EXPECT_EQ(p2[i], frame26[i]);
+    step(2, 26);
+    const MVectorArray p2 = MFnArrayAttrsData(particles()).getVectorData("position");
+    ASSERT_EQ(p2.length(), p1.length());
+    for (unsigned int i = 0; i < p2.length(); ++i) EXPECT_EQ(p2[i], p1[i]);
 }
 
 TEST_F(Emitter, SingleEmissionOncePerIdentifierAndAgainAfterRewind) {
@@ -251,19 +262,15 @@ TEST_F(Emitter, SingleEmissionOncePerIdentifierAndAgainAfterRewind) {
         EXPECT_EQ(count(), 2) << "frame " << frame;
     }
     // A new identifier emits once, in the step where it first shows up.
-    PointSet more;
-    more.vectors("position", {MVector(0, 0, 0), MVector(2, 0, 0)})
-        .vectors("aimDirection", {MVector(0, 1, 0), MVector(0, 1, 0)})
-        .ints("pointID", {5, 9});
-    setPoints(more);
-    MGlobal::viewFrame(7.0);
-    EXPECT_EQ(count(), 3);
-    MGlobal::viewFrame(8.0);
-    EXPECT_EQ(count(), 3);
-    MGlobal::viewFrame(1.0);
-    EXPECT_EQ(count(), 0);
-    MGlobal::viewFrame(2.0);
-    EXPECT_EQ(count(), 2);
+    setPoints(PointSet()
+                  .vectors("position", {MVector(0, 0, 0), MVector(2, 0, 0)})
+                  .vectors("aimDirection", {MVector(0, 1, 0), MVector(0, 1, 0)})
+                  .ints("pointID", {5, 9}));
+    const std::pair<double, int> steps[] = {{7, 3}, {8, 3}, {1, 0}, {2, 2}};
+    for (const auto& [frame, n] : steps) {
+        MGlobal::viewFrame(frame);
+        EXPECT_EQ(count(), n) << "frame " << frame;
+    }
 }
 
 TEST_F(Emitter, ColourAndOpacityChannels) {
@@ -272,9 +279,7 @@ TEST_F(Emitter, ColourAndOpacityChannels) {
         "size; setAttr em.passAttrInOpacity 1; setAttr -type \"string\" em.attrName2 tint;");
     zt::host::MessageCapture capture;
     MGlobal::viewFrame(2.0);
-    MObject data;
-    output().getValue(data);
-    MFnArrayAttrsData out(data);
+    MFnArrayAttrsData out(outputData());
     const MVectorArray rgb = out.getVectorData("rgbPP");
     const MDoubleArray opacity = out.getDoubleData("opacityPP");
     // One particle per site: the double as (x, 0, 0), the vector's x.
@@ -283,98 +288,67 @@ TEST_F(Emitter, ColourAndOpacityChannels) {
     EXPECT_EQ(rgb[1], MVector(0.5, 0, 0));
     EXPECT_EQ(opacity[0], 1.0);
     EXPECT_EQ(opacity[1], 0.0);
-    bool vectorWarning = false;
-    for (const auto& m : capture.messages())
-        vectorWarning |= m.text == "'tint' attribute is Vector array, passing only vector.x value.";
-    EXPECT_TRUE(vectorWarning);
+    EXPECT_TRUE(said(capture, "'tint' attribute is Vector array, passing only vector.x value."));
     EXPECT_EQ(count(), 3);
 
     // A missing source only warns and leaves the channel out.
     run("setAttr -type \"string\" em.attrName1 nothing;");
     capture.clear();
     MGlobal::viewFrame(3.0);
-    output().getValue(data);
-    MFnArrayAttrsData withoutColour(data);
     MFnArrayAttrsData::Type type;
-    EXPECT_FALSE(withoutColour.checkArrayExist("rgbPP", type));
-    bool missingWarning = false;
-    for (const auto& m : capture.messages())
-        missingWarning |=
-            m.text == "em.inPoints: no 'nothing' attribute to pass in rgbPP channel, omitting.";
-    EXPECT_TRUE(missingWarning);
-}
-
-// The message (or its beginning) of a compute that must fail, and that it failed: the output
-// element stays dirty with its previous value.
-void expectFailure(Emitter& test, const std::string& message, double frame) {
-    zt::host::MessageCapture capture;
-    MGlobal::viewFrame(frame);
-    MObject data;
-    test.output().getValue(data);
-    EXPECT_TRUE(zt::host::isDirty(zt::host::PlugAccess::ref(test.output()))) << message;
-    bool seen = false;
-    for (const auto& m : capture.messages()) seen |= m.text.rfind(message, 0) == 0;
-    EXPECT_TRUE(seen) << "no message: " << message;
+    EXPECT_FALSE(MFnArrayAttrsData(outputData()).checkArrayExist("rgbPP", type));
+    EXPECT_TRUE(
+        said(capture, "em.inPoints: no 'nothing' attribute to pass in rgbPP channel, omitting."));
 }
 
 TEST_F(Emitter, BadInputsFailWithTheirMessages) {
     setPoints(threeSites());
-    for (int frame = 2; frame <= 4; ++frame) MGlobal::viewFrame(double(frame));
+    step(2, 4);
     EXPECT_EQ(count(), 3);
-    EXPECT_FALSE(zt::host::isDirty(zt::host::PlugAccess::ref(output())));
+    EXPECT_FALSE(outputDirty());
 
-    PointSet noAim;
-    noAim.vectors("position", {MVector(0, 0, 0)}).ints("pointID", {1});
-    setPoints(noAim);
-    expectFailure(*this, "em.inPoints: 'aimDirection' attribute missing", 5.0);
-
-    PointSet noPosition;
-    noPosition.vectors("aimDirection", {MVector(0, 1, 0)});
-    setPoints(noPosition);
-    expectFailure(*this, "em.inPoints: Points position missing", 6.0);
-
-    PointSet aimDoubles;
-    aimDoubles.vectors("position", {MVector(0, 0, 0)}).doubles("aimDirection", {1.0});
-    setPoints(aimDoubles);
-    expectFailure(*this, "em.inPoints: invalid 'aimDirection' attribute type", 7.0);
-
-    PointSet noId;
-    noId.vectors("position", {MVector(0, 0, 0)}).vectors("aimDirection", {MVector(0, 1, 0)});
-    setPoints(noId);
-    run("setAttr em.singleEmission 1;");
-    expectFailure(*this,
-                  "em.inPoints: inPoint vector does not contain pointID info. Signle emission "
-                  "not possible.",
-                  8.0);
-    PointSet idDoubles;
-    idDoubles.vectors("position", {MVector(0, 0, 0)})
-        .vectors("aimDirection", {MVector(0, 1, 0)})
-        .doubles("pointID", {1.0});
-    setPoints(idDoubles);
-    expectFailure(
-        *this, "em.inPoints: invalid 'pointID' attribute type. Signle emission not possible.", 9.0);
-
-    run("setAttr em.singleEmission 0; setAttr em.passAttrInRGB 1; setAttr -type \"string\" "
-        "em.attrName1 label;");
-    PointSet labels;
-    labels.vectors("position", {MVector(0, 0, 0)})
-        .vectors("aimDirection", {MVector(0, 1, 0)})
-        .strings("label", {"a"});
-    setPoints(labels);
-    expectFailure(*this, "em.inPoints: channel 'label' has an invalid type", 10.0);
-
-    // A short aimDirection is refused rather than read past its end.
-    PointSet shortAim;
-    shortAim.vectors("position", {MVector(0, 0, 0), MVector(1, 0, 0)})
-        .vectors("aimDirection", {MVector(0, 1, 0)});
-    run("setAttr em.passAttrInRGB 0;");
-    setPoints(shortAim);
-    MGlobal::viewFrame(11.0);
-    EXPECT_TRUE(zt::host::isDirty(zt::host::PlugAccess::ref(output())));
-    // A rate that would emit 10^10 / 24 particles a site in one step.
-    setPoints(threeSites());
-    run("setAttr em.rate 1e10;");
-    expectFailure(*this, "em.inPoints: this step would emit ", 12.0);
+    // Each set fails at the next frame with the message (or its beginning);
+    // the output element stays dirty with its previous value.
+    const MVector o(0, 0, 0), up(0, 1, 0);
+    struct Case {
+        PointSet points;
+        const char* settings;
+        const char* message;
+    };
+    const Case cases[] = {
+        {PointSet().vectors("position", {o}).ints("pointID", {1}), "",
+         "em.inPoints: 'aimDirection' attribute missing"},
+        {PointSet().vectors("aimDirection", {up}), "", "em.inPoints: Points position missing"},
+        {PointSet().vectors("position", {o}).doubles("aimDirection", {1.0}), "",
+         "em.inPoints: invalid 'aimDirection' attribute type"},
+        {PointSet().vectors("position", {o}).vectors("aimDirection", {up}),
+         "setAttr em.singleEmission 1;",
+         "em.inPoints: inPoint vector does not contain pointID info. Signle emission not "
+         "possible."},
+        {PointSet().vectors("position", {o}).vectors("aimDirection", {up}).doubles("pointID", {1}),
+         "", "em.inPoints: invalid 'pointID' attribute type. Signle emission not possible."},
+        {PointSet().vectors("position", {o}).vectors("aimDirection", {up}).strings("label", {"a"}),
+         "setAttr em.singleEmission 0; setAttr em.passAttrInRGB 1;"
+         "setAttr -type \"string\" em.attrName1 label;",
+         "em.inPoints: channel 'label' has an invalid type"},
+        // A short aimDirection is refused rather than read past its end.
+        {PointSet().vectors("position", {o, MVector(1, 0, 0)}).vectors("aimDirection", {up}),
+         "setAttr em.passAttrInRGB 0;",
+         "em.inPoints: channel 'aimDirection' has 1 elements, expected 2"},
+        // A rate that would emit 10^10 / 24 particles a site in one step.
+        {threeSites(), "setAttr em.rate 1e10;", "em.inPoints: this step would emit "},
+    };
+    double frame = 5.0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        if (*c.settings) run(c.settings);
+        setPoints(c.points);
+        zt::host::MessageCapture capture;
+        MGlobal::viewFrame(frame++);
+        outputData();
+        EXPECT_TRUE(outputDirty());
+        EXPECT_TRUE(said(capture, c.message, true));
+    }
     // The failed steps did not add the last good output again.
     EXPECT_EQ(count(), 3);
 }
@@ -393,12 +367,12 @@ TEST_F(Emitter, TimeJumpsRatesAndLimits) {
     // Zero rate: nothing more is emitted, the particles stay.
     MGlobal::viewFrame(1.0);
     run("setAttr em.rate 0;");
-    for (int frame = 2; frame <= 10; ++frame) MGlobal::viewFrame(double(frame));
+    step(2, 10);
     EXPECT_EQ(count(), 0);
     // maxCount caps the particles.
     run("setAttr em.rate 100; setAttr dropsShape.maxCount 5;");
     MGlobal::viewFrame(1.0);
-    for (int frame = 2; frame <= 10; ++frame) MGlobal::viewFrame(double(frame));
+    step(2, 10);
     EXPECT_EQ(count(), 5);
     EXPECT_TRUE(MFnDependencyNode(shape).findPlug("isFull").asBool());
 }
@@ -407,17 +381,14 @@ TEST_F(Emitter, WithoutParticleShapeOnlyWarns) {
     MStatus status;
     MObject lone = zt::host::createNode("ztPointsEmitter", "lone", MObject::kNullObj, &status);
     ASSERT_TRUE(status);
-    MObject data = threeSites().object();
-    MPlug(lone, ztPointsEmitter::inPoints).setValue(data);
+    MPlug(lone, ztPointsEmitter::inPoints).setValue(threeSites().object());
     run("connectAttr time1.outTime lone.currentTime;");
     zt::host::MessageCapture capture;
     MGlobal::viewFrame(5.0);
     MObject out;
     MFnDependencyNode(lone).findPlug("output").elementByLogicalIndex(0).getValue(out);
-    bool warned = false;
-    for (const auto& m : capture.messages())
-        warned |= m.text.find("no particle shape is connected") != std::string::npos;
-    EXPECT_TRUE(warned);
+    EXPECT_TRUE(
+        capture.contains(zt::host::MessageKind::kWarning, "no particle shape is connected"));
     EXPECT_FALSE(zt::mel::executeText("connectDynamic -em lone time1;"));
 }
 

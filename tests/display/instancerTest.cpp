@@ -6,10 +6,7 @@
 #include <maya/MGlobal.h>
 #include <maya/MPlug.h>
 
-#include <unistd.h>
-
 #include <cmath>
-#include <filesystem>
 
 #include "displayScene.h"
 #include "host/src/graph/messages.h"
@@ -22,15 +19,10 @@
 using namespace displaytest;
 using zt::host::Image;
 using zt::host::InstancePoints;
-namespace fs = std::filesystem;
 
 namespace {
 
 class Instancer : public DisplayTest {};
-
-void run(const std::string& script) {
-    ASSERT_TRUE(zt::mel::executeText(script)) << script;
-}
 
 MVector apply(const MMatrix& m, const MVector& p) {
     const MPoint q = MPoint(p) * m;
@@ -56,19 +48,6 @@ std::string readError(const PointSet& set) {
     EXPECT_FALSE(points.read(set.object(), error));
     return error;
 }
-
-class ScratchDir {
-public:
-    ScratchDir() : path_(fs::temp_directory_path() / ("zt_inst_" + std::to_string(::getpid()))) {
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~ScratchDir() { fs::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-};
 
 }  // namespace
 
@@ -161,28 +140,25 @@ TEST_F(Instancer, PointMatricesPlaceScaleAndTurnTheCopies) {
 }
 
 TEST_F(Instancer, BadChannelsAreNamed) {
-    EXPECT_NE(readError(PointSet().vectors("scale", {MVector(1, 1, 1)})).find("\"position\""),
-              std::string::npos);
-    EXPECT_NE(readError(PointSet().doubles("position", {1.0})).find("vector"), std::string::npos);
-    const std::string wrongScale =
-        readError(PointSet().vectors("position", {MVector(0, 0, 0)}).doubles("scale", {2.0}));
-    EXPECT_NE(wrongScale.find("\"scale\" is a double array"), std::string::npos) << wrongScale;
-    const std::string shortAim =
-        readError(PointSet()
-                      .vectors("position", {MVector(0, 0, 0), MVector(1, 0, 0)})
-                      .vectors("aimDirection", {MVector(1, 0, 0)}));
-    EXPECT_NE(shortAim.find("\"aimDirection\" has 1 elements for 2 positions"), std::string::npos)
-        << shortAim;
-    EXPECT_NE(
-        readError(PointSet().vectors("position", {MVector(0, 0, 0)}).ints("rotationType", {5}))
-            .find("rotationType"),
-        std::string::npos);
-    EXPECT_NE(
-        readError(PointSet().vectors("position", {MVector(0, 0, 0)}).strings("objectIndex", {"a"}))
-            .find("objectIndex"),
-        std::string::npos);
-    EXPECT_NE(readError(PointSet().vectors("position", {MVector(NAN, 0, 0)})).find("not a number"),
-              std::string::npos);
+    const MVector o(0, 0, 0), x(1, 0, 0);
+    const struct {
+        PointSet points;
+        const char* fragment;
+    } cases[] = {
+        {PointSet().vectors("scale", {MVector(1, 1, 1)}), "\"position\""},
+        {PointSet().doubles("position", {1.0}), "vector"},
+        {PointSet().vectors("position", {o}).doubles("scale", {2.0}),
+         "\"scale\" is a double array"},
+        {PointSet().vectors("position", {o, x}).vectors("aimDirection", {x}),
+         "\"aimDirection\" has 1 elements for 2 positions"},
+        {PointSet().vectors("position", {o}).ints("rotationType", {5}), "rotationType"},
+        {PointSet().vectors("position", {o}).strings("objectIndex", {"a"}), "objectIndex"},
+        {PointSet().vectors("position", {MVector(NAN, 0, 0)}), "not a number"},
+    };
+    for (const auto& c : cases) {
+        const std::string error = readError(c.points);
+        EXPECT_NE(error.find(c.fragment), std::string::npos) << error;
+    }
 }
 
 TEST_F(Instancer, WiredNodeDrawsCopiesWhereThePointsAre) {
@@ -314,20 +290,15 @@ TEST_F(Instancer, CommandAndExportOfTheCopies) {
         // First copy: box corner (1, 1, 1) lifted by its translate to
         // (1, 2, 1), turned so X -> Z (Z -> -X), moved to (10, 0, 0) and by
         // the instancer's 100: (99, 2, 1).
-        const zt::host::BoundingBox first = [&] {
-            zt::host::BoundingBox b;
-            b.min = b.max = mesh.point(0);
-            for (int v = 0; v < 8; ++v) {
-                const zt::host::Vec3 p = mesh.point(v);
-                b.min = {std::min(b.min.x, p.x), std::min(b.min.y, p.y), std::min(b.min.z, p.z)};
-                b.max = {std::max(b.max.x, p.x), std::max(b.max.y, p.y), std::max(b.max.z, p.z)};
-            }
-            return b;
-        }();
-        EXPECT_NEAR(first.min.x, 109, 1e-5);
-        EXPECT_NEAR(first.max.x, 111, 1e-5);
-        EXPECT_NEAR(first.min.y, 0, 1e-5);
-        EXPECT_NEAR(first.max.y, 2, 1e-5);
+        double minX = 1e9, maxX = -1e9, minY = 1e9, maxY = -1e9;
+        for (int v = 0; v < 8; ++v) {
+            minX = std::min(minX, mesh.point(v).x), maxX = std::max(maxX, mesh.point(v).x);
+            minY = std::min(minY, mesh.point(v).y), maxY = std::max(maxY, mesh.point(v).y);
+        }
+        EXPECT_NEAR(minX, 109, 1e-5);
+        EXPECT_NEAR(maxX, 111, 1e-5);
+        EXPECT_NEAR(minY, 0, 1e-5);
+        EXPECT_NEAR(maxY, 2, 1e-5);
         // The card (a plane facing +Y at the origin, aimed along +X: no turn).
         for (int v = 8; v < 12; ++v) {
             EXPECT_NEAR(mesh.point(v).y, 0.0, 1e-6) << file;
@@ -347,5 +318,5 @@ TEST_F(Instancer, CommandAndExportOfTheCopies) {
     EXPECT_FALSE(zt::mel::executeText("exportInstances box \"" + (dir / "f.obj") + "\";"));
     EXPECT_FALSE(
         zt::mel::executeText("exportInstances -ascii forest \"" + (dir / "f.obj") + "\";"));
-    EXPECT_FALSE(fs::exists(dir / "f.obj"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "f.obj"));
 }

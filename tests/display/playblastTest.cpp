@@ -7,10 +7,6 @@
 #include <maya/MPlug.h>
 #include <maya/MTime.h>
 
-#include <unistd.h>
-
-#include <filesystem>
-
 #include "display/ztDisplayPoints.h"
 #include "displayScene.h"
 #include "host/src/commands/commandRegistry.h"
@@ -21,22 +17,8 @@
 
 using namespace displaytest;
 using zt::host::Image;
-namespace fs = std::filesystem;
 
 namespace {
-
-class ScratchDir {
-public:
-    ScratchDir() : path_(fs::temp_directory_path() / ("zt_display_" + std::to_string(::getpid()))) {
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~ScratchDir() { fs::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-};
 
 class Playblast : public DisplayTest {};
 
@@ -106,10 +88,9 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
     MDagPath camera = createCamera(MVector(0, 0, 20));
     createLocator("ztDisplayPoints", MVector(2, 0, 0));
     const std::string single = dir / "one.png";
-    ASSERT_TRUE(
-        zt::mel::executeText("playblast -camera testCam -widthHeight 80 60 -percent 100 "
-                             "-completeFilename \"" +
-                             single + "\";"));
+    run("playblast -camera testCam -widthHeight 80 60 -percent 100 "
+        "-completeFilename \"" +
+        single + "\";");
     Image image = readPngFile(single);
     ASSERT_EQ(image.width, 80);
     ASSERT_EQ(image.height, 60);
@@ -126,8 +107,8 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
     EXPECT_EQ(std::string(pattern.asChar()), prefix + ".####.png");
     for (const char* frame : {"0001", "0002", "0003"})
         EXPECT_EQ(readPngFile(prefix + "." + frame + ".png").width, 32) << frame;
-    EXPECT_FALSE(fs::exists(prefix + ".0004.png"));
-    EXPECT_FALSE(fs::exists(prefix + ".0000.png"));
+    EXPECT_FALSE(std::filesystem::exists(prefix + ".0004.png"));
+    EXPECT_FALSE(std::filesystem::exists(prefix + ".0000.png"));
     MPlug now;
     ASSERT_TRUE(zt::host::plugFromString("time1.outTime", now));
     EXPECT_DOUBLE_EQ(now.asMTime().as(MTime::uiUnit()), 7.0);
@@ -138,40 +119,37 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
     // -percent scales the size, 50 unless given; -width and -height set one
     // side each.
     const std::string half = dir / "half.png";
-    ASSERT_TRUE(zt::mel::executeText("playblast -cam testCam -wh 80 60 -cf \"" + half + "\";"));
+    run("playblast -cam testCam -wh 80 60 -cf \"" + half + "\";");
     EXPECT_EQ(readPngFile(half).width, 40);
     EXPECT_EQ(readPngFile(half).height, 30);
-    ASSERT_TRUE(zt::mel::executeText("playblast -cam testCam -width 50 -height 20 -p 30 -cf \"" +
-                                     half + "\";"));
+    run("playblast -cam testCam -width 50 -height 20 -p 30 -cf \"" + half + "\";");
     EXPECT_EQ(readPngFile(half).width, 15);
     EXPECT_EQ(readPngFile(half).height, 6);
 
     // JPEG pictures show the same scene; frames named with -frame, padded
     // as asked.
     const std::string jpeg = dir / "one.jpg";
-    ASSERT_TRUE(
-        zt::mel::executeText("playblast -cam testCam -fmt image -c jpg -qlt 95 -wh 80 60 "
-                             "-p 100 -cf \"" +
-                             jpeg + "\";"));
+    run("playblast -cam testCam -fmt image -c jpg -qlt 95 -wh 80 60 "
+        "-p 100 -cf \"" +
+        jpeg + "\";");
     image = readPngFile(jpeg);
     ASSERT_EQ(image.width, 80);
     EXPECT_TRUE(colourNear(image, 1, 1, background(), 4));
     EXPECT_TRUE(colourNearby(image, mark.x, mark.y, {255, 0, 0}, 2, 60));
     const std::string picked = dir / "pick";
-    ASSERT_TRUE(
-        zt::mel::executeText("playblast -cam testCam -c jpg -wh 16 16 -fr 4 -fr 9 -fp 2 "
-                             "-f \"" +
-                             picked + "\";"));
-    EXPECT_TRUE(fs::exists(picked + ".04.jpg"));
-    EXPECT_TRUE(fs::exists(picked + ".09.jpg"));
-    EXPECT_FALSE(fs::exists(picked + ".05.jpg"));
+    run("playblast -cam testCam -c jpg -wh 16 16 -fr 4 -fr 9 -fp 2 "
+        "-f \"" +
+        picked + "\";");
+    EXPECT_TRUE(std::filesystem::exists(picked + ".04.jpg"));
+    EXPECT_TRUE(std::filesystem::exists(picked + ".09.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(picked + ".05.jpg"));
     // Without frames a sequence covers the playback range.
-    ASSERT_TRUE(zt::mel::executeText("playbackOptions -min 2 -max 3;"));
-    ASSERT_TRUE(zt::mel::executeText("playblast -cam testCam -wh 16 16 -f \"" + picked + "\";"));
-    EXPECT_TRUE(fs::exists(picked + ".0002.png"));
-    EXPECT_TRUE(fs::exists(picked + ".0003.png"));
-    EXPECT_FALSE(fs::exists(picked + ".0001.png"));
-    EXPECT_FALSE(fs::exists(picked + ".0004.png"));
+    run("playbackOptions -min 2 -max 3;");
+    run("playblast -cam testCam -wh 16 16 -f \"" + picked + "\";");
+    EXPECT_TRUE(std::filesystem::exists(picked + ".0002.png"));
+    EXPECT_TRUE(std::filesystem::exists(picked + ".0003.png"));
+    EXPECT_FALSE(std::filesystem::exists(picked + ".0001.png"));
+    EXPECT_FALSE(std::filesystem::exists(picked + ".0004.png"));
 
     // Bad requests fail with a message and write nothing.
     const std::string bad = dir / "bad.png";
@@ -188,7 +166,7 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
              std::string("playblast -cam testCam -cf \"/nonexistent-dir/a.png\";")}) {
         EXPECT_FALSE(zt::mel::executeText(command)) << command;
     }
-    EXPECT_FALSE(fs::exists(bad));
+    EXPECT_FALSE(std::filesystem::exists(bad));
     setFloat(camera.node(), "nearClipPlane", 50.0f);
     setFloat(camera.node(), "farClipPlane", 40.0f);
     EXPECT_FALSE(zt::mel::executeText("playblast -cam testCam -cf \"" + bad + "\";"))
@@ -204,10 +182,9 @@ TEST_F(Playblast, LeavesTheCameraWhereItIsAndViewFitFramesTheScene) {
     ScratchDir dir;
     const std::string file = dir / "fit.png";
     // playblast never moves the camera it looks through.
-    ASSERT_TRUE(zt::mel::executeText("playblast -wh 200 100 -p 100 -cf \"" + file + "\";"));
+    run("playblast -wh 200 100 -p 100 -cf \"" + file + "\";");
     EXPECT_EQ(plugValue("persp.translateX"), 28.0);
-    ASSERT_TRUE(
-        zt::mel::executeText("viewFit; playblast -wh 200 100 -p 100 -cf \"" + file + "\";"));
+    run("viewFit; playblast -wh 200 100 -p 100 -cf \"" + file + "\";");
 
     // viewFit moved the default camera (without turning it) so that the box is in view.
     MDagPath persp;
@@ -229,13 +206,13 @@ TEST_F(Playblast, LeavesTheCameraWhereItIsAndViewFitFramesTheScene) {
 
     // viewFit moves a camera on request.
     MDagPath camera = createCamera(MVector(0, 0, 50));
-    ASSERT_TRUE(zt::mel::executeText("viewFit testCam;"));
+    run("viewFit testCam;");
     // lookThru picks the camera playblast renders through.
-    ASSERT_TRUE(zt::mel::executeText("lookThru testCam;"));
+    run("lookThru testCam;");
     MString looking;
     ASSERT_TRUE(MGlobal::executeCommand("lookThru -q", looking));
     EXPECT_EQ(std::string(looking.asChar()), "testCam");
-    ASSERT_TRUE(zt::mel::executeText("playblast -wh 200 100 -p 100 -cf \"" + file + "\";"));
+    run("playblast -wh 200 100 -p 100 -cf \"" + file + "\";");
     const Image seen = readPngFile(file);
     const Pixel far = project(camera, MPoint(44, 13, -26), 200, 100);
     EXPECT_TRUE(colourNearby(seen, far.x, far.y, {0, 0, 0}, 2, 1));

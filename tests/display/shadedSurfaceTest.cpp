@@ -29,10 +29,6 @@ protected:
     void TearDown() override { zt::host::Viewport::instance().setShading(ShadingMode::kSmooth); }
 };
 
-void run(const std::string& script) {
-    ASSERT_TRUE(zt::mel::executeText(script)) << script;
-}
-
 // The grey a surface of material colour c shows at angle t to the head light.
 int litChannel(double c, double cosine) {
     const double v = std::min(1.0, c * (zt::host::kAmbientLight + cosine));
