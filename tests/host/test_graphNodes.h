@@ -5,19 +5,25 @@
 #include <gtest/gtest.h>
 #include <maya/MArrayDataBuilder.h>
 #include <maya/MArrayDataHandle.h>
+#include <maya/MDagPath.h>
 #include <maya/MDataBlock.h>
 #include <maya/MDataHandle.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnCompoundAttribute.h>
+#include <maya/MFnDagNode.h>
 #include <maya/MFnDependencyNode.h>
 #include <maya/MFnNumericAttribute.h>
+#include <maya/MFnStringData.h>
 #include <maya/MFnTypedAttribute.h>
+#include <maya/MGlobal.h>
 #include <maya/MPlug.h>
+#include <maya/MPlugArray.h>
 #include <maya/MPxNode.h>
 
 #include <string>
 #include <vector>
 
+#include "host/src/graph/messages.h"
 #include "host/src/graph/registry.h"
 #include "host/src/graph/scene.h"
 #include "host/src/hostInit.h"
@@ -201,25 +207,24 @@ public:
     static inline MObject items, itemValue, limited, count, flag;
 };
 
+// Registers a test node type unless it exists already (types outlive scenes).
+inline bool registerOnce(const char* name, unsigned int id, MCreatorFunction creator,
+                         MInitializeFunction initialize = nullptr,
+                         MPxNode::Type kind = MPxNode::kDependNode,
+                         MFn::Type apiType = MFn::kPluginDependNode) {
+    return zt::host::nodeTypeExists(name) ||
+           zt::host::registerBuiltinNodeType(name, MTypeId(id), creator, initialize, kind, apiType);
+}
+
 inline void registerTestTypes() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    using zt::host::registerBuiltinNodeType;
-    registerBuiltinNodeType("graphAdder", MTypeId(0x7e0001), Adder::creator, Adder::initialize,
-                            MPxNode::kDependNode, MFn::kPluginDependNode);
-    registerBuiltinNodeType("graphDoubler", MTypeId(0x7e0002), Doubler::creator,
-                            Doubler::initialize, MPxNode::kDependNode, MFn::kPluginDependNode);
-    registerBuiltinNodeType("graphSummer", MTypeId(0x7e0003), Summer::creator, Summer::initialize,
-                            MPxNode::kDependNode, MFn::kPluginDependNode);
-    registerBuiltinNodeType("graphTagger", MTypeId(0x7e0004), Tagger::creator, Tagger::initialize,
-                            MPxNode::kDependNode, MFn::kPluginDependNode);
-    registerBuiltinNodeType("graphSelfNaming", MTypeId(0x7e0005), SelfNaming::creator, nullptr,
-                            MPxNode::kDependNode, MFn::kPluginDependNode);
-    registerBuiltinNodeType("graphShape", MTypeId(0x7e0006), Shape::creator, nullptr,
-                            MPxNode::kSurfaceShape, MFn::kPluginShape);
-    registerBuiltinNodeType("graphLister", MTypeId(0x7e0007), Lister::creator, Lister::initialize,
-                            MPxNode::kDependNode, MFn::kPluginDependNode);
+    registerOnce("graphAdder", 0x7e0001, Adder::creator, Adder::initialize);
+    registerOnce("graphDoubler", 0x7e0002, Doubler::creator, Doubler::initialize);
+    registerOnce("graphSummer", 0x7e0003, Summer::creator, Summer::initialize);
+    registerOnce("graphTagger", 0x7e0004, Tagger::creator, Tagger::initialize);
+    registerOnce("graphSelfNaming", 0x7e0005, SelfNaming::creator);
+    registerOnce("graphShape", 0x7e0006, Shape::creator, nullptr, MPxNode::kSurfaceShape,
+                 MFn::kPluginShape);
+    registerOnce("graphLister", 0x7e0007, Lister::creator, Lister::initialize);
 }
 
 class GraphTest : public ::testing::Test {

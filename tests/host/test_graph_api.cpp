@@ -4,12 +4,6 @@
 
 #include <maya/MArrayDataBuilder.h>
 #include <maya/MCommandResult.h>
-#include <maya/MDagPath.h>
-#include <maya/MFnCompoundAttribute.h>
-#include <maya/MFnDagNode.h>
-#include <maya/MFnStringData.h>
-#include <maya/MGlobal.h>
-#include <maya/MPlugArray.h>
 #include <maya/MSelectionList.h>
 
 #include <algorithm>
@@ -64,7 +58,7 @@ using Api = GraphTest;
 TEST_F(Api, DependencyNodeFunctionSetListsInheritedAndOwnAttributes) {
     MObject node = create("graphAdder", "a");
     MFnDependencyNode fn(node);
-    EXPECT_EQ(std::string(fn.typeName().asChar()), "graphAdder");
+    EXPECT_EQ(fn.typeName(), "graphAdder");
     EXPECT_EQ(fn.typeId(), MTypeId(0x7e0001));
     EXPECT_TRUE(fn.hasAttribute("message"));
     EXPECT_TRUE(fn.hasAttribute("nds"));
@@ -98,7 +92,7 @@ TEST_F(Api, DagFunctionSetBuildsAndWalksTheHierarchy) {
     MFnDagNode top(transform);
     ASSERT_EQ(top.childCount(), 1u);
     MObject shape = top.child(0);
-    EXPECT_EQ(std::string(MFnDagNode(shape).fullPathName().asChar()), "|transform1|body");
+    EXPECT_EQ(MFnDagNode(shape).fullPathName(), "|transform1|body");
     EXPECT_TRUE(MFnDagNode(shape).parent(0) == transform);
     EXPECT_EQ(top.parentCount(), 0u);
 
@@ -113,7 +107,7 @@ TEST_F(Api, DagFunctionSetBuildsAndWalksTheHierarchy) {
     EXPECT_FALSE(path.pop(2));
     EXPECT_FALSE(top.removeChild(shape));
     EXPECT_TRUE(otherFn.removeChild(shape));
-    EXPECT_EQ(std::string(MFnDagNode(shape).fullPathName().asChar()), "|body");
+    EXPECT_EQ(MFnDagNode(shape).fullPathName(), "|body");
     // Dependency nodes have no DAG function set.
     MFnDagNode wrong(create("graphAdder"), &status);
     EXPECT_FALSE(status);
@@ -161,7 +155,7 @@ TEST_F(Api, PlugsNavigateAndReportTheirConnections) {
     MPlugArray ofNode;
     MFnDependencyNode(s).getConnections(ofNode);
     ASSERT_EQ(ofNode.length(), 1u);
-    EXPECT_EQ(std::string(ofNode[0].name().asChar()), "s.values[3]");
+    EXPECT_EQ(ofNode[0].name(), "s.values[3]");
 }
 
 class Built : public MPxNode {

@@ -1,13 +1,8 @@
 // Dirty propagation and pull evaluation: chains of nodes, compounds,
 // arrays, time, failing computes and cycles.
 
-#include <maya/MFnArrayAttrsData.h>
-#include <maya/MGlobal.h>
-#include <maya/MPlugArray.h>
-
 #include <cmath>
 
-#include "host/src/graph/messages.h"
 #include "test_graphNodes.h"
 
 namespace graphtest {
@@ -63,7 +58,7 @@ TEST_F(Evaluation, ReadingTheEndOfAChainPullsEveryNodeOnceAndOnlyWhenDirty) {
     EXPECT_EQ(user<Adder>(chain.c).computeCount, 3);
 }
 
-TEST_F(Evaluation, ConnectingAndDisconnectingDirtiesTheDestination) {
+TEST_F(Evaluation, ConnectingDisconnectingAndDeletingTheSourceDirtyTheDestination) {
     MObject a = create("graphAdder", "a");
     MObject b = create("graphAdder", "b");
     plug(a, "input").setValue(5.0);
@@ -80,9 +75,25 @@ TEST_F(Evaluation, ConnectingAndDisconnectingDirtiesTheDestination) {
     EXPECT_DOUBLE_EQ(plug(b, "input").asDouble(), 5.0);
     EXPECT_TRUE(plug(b, "input").setValue(7.0));
     EXPECT_DOUBLE_EQ(plug(b, "output").asDouble(), 7.0);
+
+    // Deleting a source leaves the destination with its value.
+    MObject src = create("graphAdder", "src");
+    MObject dst = create("graphAdder", "dst");
+    plug(src, "input").setValue(9.0);
+    ASSERT_TRUE(connect(plug(src, "output"), plug(dst, "input")));
+    EXPECT_DOUBLE_EQ(plug(dst, "output").asDouble(), 9.0);
+    ASSERT_TRUE(zt::host::deleteNode(src));
+    EXPECT_FALSE(plug(dst, "input").isConnected());
+    EXPECT_DOUBLE_EQ(plug(dst, "output").asDouble(), 9.0);
+    EXPECT_TRUE(plug(dst, "input").setValue(1.0));
+    EXPECT_DOUBLE_EQ(plug(dst, "output").asDouble(), 1.0);
+    // The old handle is dead: function sets refuse it.
+    MStatus status;
+    MFnDependencyNode(src).name(&status);
+    EXPECT_FALSE(status);
 }
 
-TEST_F(Evaluation, AFailedComputeKeepsTheOldOutputAndIsRetried) {
+TEST_F(Evaluation, AFailedComputeKeepsTheOldOutputForDownstreamNodesAndIsRetried) {
     MObject a = create("graphAdder", "a");
     plug(a, "input").setValue(5.0);
     EXPECT_DOUBLE_EQ(plug(a, "output").asDouble(), 5.0);
@@ -101,9 +112,8 @@ TEST_F(Evaluation, AFailedComputeKeepsTheOldOutputAndIsRetried) {
     const int afterSuccess = user<Adder>(a).computeCount;
     EXPECT_DOUBLE_EQ(plug(a, "output").asDouble(), 6.0);
     EXPECT_EQ(user<Adder>(a).computeCount, afterSuccess);
-}
 
-TEST_F(Evaluation, DownstreamNodesReadTheLastGoodValueOfAFailedNode) {
+    // Downstream nodes read the last good value of a failed node.
     Chain chain = makeChain();
     plug(chain.a, "input").setValue(1.0);
     EXPECT_DOUBLE_EQ(plug(chain.c, "output").asDouble(), 1111.0);
@@ -131,7 +141,7 @@ TEST_F(Evaluation, ACycleIsReportedAndEvaluationReturns) {
     EXPECT_DOUBLE_EQ(plug(b, "output").asDouble(), 3.0);
 }
 
-TEST_F(Evaluation, CompoundChildrenDirtyTheirParentAndComputeFallsBackToTheParent) {
+TEST_F(Evaluation, CompoundChildrenDirtyTheirParentAndConnectChildByChild) {
     MObject d = create("graphDoubler", "d");
     plugNamed("d.posY").setValue(4.0);
     // The child is asked for first; the node only handles the parent.
@@ -147,9 +157,8 @@ TEST_F(Evaluation, CompoundChildrenDirtyTheirParentAndComputeFallsBackToTheParen
     plug(a, "input").setValue(2.5);
     EXPECT_DOUBLE_EQ(plugNamed("d.outPos2").asDouble(), 5.0);
     EXPECT_DOUBLE_EQ(plugNamed("d.outPos1").asDouble(), 8.0);
-}
 
-TEST_F(Evaluation, CompoundsConnectChildByChildWithConversion) {
+    // Compounds connect child by child, with conversion.
     MObject from = create("graphDoubler", "from");
     MObject to = create("graphDoubler", "to");
     plugNamed("from.posX").setValue(1.0);
@@ -158,11 +167,11 @@ TEST_F(Evaluation, CompoundsConnectChildByChildWithConversion) {
     EXPECT_DOUBLE_EQ(plugNamed("to.outPos1").asDouble(), 8.0);
     EXPECT_DOUBLE_EQ(plugNamed("to.outPos0").asDouble(), 4.0);
     // A compound does not go into a single number.
-    MObject a = create("graphAdder", "a");
-    EXPECT_FALSE(connect(plug(from, "outPos"), plug(a, "input")));
+    MObject single = create("graphAdder", "single");
+    EXPECT_FALSE(connect(plug(from, "outPos"), plug(single, "input")));
 }
 
-TEST_F(Evaluation, ArrayElementsDirtyTheArrayAndAreVisitedInLogicalOrder) {
+TEST_F(Evaluation, ArrayElementsAreVisitedInLogicalOrderAndBuildersKeepTheIndices) {
     MObject s = create("graphSummer", "s");
     plugNamed("s.values[7]").setValue(1.0);
     plugNamed("s.values[2]").setValue(2.0);
@@ -182,20 +191,19 @@ TEST_F(Evaluation, ArrayElementsDirtyTheArrayAndAreVisitedInLogicalOrder) {
     plug(a, "input").setValue(200.0);
     EXPECT_DOUBLE_EQ(plug(s, "sum").asDouble(), 213.0);
     EXPECT_EQ(plug(s, "values").numElements(), 4u);
-}
 
-TEST_F(Evaluation, ABuilderKeepsTheLogicalIndicesOfTheOutput) {
-    MObject s = create("graphSummer", "s");
-    plugNamed("s.values[9]").setValue(1.5);
-    plugNamed("s.values[4]").setValue(-2.0);
-    EXPECT_DOUBLE_EQ(plugNamed("s.doubled[9]").asDouble(), 3.0);
-    EXPECT_DOUBLE_EQ(plugNamed("s.doubled[4]").asDouble(), -4.0);
+    // A builder keeps the logical indices of the output.
+    MObject t = create("graphSummer", "t");
+    plugNamed("t.values[9]").setValue(1.5);
+    plugNamed("t.values[4]").setValue(-2.0);
+    EXPECT_DOUBLE_EQ(plugNamed("t.doubled[9]").asDouble(), 3.0);
+    EXPECT_DOUBLE_EQ(plugNamed("t.doubled[4]").asDouble(), -4.0);
     std::vector<unsigned int> indices;
-    plug(s, "doubled").getExistingArrayAttributeIndices(indices);
+    plug(t, "doubled").getExistingArrayAttributeIndices(indices);
     EXPECT_EQ(indices, (std::vector<unsigned int>{4, 9}));
 }
 
-TEST_F(Evaluation, TheTimeNodeDrivesWhatIsConnectedToIt) {
+TEST_F(Evaluation, TheTimeNodeDrivesItsDestinationsAndDataObjectsAreShared) {
     MObject a = create("graphAdder", "a");
     plug(a, "offset").setValue(0.5);
     ASSERT_TRUE(connect(plugNamed("time1.outTime"), plug(a, "input")));
@@ -204,9 +212,8 @@ TEST_F(Evaluation, TheTimeNodeDrivesWhatIsConnectedToIt) {
     ASSERT_TRUE(MGlobal::viewFrame(MTime(2.0, MTime::kSeconds)));
     EXPECT_DOUBLE_EQ(plug(a, "output").asDouble(),
                      MTime(2.0, MTime::kSeconds).as(MTime::uiUnit()) + 0.5);
-}
 
-TEST_F(Evaluation, DataObjectsAreSharedAlongConnections) {
+    // Data objects are shared along connections.
     MObject first = create("graphTagger", "first");
     MObject second = create("graphTagger", "second");
     plug(first, "tag").setValue(3);
@@ -234,23 +241,6 @@ TEST_F(Evaluation, DataObjectsAreSharedAlongConnections) {
     plug(second, "outPoints").getValue(again);
     EXPECT_FALSE(again == produced);
     EXPECT_EQ(MFnArrayAttrsData(again).getIntData("tag")[0], 8);
-}
-
-TEST_F(Evaluation, DeletingASourceLeavesTheDestinationWithItsValue) {
-    MObject a = create("graphAdder", "a");
-    MObject b = create("graphAdder", "b");
-    plug(a, "input").setValue(9.0);
-    ASSERT_TRUE(connect(plug(a, "output"), plug(b, "input")));
-    EXPECT_DOUBLE_EQ(plug(b, "output").asDouble(), 9.0);
-    ASSERT_TRUE(zt::host::deleteNode(a));
-    EXPECT_FALSE(plug(b, "input").isConnected());
-    EXPECT_DOUBLE_EQ(plug(b, "output").asDouble(), 9.0);
-    EXPECT_TRUE(plug(b, "input").setValue(1.0));
-    EXPECT_DOUBLE_EQ(plug(b, "output").asDouble(), 1.0);
-    // The old handle is dead: function sets refuse it.
-    MStatus status;
-    MFnDependencyNode(a).name(&status);
-    EXPECT_FALSE(status);
 }
 
 }  // namespace

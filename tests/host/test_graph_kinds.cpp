@@ -4,18 +4,13 @@
 
 #include <maya/MDGModifier.h>
 #include <maya/MDagModifier.h>
-#include <maya/MDagPath.h>
-#include <maya/MFnDagNode.h>
 #include <maya/MFnEnumAttribute.h>
-#include <maya/MFnStringData.h>
 #include <maya/MFnUnitAttribute.h>
-#include <maya/MPlugArray.h>
 #include <maya/MPxDeformerNode.h>
 #include <maya/MPxEmitterNode.h>
 
 #include <cmath>
 
-#include "host/src/graph/messages.h"
 #include "test_graphNodes.h"
 
 namespace graphtest {
@@ -125,27 +120,19 @@ class Kinds : public GraphTest {
 protected:
     void SetUp() override {
         GraphTest::SetUp();
-        static bool registered = false;
-        if (registered) return;
-        registered = true;
-        using zt::host::registerBuiltinNodeType;
-        ASSERT_TRUE(registerBuiltinNodeType("graphEmitter", MTypeId(0x7e0040), Emitter::creator,
-                                            nullptr, MPxNode::kEmitterNode, MFn::kInvalid));
-        ASSERT_TRUE(registerBuiltinNodeType("graphDeformer", MTypeId(0x7e0041), Deformer::creator,
-                                            nullptr, MPxNode::kDeformerNode, MFn::kInvalid));
-        ASSERT_TRUE(registerBuiltinNodeType("graphHooked", MTypeId(0x7e0042), Hooked::creator,
-                                            Hooked::initialize, MPxNode::kDependNode,
-                                            MFn::kInvalid));
-        ASSERT_TRUE(registerBuiltinNodeType("graphAccumulator", MTypeId(0x7e0044),
-                                            Accumulator::creator, Accumulator::initialize,
-                                            MPxNode::kDependNode, MFn::kInvalid));
-        ASSERT_TRUE(registerBuiltinNodeType("graphAppender", MTypeId(0x7e0043), Appender::creator,
-                                            Appender::initialize, MPxNode::kDependNode,
-                                            MFn::kInvalid));
+        ASSERT_TRUE(registerOnce("graphEmitter", 0x7e0040, Emitter::creator, nullptr,
+                                 MPxNode::kEmitterNode, MFn::kInvalid));
+        ASSERT_TRUE(registerOnce("graphDeformer", 0x7e0041, Deformer::creator, nullptr,
+                                 MPxNode::kDeformerNode, MFn::kInvalid));
+        ASSERT_TRUE(registerOnce("graphHooked", 0x7e0042, Hooked::creator, Hooked::initialize));
+        ASSERT_TRUE(registerOnce("graphAccumulator", 0x7e0044, Accumulator::creator,
+                                 Accumulator::initialize));
+        ASSERT_TRUE(
+            registerOnce("graphAppender", 0x7e0043, Appender::creator, Appender::initialize));
     }
 };
 
-TEST_F(Kinds, EmittersAreTransformsWithTheStandardAttributes) {
+TEST_F(Kinds, EmittersAndDeformersHaveTheirStandardAttributes) {
     MObject holder = create("transform", "holder");
     MObject emitter = zt::host::createNode("graphEmitter", "emit", holder);
     ASSERT_FALSE(emitter.isNull());
@@ -165,14 +152,12 @@ TEST_F(Kinds, EmittersAreTransformsWithTheStandardAttributes) {
     // Emitters are created alone, not under a new transform.
     MObject alone = create("graphEmitter");
     EXPECT_EQ(MFnDagNode(alone).parentCount(), 0u);
-}
 
-TEST_F(Kinds, DeformersHaveInputOutputAndWeights) {
+    // Deformers have input, output and weights.
     MObject deformer = create("graphDeformer", "def");
     EXPECT_TRUE(deformer.hasFn(MFn::kGeometryFilt));
-    EXPECT_EQ(std::string(plugNamed("def.input[2].inputGeometry").name().asChar()),
-              "def.input[2].inputGeometry");
-    EXPECT_EQ(std::string(plugNamed("def.ip[0].gi").name().asChar()), "def.input[0].groupId");
+    EXPECT_EQ(plugNamed("def.input[2].inputGeometry").name(), "def.input[2].inputGeometry");
+    EXPECT_EQ(plugNamed("def.ip[0].gi").name(), "def.input[0].groupId");
     MPlug envelope = plug(deformer, "envelope");
     EXPECT_FLOAT_EQ(envelope.asFloat(), 1.0f);
     envelope.setValue(4.0);
@@ -200,7 +185,7 @@ TEST_F(Kinds, ModifiersQueueEditsUntilDoItAndUndoThem) {
     EXPECT_FALSE(plug(b, "input").isConnected());
     ASSERT_TRUE(modifier.doIt());
     EXPECT_TRUE(plug(b, "input").isConnected());
-    EXPECT_EQ(std::string(MFnDependencyNode(b).name().asChar()), "renamed");
+    EXPECT_EQ(MFnDependencyNode(b).name(), "renamed");
     EXPECT_DOUBLE_EQ(plug(b, "output").asDouble(), 6.0);
 
     // A shape made through the modifier comes with its transform.
@@ -227,20 +212,18 @@ TEST_F(Kinds, ModifiersQueueEditsUntilDoItAndUndoThem) {
     EXPECT_TRUE(zt::host::findNode("neverApplied").isNull());
 }
 
-TEST_F(Kinds, SetDependentsDirtyAddsPlugsToDirty) {
+TEST_F(Kinds, SetDependentsDirtyEnumTimeAndDisconnectBehaviour) {
     MObject node = create("graphHooked", "h");
+    // setDependentsDirty adds plugs to what is dirtied.
     plug(node, "source").setValue(2.0);
     EXPECT_DOUBLE_EQ(plug(node, "mirror").asDouble(), -2.0);
     plug(node, "source").setValue(5.0);
     EXPECT_DOUBLE_EQ(plug(node, "mirror").asDouble(), -5.0);
     EXPECT_EQ(user<Hooked>(node).computeCount, 2);
-}
 
-TEST_F(Kinds, EnumTimeAndDisconnectBehaviour) {
-    MObject node = create("graphHooked", "h");
     EXPECT_EQ(plug(node, "mode").asShort(), 1);
     MFnEnumAttribute modes(Hooked::mode);
-    EXPECT_EQ(std::string(modes.fieldName(0).asChar()), "off");
+    EXPECT_EQ(modes.fieldName(0), "off");
     EXPECT_EQ(modes.fieldIndex("on"), 1);
     EXPECT_FALSE(modes.addField("on", 2));
 
@@ -257,30 +240,29 @@ TEST_F(Kinds, EnumTimeAndDisconnectBehaviour) {
     EXPECT_EQ(plug(node, "items").numElements(), 0u);
 }
 
-TEST_F(Kinds, StringOutputsOfFailingComputesStayAsTheyWere) {
+TEST_F(Kinds, StringOutputsOfFailingComputesStayAndAComputeMayReadItsOwnOutput) {
     MObject node = create("graphAppender", "app");
     ASSERT_TRUE(plug(node, "inText").setValue("go"));
-    EXPECT_EQ(std::string(plug(node, "outText").asString().asChar()), "go!");
+    EXPECT_EQ(plug(node, "outText").asString(), "go!");
 
     plug(node, "fail").setValue(true);
     ASSERT_TRUE(plug(node, "inText").setValue("stop"));
-    EXPECT_EQ(std::string(plug(node, "outText").asString().asChar()), "go!");
+    EXPECT_EQ(plug(node, "outText").asString(), "go!");
     // The copy the node wrote into was its own: the input is untouched.
-    EXPECT_EQ(std::string(plug(node, "inText").asString().asChar()), "stop");
+    EXPECT_EQ(plug(node, "inText").asString(), "stop");
 
     plug(node, "fail").setValue(false);
-    EXPECT_EQ(std::string(plug(node, "outText").asString().asChar()), "stop!");
-    EXPECT_EQ(std::string(plug(node, "inText").asString().asChar()), "stop");
-}
+    EXPECT_EQ(plug(node, "outText").asString(), "stop!");
+    EXPECT_EQ(plug(node, "inText").asString(), "stop");
 
-TEST_F(Kinds, AComputeMayReadItsOwnOutputWithoutACycle) {
-    MObject node = create("graphAccumulator", "acc");
+    // A compute may read its own output without a cycle.
+    MObject acc = create("graphAccumulator", "acc");
     zt::host::MessageCapture capture;
-    plug(node, "step").setValue(1.0);
-    EXPECT_DOUBLE_EQ(plug(node, "total").asDouble(), 1.0);
-    plug(node, "step").setValue(2.0);
-    EXPECT_DOUBLE_EQ(plug(node, "total").asDouble(), 3.0);
-    EXPECT_DOUBLE_EQ(plug(node, "total").asDouble(), 3.0);
+    plug(acc, "step").setValue(1.0);
+    EXPECT_DOUBLE_EQ(plug(acc, "total").asDouble(), 1.0);
+    plug(acc, "step").setValue(2.0);
+    EXPECT_DOUBLE_EQ(plug(acc, "total").asDouble(), 3.0);
+    EXPECT_DOUBLE_EQ(plug(acc, "total").asDouble(), 3.0);
     EXPECT_TRUE(capture.messages().empty());
 }
 

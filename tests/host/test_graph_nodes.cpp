@@ -1,11 +1,8 @@
 // Nodes in the scene: names, DAG placement and matrices, plug names,
 // attribute limits and flags, connection rules, lookups by name.
 
-#include <maya/MDagPath.h>
 #include <maya/MFnAttribute.h>
-#include <maya/MFnDagNode.h>
 #include <maya/MFnMatrixData.h>
-#include <maya/MPlugArray.h>
 #include <maya/MPoint.h>
 #include <maya/MSelectionList.h>
 
@@ -20,7 +17,7 @@ std::string nameOf(const MObject& node) {
     return MFnDependencyNode(node).name().asChar();
 }
 
-TEST_F(Nodes, NamesAreMadeUnique) {
+TEST_F(Nodes, NamesAreMadeUniqueAndANameGivenAtCreationWinsOverThePostConstructors) {
     EXPECT_EQ(nameOf(create("graphAdder")), "graphAdder1");
     EXPECT_EQ(nameOf(create("graphAdder")), "graphAdder2");
     EXPECT_EQ(nameOf(create("graphAdder", "part#")), "part1");
@@ -32,30 +29,28 @@ TEST_F(Nodes, NamesAreMadeUnique) {
 
     MObject node = create("graphAdder", "solo");
     MFnDependencyNode fn(node);
-    EXPECT_EQ(std::string(fn.setName("bolt").asChar()), "bolt2");
-    EXPECT_EQ(std::string(fn.setName("solo").asChar()), "solo");
+    EXPECT_EQ(fn.setName("bolt"), "bolt2");
+    EXPECT_EQ(fn.setName("solo"), "solo");
     MStatus status;
     fn.setName("bad name", false, &status);
     EXPECT_FALSE(status);
     EXPECT_EQ(nameOf(node), "solo");
     EXPECT_TRUE(zt::host::findNode("bolt2").isNull());
     EXPECT_TRUE(zt::host::findNode("solo") == node);
-}
 
-TEST_F(Nodes, PostConstructorRunsWithAUsableObject) {
+    // The post-constructor runs with a usable object and may rename it...
     EXPECT_EQ(nameOf(create("graphSelfNaming")), "renamedNode1");
     EXPECT_EQ(nameOf(create("graphSelfNaming")), "renamedNode2");
     EXPECT_EQ(zt::host::listNodes("graphSelfNaming").size(), 2u);
-}
 
-TEST_F(Nodes, ANameGivenAtCreationWinsOverTheNodesOwnName) {
+    // ...but a name given at creation wins.
     EXPECT_EQ(nameOf(create("graphSelfNaming", "mine")), "mine");
     // Taken names and '#' follow the usual rules.
     EXPECT_EQ(nameOf(create("graphSelfNaming", "mine")), "mine1");
     EXPECT_EQ(nameOf(create("graphSelfNaming", "item#")), "item1");
     // Without a name the node's own choice stands, and the name it gave up
     // is free again.
-    EXPECT_EQ(nameOf(create("graphSelfNaming")), "renamedNode1");
+    EXPECT_EQ(nameOf(create("graphSelfNaming")), "renamedNode3");
     EXPECT_TRUE(zt::host::findNode("graphSelfNaming1").isNull());
     EXPECT_FALSE(zt::host::findNode("mine").isNull());
 }
@@ -68,7 +63,7 @@ TEST_F(Nodes, AShapeWithoutParentGetsATransform) {
     EXPECT_EQ(nameOf(transform), "transform1");
     MDagPath path;
     ASSERT_TRUE(MDagPath::getAPathTo(shape, path));
-    EXPECT_EQ(std::string(path.fullPathName().asChar()), "|transform1|graphShape1");
+    EXPECT_EQ(path.fullPathName(), "|transform1|graphShape1");
     EXPECT_TRUE(path.transform() == transform);
     EXPECT_TRUE(shape.hasFn(MFn::kDagNode));
     EXPECT_TRUE(shape.hasFn(MFn::kDependencyNode));
@@ -114,7 +109,7 @@ TEST_F(Nodes, WorldMatricesFollowTheTransformChain) {
     EXPECT_TRUE(shapePath.inclusiveMatrix().isEquivalent(childPath.inclusiveMatrix()));
     EXPECT_TRUE(shapePath.exclusiveMatrix().isEquivalent(childPath.inclusiveMatrix()));
     EXPECT_TRUE(childPath.exclusiveMatrix().isEquivalent(worldOf(parent)));
-    EXPECT_EQ(std::string(shapePath.fullPathName().asChar()), "|parent|child|shape");
+    EXPECT_EQ(shapePath.fullPathName(), "|parent|child|shape");
 
     // Moving the parent moves what is below it.
     plugNamed("parent.tx").setValue(-10.0);
@@ -122,7 +117,7 @@ TEST_F(Nodes, WorldMatricesFollowTheTransformChain) {
     // So does taking the child out from under it.
     ASSERT_TRUE(zt::host::parentNode(child, MObject()));
     EXPECT_NEAR((MPoint(0, 0, 0) * worldOf(shape)).x, 1.0, 1e-12);
-    EXPECT_EQ(std::string(shapePath.fullPathName().asChar()), "|child|shape");
+    EXPECT_EQ(shapePath.fullPathName(), "|child|shape");
     // A node cannot go under its own descendant.
     EXPECT_FALSE(zt::host::parentNode(child, shape));
     EXPECT_FALSE(zt::host::parentNode(parent, zt::host::findNode("shape")));
@@ -136,26 +131,23 @@ TEST_F(Nodes, PlugNamesFollowTheHostsForm) {
     create("graphDoubler", "d");
     create("graphSummer", "s");
     create("graphLister", "l");
-    EXPECT_EQ(std::string(plugNamed("d.outPos").name().asChar()), "d.outPos");
+    EXPECT_EQ(plugNamed("d.outPos").name(), "d.outPos");
     // A child of a plain compound is named alone...
-    EXPECT_EQ(std::string(plugNamed("d.posX").name().asChar()), "d.posX");
-    EXPECT_EQ(std::string(plugNamed("d.p.px").name().asChar()), "d.posX");
+    EXPECT_EQ(plugNamed("d.posX").name(), "d.posX");
+    EXPECT_EQ(plugNamed("d.p.px").name(), "d.posX");
     // ...but under an array element with the element.
-    EXPECT_EQ(std::string(plugNamed("l.items[2].itemValue").name().asChar()),
+    EXPECT_EQ(plugNamed("l.items[2].itemValue").name(), "l.items[2].itemValue");
+    EXPECT_EQ(plugNamed("s.v[3]").name(), "s.values[3]");
+    EXPECT_EQ(plugNamed("s.values").name(), "s.values");
+    EXPECT_EQ(plugNamed("s.values[3]").partialName(), "v[3]");
+    EXPECT_EQ(plugNamed("l.items[2].iv").partialName(true, false, false, false, true, true),
               "l.items[2].itemValue");
-    EXPECT_EQ(std::string(plugNamed("s.v[3]").name().asChar()), "s.values[3]");
-    EXPECT_EQ(std::string(plugNamed("s.values").name().asChar()), "s.values");
-    EXPECT_EQ(std::string(plugNamed("s.values[3]").partialName().asChar()), "v[3]");
-    EXPECT_EQ(
-        std::string(
-            plugNamed("l.items[2].iv").partialName(true, false, false, false, true, true).asChar()),
-        "l.items[2].itemValue");
 
     MPlug element = plugNamed("s.values").elementByLogicalIndex(6);
     EXPECT_EQ(element.logicalIndex(), 6u);
     EXPECT_TRUE(element.array() == plugNamed("s.values"));
     MPlug child = plugNamed("l.items").elementByLogicalIndex(1).child(0);
-    EXPECT_EQ(std::string(child.name().asChar()), "l.items[1].itemValue");
+    EXPECT_EQ(child.name(), "l.items[1].itemValue");
     EXPECT_TRUE(child == Lister::itemValue);
     EXPECT_TRUE(child.parent() == plugNamed("l.items[1]"));
 
@@ -197,17 +189,17 @@ TEST_F(Nodes, NewAttributesHaveTheHostsDefaultFlags) {
     EXPECT_FALSE(fn.isKeyable());
     EXPECT_FALSE(fn.isHidden());
     EXPECT_FALSE(fn.isArray());
-    EXPECT_EQ(std::string(MFnAttribute(attr).shortName().asChar()), "fr");
+    EXPECT_EQ(MFnAttribute(attr).shortName(), "fr");
 
     MObject color = fn.createColor("tint", "ti");
     EXPECT_TRUE(fn.isUsedAsColor());
     EXPECT_EQ(fn.unitType(), MFnNumericData::k3Float);
-    EXPECT_EQ(std::string(MFnAttribute(fn.child(1)).name().asChar()), "tintG");
+    EXPECT_EQ(MFnAttribute(fn.child(1)).name(), "tintG");
     MObject point = fn.createPoint("aim", "am");
-    EXPECT_EQ(std::string(MFnAttribute(fn.child(2)).name().asChar()), "aimZ");
-    EXPECT_EQ(std::string(MFnAttribute(fn.child(2)).shortName().asChar()), "amz");
+    EXPECT_EQ(MFnAttribute(fn.child(2)).name(), "aimZ");
+    EXPECT_EQ(MFnAttribute(fn.child(2)).shortName(), "amz");
     MObject triple = fn.create("ids", "ids", MFnNumericData::k3Int, 0);
-    EXPECT_EQ(std::string(MFnAttribute(fn.child(0)).name().asChar()), "ids0");
+    EXPECT_EQ(MFnAttribute(fn.child(0)).name(), "ids0");
     EXPECT_TRUE(triple.hasFn(MFn::kCompoundAttribute));
     EXPECT_FALSE(color == point);
 
@@ -303,11 +295,11 @@ TEST_F(Nodes, SelectionListsFindNodesPathsAndPlugs) {
     EXPECT_TRUE(node == shape);
     MDagPath path;
     ASSERT_TRUE(list.getDagPath(0, path));
-    EXPECT_EQ(std::string(path.partialPathName().asChar()), "rigShape");
+    EXPECT_EQ(path.partialPathName(), "rigShape");
     MPlug plugFound;
     EXPECT_FALSE(list.getPlug(0, plugFound));
     ASSERT_TRUE(list.getPlug(1, plugFound));
-    EXPECT_EQ(std::string(plugFound.name().asChar()), "rig.translateX");
+    EXPECT_EQ(plugFound.name(), "rig.translateX");
     ASSERT_TRUE(list.getDependNode(3, node));
     EXPECT_EQ(nameOf(node), "adderTwo");
     EXPECT_TRUE(zt::host::findNode("|rig|rigShape") == shape);

@@ -33,7 +33,7 @@ std::string printed(const T& value) {
 
 }  // namespace
 
-TEST(ArrayCopies, CopiesAreDeep) {
+TEST(ArrayCopies, CopiesAreDeepAndMovesHandStorageOverUnlessShared) {
     const int values[] = {1, 2, 3};
     MIntArray original(values, 3);
     MIntArray copy(original);
@@ -49,9 +49,8 @@ TEST(ArrayCopies, CopiesAreDeep) {
 
     assigned = assigned;  // self-assignment keeps the contents
     EXPECT_EQ(printed(assigned), "[2, 3]");
-}
 
-TEST(ArrayCopies, MovesHandStorageOverUnlessShared) {
+    // Moves hand the storage over.
     MVectorArray source(2, MVector(1, 2, 3));
     const std::vector<MVector>* elements = &ArrayStorage::items(source);
     MVectorArray moved(std::move(source));
@@ -73,7 +72,7 @@ TEST(ArrayCopies, MovesHandStorageOverUnlessShared) {
     EXPECT_EQ(target.length(), 2u);
 }
 
-TEST(ArrayAliases, WritesGoThroughToTheSharedVector) {
+TEST(ArrayAliases, WritesAndChangesGoBothWaysThroughTheSharedVector) {
     auto channel = std::make_shared<std::vector<MVector>>();
     MVectorArray positions = ArrayStorage::alias<MVectorArray>(channel);
     positions.append(MVector(1, 0, 0));
@@ -96,17 +95,16 @@ TEST(ArrayAliases, WritesGoThroughToTheSharedVector) {
 
     positions.clear();
     EXPECT_TRUE(channel->empty());
-}
 
-TEST(ArrayAliases, ChangesToTheSharedVectorShowInTheArray) {
-    auto channel = std::make_shared<std::vector<double>>(std::vector<double>{0.5, 1.5});
-    const MDoubleArray weights = ArrayStorage::alias<MDoubleArray>(channel);
-    channel->push_back(2.5);
+    // Changes to the shared vector show in the array.
+    auto doubles = std::make_shared<std::vector<double>>(std::vector<double>{0.5, 1.5});
+    const MDoubleArray weights = ArrayStorage::alias<MDoubleArray>(doubles);
+    doubles->push_back(2.5);
     EXPECT_EQ(weights.length(), 3u);
     EXPECT_EQ(weights[2], 2.5);
 }
 
-TEST(ArrayAliases, CopiesOfAnAliasAreIndependent) {
+TEST(ArrayAliases, CopiesOfAnAliasAreIndependentAndStorageIsCreatedOnDemand) {
     auto channel = std::make_shared<std::vector<int>>(std::vector<int>{1, 2});
     MIntArray alias = ArrayStorage::alias<MIntArray>(channel);
     MIntArray copy(alias);
@@ -123,9 +121,8 @@ TEST(ArrayAliases, CopiesOfAnAliasAreIndependent) {
     MIntArray second = ArrayStorage::alias<MIntArray>(channel);
     second = movedAlias;
     EXPECT_EQ(*channel, (std::vector<int>{1, 2, 3}));
-}
 
-TEST(ArrayAliases, StorageIsStableAndCreatedOnDemand) {
+    // Storage is created on demand and stays the same.
     MStringArray names;
     EXPECT_TRUE(ArrayStorage::items(static_cast<const MStringArray&>(names)).empty());
     const auto storage = ArrayStorage::storage(names);
@@ -133,11 +130,10 @@ TEST(ArrayAliases, StorageIsStableAndCreatedOnDemand) {
     EXPECT_EQ(ArrayStorage::storage(names), storage);
     storage->push_back("a");
     EXPECT_EQ(names.length(), 1u);
-    const MStringArray alias = ArrayStorage::alias<MStringArray>(nullptr);
-    EXPECT_EQ(alias.length(), 0u);
+    EXPECT_EQ(ArrayStorage::alias<MStringArray>(nullptr).length(), 0u);
 }
 
-TEST(ArrayEdits, BoundsAreChecked) {
+TEST(ArrayEdits, BoundsAreCheckedAndNewElementsTakeTheTypeDefaults) {
     MFloatArray values(3, 1.5f);
     EXPECT_EQ(values.set(2.0f, 3), MS::kFailure);
     EXPECT_EQ(values.remove(3), MS::kFailure);
@@ -155,9 +151,8 @@ TEST(ArrayEdits, BoundsAreChecked) {
     EXPECT_EQ(empty.remove(0), MS::kFailure);
     EXPECT_EQ(empty.insert(5u, 0), MS::kSuccess);
     EXPECT_EQ(printed(empty), "[5]");
-}
 
-TEST(ArrayEdits, NewElementsTakeTheTypeDefaults) {
+    // New elements take the type defaults.
     MPointArray points(2);
     EXPECT_EQ(points[1], MPoint(0, 0, 0, 1));
     points.setLength(4);
@@ -180,7 +175,7 @@ TEST(ArrayEdits, NewElementsTakeTheTypeDefaults) {
     EXPECT_EQ(floatPoints[0], MFloatPoint(0, 0, 0, 1));
 }
 
-TEST(ArrayEdits, ConversionsInAndOut) {
+TEST(ArrayEdits, ConversionsInAndOutAndPrinting) {
     const float floats[] = {0.5f, 1.5f};
     MDoubleArray doubles(floats, 2);
     EXPECT_EQ(printed(doubles), "[0.5, 1.5]");
@@ -210,14 +205,13 @@ TEST(ArrayEdits, ConversionsInAndOut) {
     float rgba[1][4];
     colors.get(rgba);
     EXPECT_EQ(rgba[0][3], 0.4f);
-}
 
-TEST(ArrayPrinting, ElementsInBrackets) {
+    // Printing: elements in brackets.
     EXPECT_EQ(printed(MIntArray()), "[]");
     const double values[] = {0.25, 1.0, -3.0};
     EXPECT_EQ(printed(MDoubleArray(values, 3)), "[0.25, 1, -3]");
-    const MVector vectors[] = {MVector(1, 2, 3), MVector(0, 0.5, 0)};
-    EXPECT_EQ(printed(MVectorArray(vectors, 2)), "[[1, 2, 3], [0, 0.5, 0]]");
+    const MVector pair[] = {MVector(1, 2, 3), MVector(0, 0.5, 0)};
+    EXPECT_EQ(printed(MVectorArray(pair, 2)), "[[1, 2, 3], [0, 0.5, 0]]");
     EXPECT_EQ(printed(MPointArray(1)), "[[0, 0, 0, 1]]");
 }
 

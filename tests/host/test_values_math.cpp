@@ -12,10 +12,9 @@
 #include <maya/MPoint.h>
 #include <maya/MQuaternion.h>
 #include <maya/MVector.h>
-#include <iomanip>
-#include <sstream>
 
 #include <cmath>
+#include <iomanip>
 #include <random>
 #include <sstream>
 #include <string>
@@ -77,7 +76,7 @@ private:
 
 }  // namespace
 
-TEST(VectorProducts, CrossAndDot) {
+TEST(VectorProducts, CrossDotLengthNormalAndAngle) {
     EXPECT_EQ(MVector::xAxis ^ MVector::yAxis, MVector::zAxis);
     EXPECT_EQ(MVector::yAxis ^ MVector::zAxis, MVector::xAxis);
     EXPECT_EQ(MVector::zAxis ^ MVector::xAxis, MVector::yAxis);
@@ -92,9 +91,7 @@ TEST(VectorProducts, CrossAndDot) {
         EXPECT_NEAR(c * b, 0.0, 1e-12);
         EXPECT_TRUE((b ^ a).isEquivalent(-c, 1e-15));
     }
-}
 
-TEST(VectorProducts, LengthNormalAndAngle) {
     EXPECT_DOUBLE_EQ(MVector(3, 4, 12).length(), 13.0);
     EXPECT_TRUE(MVector(0, 0, -5).normal().isEquivalent(MVector::zNegAxis));
     MVector zero;
@@ -116,13 +113,11 @@ TEST(VectorProducts, LengthNormalAndAngle) {
     EXPECT_FALSE(MVector(1, 2, 3).isEquivalent(MVector(1, 2, 3 + 1e-9)));
 }
 
-TEST(Rotations, AxisRotationsAreRightHanded) {
+TEST(Rotations, AxisQuaternionAndMatrixRotationsAgreeAndAreRightHanded) {
     EXPECT_TRUE(MVector::xAxis.rotateBy(MVector::kZaxis, kPi / 2).isEquivalent(MVector::yAxis));
     EXPECT_TRUE(MVector::yAxis.rotateBy(MVector::kXaxis, kPi / 2).isEquivalent(MVector::zAxis));
     EXPECT_TRUE(MVector::zAxis.rotateBy(MVector::kYaxis, kPi / 2).isEquivalent(MVector::xAxis));
-}
 
-TEST(Rotations, QuaternionMatrixAndAxisRotationAgree) {
     RandomValues random(2);
     for (int i = 0; i < 200; ++i) {
         const MVector v = random.vector();
@@ -146,7 +141,7 @@ TEST(Rotations, QuaternionMatrixAndAxisRotationAgree) {
         MVector(1, 2, 3).rotateBy(MVector::kZaxis, 0.7), 1e-14));
 }
 
-TEST(Rotations, ProductsComposeInApplicationOrder) {
+TEST(Rotations, ProductsComposeInOrderAndTurnOneVectorIntoAnother) {
     RandomValues random(3);
     for (int i = 0; i < 50; ++i) {
         const MQuaternion a(random.uniform(-kPi, kPi), random.direction());
@@ -159,10 +154,8 @@ TEST(Rotations, ProductsComposeInApplicationOrder) {
         EXPECT_NEAR(m.det4x4(), 1.0, 1e-12);
         EXPECT_TRUE((m * m.transpose()).isEquivalent(MMatrix::identity, 1e-12));
     }
-}
 
-TEST(Rotations, QuaternionBetweenTwoVectors) {
-    RandomValues random(4);
+    // The shortest turn from one vector to another.
     for (int i = 0; i < 100; ++i) {
         const MVector a = random.vector() * 3.0;
         const MVector b = random.vector();
@@ -184,7 +177,7 @@ TEST(Rotations, QuaternionBetweenTwoVectors) {
     EXPECT_TRUE(MQuaternion(1.0, MVector::zero).isEquivalent(MQuaternion::identity));
 }
 
-TEST(Matrices, InverseOfRandomTransforms) {
+TEST(Matrices, InversesPivotAndSingularOrNonFiniteGiveIdentity) {
     RandomValues random(5);
     for (int i = 0; i < 200; ++i) {
         const MMatrix m = random.transform();
@@ -193,17 +186,13 @@ TEST(Matrices, InverseOfRandomTransforms) {
         ASSERT_TRUE((inverse * m).isEquivalent(MMatrix::identity, 1e-9)) << m;
         ASSERT_NEAR(m.det4x4() * inverse.det4x4(), 1.0, 1e-9);
     }
-}
 
-TEST(Matrices, InverseOfAGeneralMatrixNeedingPivots) {
     // Zero on the diagonal: elimination without row exchanges would fail.
     const double rows[4][4] = {{0, 2, 0, 1}, {1, 0, 3, 0}, {0, 1, 0, 4}, {2, 0, 1, 0}};
     const MMatrix m(rows);
     EXPECT_DOUBLE_EQ(m.det4x4(), -35.0);
     EXPECT_TRUE((m * m.inverse()).isEquivalent(MMatrix::identity, 1e-12));
-}
 
-TEST(Matrices, SingularAndNonFiniteGiveIdentity) {
     const MMatrix flat = scaling(1, 0, 1);
     EXPECT_EQ(flat.det4x4(), 0.0);
     EXPECT_EQ(flat.inverse(), MMatrix::identity);
@@ -212,7 +201,7 @@ TEST(Matrices, SingularAndNonFiniteGiveIdentity) {
     EXPECT_EQ(broken.inverse(), MMatrix::identity);
 }
 
-TEST(Matrices, RowVectorConvention) {
+TEST(Matrices, RowVectorConventionAccessAndPrinting) {
     const MMatrix move = translation(10, 20, 30);
     const MMatrix grow = scaling(2, 3, 4);
     EXPECT_EQ(MPoint(1, 2, 3) * move, MPoint(11, 22, 33));
@@ -227,15 +216,13 @@ TEST(Matrices, RowVectorConvention) {
     const MMatrix m = RandomValues(6).transform();
     EXPECT_TRUE((m * MPoint(1, 2, 3, 1)).isEquivalent(MPoint(1, 2, 3, 1) * m.transpose(), 1e-12));
     EXPECT_TRUE((m * MVector(1, 2, 3)).isEquivalent(MVector(1, 2, 3) * m.transpose(), 1e-12));
-}
 
-TEST(Matrices, DefaultsAccessAndPrinting) {
-    MMatrix m;
-    EXPECT_EQ(m, MMatrix::identity);
-    m(2, 3) = 5.0;
-    EXPECT_EQ(m[2][3], 5.0);
-    EXPECT_EQ(m.transpose()(3, 2), 5.0);
-    EXPECT_EQ(m.setToIdentity(), MMatrix::identity);
+    MMatrix e;
+    EXPECT_EQ(e, MMatrix::identity);
+    e(2, 3) = 5.0;
+    EXPECT_EQ(e[2][3], 5.0);
+    EXPECT_EQ(e.transpose()(3, 2), 5.0);
+    EXPECT_EQ(e.setToIdentity(), MMatrix::identity);
     EXPECT_EQ(printed(translation(1, 2.5, 0)),
               "[[1, 0, 0, 0], [0, 1, 0, 0], [0, 0, 1, 0], [1, 2.5, 0, 1]]");
     EXPECT_EQ(scaling(2, 3, 4).det3x3(), 24.0);
@@ -249,7 +236,7 @@ TEST(Matrices, DefaultsAccessAndPrinting) {
     EXPECT_EQ(MFloatVector(1, 1, 1) * f, MFloatVector(1, 1, 1));
 }
 
-TEST(Points, HomogeneousCoordinates) {
+TEST(Points, HomogeneousCoordinatesAndColors) {
     EXPECT_EQ(MPoint(), MPoint(0, 0, 0, 1));
     EXPECT_EQ(MPoint(MVector(1, 2, 3)).w, 1.0);
     MPoint p(2, 4, 6, 2);
@@ -268,9 +255,7 @@ TEST(Points, HomogeneousCoordinates) {
     fixed << std::fixed << std::setprecision(3) << MVector(1, 2.5, -1.6223161220550537);
     EXPECT_EQ(fixed.str(), "[1.000, 2.500, -1.622]");
     EXPECT_EQ(MFloatPoint(MPoint(0.5, 1, 2)), MFloatPoint(0.5f, 1.0f, 2.0f));
-}
 
-TEST(Colors, DefaultsAndArithmetic) {
     EXPECT_EQ(MColor(), MColor::kOpaqueBlack);
     EXPECT_EQ(MColor(0.5f), MColor(0, 0, 0, 0.5f));
     const float rgb[3] = {0.1f, 0.2f, 0.3f};
@@ -282,7 +267,7 @@ TEST(Colors, DefaultsAndArithmetic) {
     EXPECT_EQ(printed(MColor(1, 0.5f, 0)), "[1, 0.5, 0, 1]");
 }
 
-TEST(BoundingBoxes, EmptyBoxes) {
+TEST(BoundingBoxes, EmptyExpandContainAndTransform) {
     MBoundingBox box;
     EXPECT_EQ(box.width(), 0.0);
     EXPECT_EQ(box.height(), 0.0);
@@ -303,28 +288,24 @@ TEST(BoundingBoxes, EmptyBoxes) {
     EXPECT_FALSE(box.contains(MPoint(1, 2, 3)));
     box.expand(MBoundingBox(MPoint(0, 0, 0), MPoint(1, 1, 1)));
     EXPECT_EQ(box.max(), MPoint(1, 1, 1));
-}
 
-TEST(BoundingBoxes, ExpandAndContain) {
-    MBoundingBox box(MPoint(3, -1, 2), MPoint(1, 4, 0));  // corners in any order
-    EXPECT_EQ(box.min(), MPoint(1, -1, 0));
-    EXPECT_EQ(box.max(), MPoint(3, 4, 2));
-    EXPECT_EQ(box.center(), MPoint(2, 1.5, 1));
-    EXPECT_TRUE(box.contains(MPoint(3, 4, 2)));  // faces are inside
-    EXPECT_FALSE(box.contains(MPoint(3.001, 0, 1)));
+    MBoundingBox b(MPoint(3, -1, 2), MPoint(1, 4, 0));  // corners in any order
+    EXPECT_EQ(b.min(), MPoint(1, -1, 0));
+    EXPECT_EQ(b.max(), MPoint(3, 4, 2));
+    EXPECT_EQ(b.center(), MPoint(2, 1.5, 1));
+    EXPECT_TRUE(b.contains(MPoint(3, 4, 2)));  // faces are inside
+    EXPECT_FALSE(b.contains(MPoint(3.001, 0, 1)));
 
-    box.expand(MPoint(std::nan(""), 100, 100));  // ignored
-    EXPECT_EQ(box.max(), MPoint(3, 4, 2));
-    box.expand(MPoint(-2, 0, 10));
-    EXPECT_EQ(box.min(), MPoint(-2, -1, 0));
-    EXPECT_EQ(box.depth(), 10.0);
-    box.expand(MBoundingBox(MPoint(0, 0, 0), MPoint(0, 9, 0)));
-    EXPECT_EQ(box.height(), 10.0);
-    EXPECT_TRUE(box.intersects(MBoundingBox(MPoint(3, 4, 10), MPoint(5, 5, 11))));
-    EXPECT_FALSE(box.intersects(MBoundingBox(MPoint(3.5, 0, 0), MPoint(5, 5, 5))));
-}
+    b.expand(MPoint(std::nan(""), 100, 100));  // ignored
+    EXPECT_EQ(b.max(), MPoint(3, 4, 2));
+    b.expand(MPoint(-2, 0, 10));
+    EXPECT_EQ(b.min(), MPoint(-2, -1, 0));
+    EXPECT_EQ(b.depth(), 10.0);
+    b.expand(MBoundingBox(MPoint(0, 0, 0), MPoint(0, 9, 0)));
+    EXPECT_EQ(b.height(), 10.0);
+    EXPECT_TRUE(b.intersects(MBoundingBox(MPoint(3, 4, 10), MPoint(5, 5, 11))));
+    EXPECT_FALSE(b.intersects(MBoundingBox(MPoint(3.5, 0, 0), MPoint(5, 5, 5))));
 
-TEST(BoundingBoxes, TransformUsesAllCorners) {
     MBoundingBox cube(MPoint(-0.5, -0.5, -0.5), MPoint(0.5, 0.5, 0.5));
     cube.transformUsing(MQuaternion(kPi / 4, MVector::zAxis).asMatrix() * translation(5, 0, 0));
     EXPECT_NEAR(cube.width(), std::sqrt(2.0), 1e-12);
@@ -332,8 +313,8 @@ TEST(BoundingBoxes, TransformUsesAllCorners) {
     EXPECT_NEAR(cube.depth(), 1.0, 1e-12);
     EXPECT_TRUE(cube.center().isEquivalent(MPoint(5, 0, 0), 1e-12));
 
-    MBoundingBox box(MPoint(0, 0, 0), MPoint(1, 2, 3));
-    box.transformUsing(scaling(-2, 1, 1));
-    EXPECT_EQ(box.min(), MPoint(-2, 0, 0));
-    EXPECT_EQ(box.max(), MPoint(0, 2, 3));
+    MBoundingBox mirrored(MPoint(0, 0, 0), MPoint(1, 2, 3));
+    mirrored.transformUsing(scaling(-2, 1, 1));
+    EXPECT_EQ(mirrored.min(), MPoint(-2, 0, 0));
+    EXPECT_EQ(mirrored.max(), MPoint(0, 2, 3));
 }

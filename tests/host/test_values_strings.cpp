@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -19,13 +20,8 @@ std::string text(const MString& s) {
     return std::string(s.asChar(), s.length());
 }
 
-std::string formatted(double value) {
-    MString s;
-    s += value;
-    return text(s);
-}
-
-std::string formatted(float value) {
+template <class T>
+std::string formatted(T value) {
     MString s;
     s += value;
     return text(s);
@@ -51,16 +47,15 @@ private:
 
 }  // namespace
 
-TEST(MStringNumbers, WholeValuesHaveNoDecimals) {
+TEST(MStringNumbers, WholeValuesFractionsAndNonFiniteValuesInShortestForm) {
     EXPECT_EQ(formatted(12.0), "12");
     EXPECT_EQ(formatted(-3.0), "-3");
     EXPECT_EQ(formatted(0.0), "0");
     EXPECT_EQ(formatted(-0.0), "0");
     EXPECT_EQ(formatted(123456789012.0), "123456789012");
     EXPECT_EQ(formatted(1e20), "1e+20");
-}
 
-TEST(MStringNumbers, FractionsUseShortestForm) {
+    // Fractions use the shortest form that reads back.
     EXPECT_EQ(formatted(0.25), "0.25");
     EXPECT_EQ(formatted(0.1), "0.1");
     EXPECT_EQ(formatted(-2.5), "-2.5");
@@ -73,15 +68,14 @@ TEST(MStringNumbers, FractionsUseShortestForm) {
     // A float prints as the float it is, not as its widened double.
     EXPECT_EQ(formatted(0.1f), "0.1");
     EXPECT_EQ(formatted(1.0f / 3.0f), "0.33333334");
-}
 
-TEST(MStringNumbers, NonFiniteValuesAreNamed) {
+    // Non-finite values are named.
     EXPECT_EQ(formatted(std::nan("")), "nan");
     EXPECT_EQ(formatted(HUGE_VAL), "inf");
     EXPECT_EQ(formatted(-HUGE_VAL), "-inf");
 }
 
-TEST(MStringNumbers, FormattedValuesReadBackExactly) {
+TEST(MStringNumbers, FormattedValuesReadBackExactlyAndAppend) {
     std::mt19937_64 random(7);
     std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
     std::uniform_int_distribution<int> exponent(-30, 30);
@@ -92,9 +86,7 @@ TEST(MStringNumbers, FormattedValuesReadBackExactly) {
         ASSERT_TRUE(s.isDouble()) << s.asChar();
         ASSERT_EQ(s.asDouble(), value) << s.asChar();
     }
-}
 
-TEST(MStringNumbers, AppendAndConcatenate) {
     MString s("frame ");
     s += 12;
     s += " of ";
@@ -111,7 +103,7 @@ TEST(MStringNumbers, AppendAndConcatenate) {
     EXPECT_EQ(text(t), "2");
 }
 
-TEST(MStringText, SubstringHasInclusiveEndAndClamps) {
+TEST(MStringText, SubstringHasInclusiveEndAndClampsIndexFindsFirstAndLast) {
     const MString s("abcdef");
     EXPECT_EQ(text(s.substring(1, 3)), "bcd");
     EXPECT_EQ(text(s.substring(0, 0)), "a");
@@ -119,18 +111,16 @@ TEST(MStringText, SubstringHasInclusiveEndAndClamps) {
     EXPECT_EQ(text(s.substring(-5, 1)), "ab");
     EXPECT_EQ(text(s.substring(3, 2)), "");
     EXPECT_EQ(text(MString().substring(0, 3)), "");
-}
 
-TEST(MStringText, IndexFindsFirstAndLast) {
-    const MString s("a.b.c");
-    EXPECT_EQ(s.index('.'), 1);
-    EXPECT_EQ(s.rindex('.'), 3);
-    EXPECT_EQ(s.index('x'), -1);
-    EXPECT_EQ(s.rindex('x'), -1);
+    const MString dotted("a.b.c");
+    EXPECT_EQ(dotted.index('.'), 1);
+    EXPECT_EQ(dotted.rindex('.'), 3);
+    EXPECT_EQ(dotted.index('x'), -1);
+    EXPECT_EQ(dotted.rindex('x'), -1);
     EXPECT_EQ(MString().index('a'), -1);
 }
 
-TEST(MStringText, SplitSkipsEmptyPieces) {
+TEST(MStringText, SplitSkipsEmptyPiecesSubstituteReplacesAllUtf8Lengths) {
     MStringArray out;
     out.append("stale");
     EXPECT_EQ(MString("a,,b,").split(',', out), MS::kSuccess);
@@ -141,9 +131,7 @@ TEST(MStringText, SplitSkipsEmptyPieces) {
     EXPECT_EQ(out.length(), 0u);
     MString("").split(',', out);
     EXPECT_EQ(out.length(), 0u);
-}
 
-TEST(MStringText, SubstituteReplacesEveryOccurrence) {
     MString s("a-b-c");
     EXPECT_EQ(s.substitute("-", "+"), MS::kSuccess);
     EXPECT_EQ(text(s), "a+b+c");
@@ -154,9 +142,7 @@ TEST(MStringText, SubstituteReplacesEveryOccurrence) {
     u.substitute("/", "//");
     EXPECT_EQ(text(u), "path//to//file");
     EXPECT_EQ(u.substitute("", "x"), MS::kInvalidParameter);
-}
 
-TEST(MStringText, Utf8LengthsAndWideInput) {
     const MString wide(L"caf\u00e9 \u20ac");
     EXPECT_EQ(text(wide), "caf\xc3\xa9 \xe2\x82\xac");
     EXPECT_EQ(wide.length(), 9u);
@@ -171,7 +157,7 @@ TEST(MStringText, Utf8LengthsAndWideInput) {
     EXPECT_TRUE(MString(none) == "");
 }
 
-TEST(MStringParse, StrictChecks) {
+TEST(MStringParse, StrictChecksAndLeadingNumbers) {
     EXPECT_TRUE(MString("12").isInt());
     EXPECT_TRUE(MString("-3").isInt());
     EXPECT_TRUE(MString("+4").isInt());
@@ -190,9 +176,8 @@ TEST(MStringParse, StrictChecks) {
     EXPECT_TRUE(MString("1e39").isDouble());
     EXPECT_FALSE(MString("1e39").isFloat());
     EXPECT_TRUE(MString("3.4e38").isFloat());
-}
 
-TEST(MStringParse, LeadingNumbers) {
+    // The as... readers take the leading number and clamp.
     EXPECT_EQ(MString("12abc").asInt(), 12);
     EXPECT_EQ(MString("  -7 apples").asInt(), -7);
     EXPECT_EQ(MString("3.9").asInt(), 3);
@@ -226,7 +211,7 @@ TEST(MStringArrayTest, EditsAndPrinting) {
     EXPECT_EQ(MStringArray(3, "z").length(), 3u);
 }
 
-TEST(MStatusTest, CodesAndComparisons) {
+TEST(MStatusTest, CodesComparisonsErrorStringsAndPerror) {
     MStatus status;
     EXPECT_TRUE(status);
     EXPECT_FALSE(status.error());
@@ -249,9 +234,7 @@ TEST(MStatusTest, CodesAndComparisons) {
     EXPECT_EQ(status.statusCode(), MStatus::kFailure);
     status.set(true, MStatus::kFailure, 0);
     EXPECT_FALSE(status.error());
-}
 
-TEST(MStatusTest, ErrorStringsAndPerror) {
     EXPECT_EQ(text(MStatus(MS::kFailure).errorString()), "(kFailure): Unexpected Internal Failure");
     EXPECT_EQ(text(MStatus(MS::kInvalidParameter).errorString()),
               "(kInvalidParameter): Invalid parameter passed");

@@ -56,16 +56,14 @@ std::string printed(const MTime& t) {
 
 }  // namespace
 
-TEST_F(MTimeTest, EveryUnitHasItsRate) {
+TEST_F(MTimeTest, EveryUnitHasItsRateAndWholeFramesConvertExactly) {
     for (const Rate& rate : kRates) {
         EXPECT_DOUBLE_EQ(MTime(1.0, MTime::kSeconds).as(rate.unit), rate.perSecond)
             << timeUnitName(rate.unit);
         EXPECT_DOUBLE_EQ(MTime(rate.perSecond, rate.unit).as(MTime::kSeconds), 1.0)
             << timeUnitName(rate.unit);
     }
-}
 
-TEST_F(MTimeTest, WholeFramesConvertExactly) {
     EXPECT_EQ(MTime(24.0, MTime::kFilm).as(MTime::kSeconds), 1.0);
     EXPECT_EQ(MTime(1.0, MTime::kSeconds).as(MTime::kNTSCFrame), 30.0);
     EXPECT_EQ(MTime(48.0, MTime::kFilm).as(MTime::kNTSCFrame), 60.0);
@@ -80,14 +78,12 @@ TEST_F(MTimeTest, WholeFramesConvertExactly) {
     }
 }
 
-TEST_F(MTimeTest, DefaultUnits) {
+TEST_F(MTimeTest, DefaultUnitsAndTheUiUnitAsTheScenesFrameUnit) {
     EXPECT_EQ(MTime(5.0).unit(), MTime::kFilm);
     EXPECT_EQ(MTime::uiUnit(), MTime::kFilm);
     EXPECT_EQ(MTime().value(), 0.0);
     EXPECT_EQ(MTime().unit(), MTime::kFilm);
-}
 
-TEST_F(MTimeTest, UiUnitIsTheScenesFrameUnit) {
     EXPECT_EQ(MTime::setUIUnit(MTime::kNTSCFrame), MS::kSuccess);
     EXPECT_EQ(MTime::uiUnit(), MTime::kNTSCFrame);
     EXPECT_EQ(MTime(48.0, MTime::kFilm).as(MTime::uiUnit()), 60.0);
@@ -101,7 +97,7 @@ TEST_F(MTimeTest, UiUnitIsTheScenesFrameUnit) {
     EXPECT_EQ(MTime::uiUnit(), MTime::kNTSCFrame);
 }
 
-TEST_F(MTimeTest, ComparisonsConvertUnits) {
+TEST_F(MTimeTest, ComparisonsConvertArithmeticKeepsTheLeftUnitSetUnitReinterprets) {
     EXPECT_TRUE(MTime(24.0, MTime::kFilm) == MTime(1.0, MTime::kSeconds));
     EXPECT_TRUE(MTime(25.0, MTime::kFilm) > MTime(30.0, MTime::kNTSCFrame));
     EXPECT_TRUE(MTime(29.0, MTime::kNTSCFrame) < MTime(24.0, MTime::kFilm));
@@ -110,9 +106,8 @@ TEST_F(MTimeTest, ComparisonsConvertUnits) {
     EXPECT_TRUE(MTime(1.0, MTime::kFilm) != MTime(1.0, MTime::kNTSCFrame));
     EXPECT_TRUE(MTime(0.0, MTime::kHours) <= 0.0);
     EXPECT_FALSE(MTime(0.5, MTime::kMilliseconds) <= 0.0);
-}
 
-TEST_F(MTimeTest, ArithmeticKeepsTheLeftUnit) {
+    // Arithmetic keeps the left unit.
     const MTime sum = MTime(1.0, MTime::kSeconds) + MTime(12.0, MTime::kFilm);
     EXPECT_EQ(sum.unit(), MTime::kSeconds);
     EXPECT_EQ(sum.value(), 1.5);
@@ -123,9 +118,8 @@ TEST_F(MTimeTest, ArithmeticKeepsTheLeftUnit) {
     EXPECT_EQ((MTime(10.0, MTime::kFilm) + 2.0).value(), 12.0);
     EXPECT_EQ((MTime(10.0, MTime::kNTSCFrame) * 1.5).value(), 15.0);
     EXPECT_EQ((MTime(10.0, MTime::kNTSCFrame) / 4.0).as(MTime::kSeconds), 2.5 / 30.0);
-}
 
-TEST_F(MTimeTest, SetUnitReinterpretsTheValue) {
+    // setUnit reinterprets the value.
     MTime t(24.0, MTime::kFilm);
     EXPECT_EQ(t.setUnit(MTime::kNTSCFrame), MS::kSuccess);
     EXPECT_EQ(t.value(), 24.0);
@@ -136,21 +130,17 @@ TEST_F(MTimeTest, SetUnitReinterpretsTheValue) {
     EXPECT_EQ(t.as(MTime::kNTSCField), 6.0);
 }
 
-TEST_F(MTimeTest, InvalidUnitsConvertToZero) {
+TEST_F(MTimeTest, InvalidUnitsConvertToZeroAndUnitNamesPrintAndRoundTrip) {
     const MTime invalid(5.0, MTime::kUserDef);
     EXPECT_EQ(invalid.unit(), MTime::kInvalid);
     EXPECT_EQ(invalid.as(MTime::kFilm), 0.0);
     EXPECT_EQ(MTime(5.0, MTime::kFilm).as(MTime::kInvalid), 0.0);
     EXPECT_EQ(printed(invalid), "5 invalid");
-}
 
-TEST_F(MTimeTest, PrintsValueAndUnitName) {
     EXPECT_EQ(printed(MTime(12.0)), "12 film");
     EXPECT_EQ(printed(MTime(1.5, MTime::kSeconds)), "1.5 sec");
     EXPECT_EQ(printed(MTime(-2.0, MTime::k250FPS)), "-2 250fps");
-}
 
-TEST_F(MTimeTest, UnitNamesRoundTrip) {
     for (const Rate& rate : kRates) {
         EXPECT_EQ(timeUnitFromName(timeUnitName(rate.unit)), rate.unit) << timeUnitName(rate.unit);
     }
