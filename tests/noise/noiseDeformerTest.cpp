@@ -96,31 +96,11 @@ TEST_F(NoiseDeformer, CommandRefusesWhatItCannotDeform) {
     EXPECT_FALSE(plug("groundShape.inMesh").isConnected());
 }
 
-TEST_F(NoiseDeformer, AmplitudesZeroLeaveTheMeshUnchanged) {
-    deformedPlane(3.0, 7);
-    for (const char* a : {"x", "y", "z"}) setAxis(a, 0.0, 1.37, 7);
-    EXPECT_EQ(maxDifference(deformed(), original()), 0.0);
-    // The same settings with an amplitude do move it.
-    setAxis("y", 0.4, 1.37, 7);
-    EXPECT_GT(maxDifference(deformed(), original()), 1e-3);
-}
-
-TEST_F(NoiseDeformer, WholeNumberPointsDoNotMoveAtFrequencyOne) {
-    // Vertices at every whole x and z from -3 to 3.
-    deformedPlane(6.0, 6);
-    for (const char* a : {"x", "y", "z"}) setAxis(a, 0.8, 1.0, 5);
-    EXPECT_LT(maxDifference(deformed(), original()), 1e-12);
-
-    // Half-way vertices (spacing 0.5) move.
-    ASSERT_TRUE(mel("delete ground; delete transform1; delete ztNoise1;"));
-    deformedPlane(6.0, 12);
-    for (const char* a : {"x", "y", "z"}) setAxis(a, 0.8, 1.0, 5);
-    EXPECT_GT(maxDifference(deformed(), original()), 1e-3);
-}
-
-TEST_F(NoiseDeformer, ASeedChangesOnlyItsOwnAxisField) {
+TEST_F(NoiseDeformer, ZeroAmplitudesKeepTheMeshAndASeedChangesOnlyItsOwnField) {
     deformedPlane(4.0, 16);
     const MPointArray rest = original();
+    for (const char* a : {"x", "y", "z"}) setAxis(a, 0.0, 1.37, 7);
+    EXPECT_EQ(maxDifference(deformed(), rest), 0.0);
     // The x field alone: only x coordinates move.
     setAxis("x", 0.5, 0.9, 3);
     const MPointArray xField = deformed();
@@ -138,82 +118,6 @@ TEST_F(NoiseDeformer, ASeedChangesOnlyItsOwnAxisField) {
     EXPECT_GT(maxDifference(deformed(), xField), 1e-3);
     ASSERT_TRUE(mel("setAttr ztNoise1.oxNoiseSeed 0;"));
     EXPECT_EQ(maxDifference(deformed(), xField), 0.0);
-
-    // With the y field alone, its seed moves only y.
-    setAxis("x", 0.0, 0.9, 3);
-    setAxis("y", 0.5, 0.9, 3);
-    const MPointArray yField = deformed();
-    ASSERT_TRUE(mel("setAttr ztNoise1.oyNoiseSeed 3;"));
-    const MPointArray reseeded = deformed();
-    EXPECT_GT(maxDifference(reseeded, yField), 1e-3);
-    for (unsigned int i = 0; i < rest.length(); ++i) {
-        ASSERT_EQ(reseeded[i].x, rest[i].x);
-        ASSERT_EQ(reseeded[i].z, rest[i].z);
-    }
-}
-
-TEST_F(NoiseDeformer, MovingTheHandleOneUnitShiftsThePatternOneUnit) {
-    // 17 x 17 vertices 0.5 apart: a shift of one unit is two columns.
-    deformedPlane(8.0, 16);
-    for (const char* a : {"x", "y", "z"}) setAxis(a, 0.3, 0.6, 4);
-    const MPointArray rest = original();
-    const MPointArray before = deformed();
-    ASSERT_TRUE(mel("setAttr transform1.translateX 1;"));
-    const MPointArray after = deformed();
-
-    // The displacement at p with the handle at x = 1 is the one at p - (1,0,0)
-    // with the handle at the origin.
-    const int columns = 17;
-    int compared = 0;
-    for (int row = 0; row < columns; ++row) {
-        for (int col = 2; col < columns; ++col) {
-            const unsigned int here = unsigned(row * columns + col);
-            const unsigned int there = here - 2;
-            ASSERT_NEAR(rest[here].x - 1.0, rest[there].x, 1e-9) << "plane vertex order";
-            const MVector shifted = after[here] - rest[here];
-            const MVector original = before[there] - rest[there];
-            ASSERT_NEAR(shifted.x, original.x, 1e-6);
-            ASSERT_NEAR(shifted.y, original.y, 1e-6);
-            ASSERT_NEAR(shifted.z, original.z, 1e-6);
-            ++compared;
-        }
-    }
-    EXPECT_EQ(compared, 17 * 15);
-    EXPECT_GT(maxDifference(after, before), 1e-3) << "the pattern moved";
-}
-
-TEST_F(NoiseDeformer, ScaledHandleScalesTheDisplacement) {
-    // Scaling the handle by 2 scales deform space: a point at p sees the
-    // field at p/2 and its displacement is doubled.
-    deformedPlane(4.0, 8);
-    setAxis("y", 0.25, 0.8, 3);
-    const MPointArray rest = original();
-    const MPointArray unit = deformed();
-    ASSERT_TRUE(mel("setAttr transform1.scale 2 2 2;"));
-    const MPointArray twice = deformed();
-    // Vertices 0.5 apart in x and z: (i, j) at scale 2 reads (i/2, j/2).
-    const int n = 9;
-    for (int row = 0; row <= 8; row += 2) {
-        for (int col = 0; col <= 8; col += 2) {
-            const unsigned int here = unsigned(row * n + col);
-            // The vertex at half the coordinates: centre (4, 4) is the origin.
-            const unsigned int half = unsigned((4 + (row - 4) / 2) * n + (4 + (col - 4) / 2));
-            ASSERT_NEAR(rest[half].x * 2.0, rest[here].x, 1e-9);
-            ASSERT_NEAR(twice[here].y - rest[here].y, 2.0 * (unit[half].y - rest[half].y), 1e-6);
-        }
-    }
-}
-
-TEST_F(NoiseDeformer, EveryPointGetsTheFullDisplacementWhateverTheEnvelope) {
-    deformedPlane(4.0, 10);
-    for (const char* a : {"x", "y", "z"}) setAxis(a, 0.6, 0.7, 4);
-    const MPointArray rest = original();
-    const MPointArray full = deformed();
-    EXPECT_GT(maxDifference(full, rest), 1e-2);
-    for (const char* envelope : {"0.5", "0"}) {
-        ASSERT_TRUE(mel(std::string("setAttr ztNoise1.envelope ") + envelope + ";"));
-        EXPECT_EQ(maxDifference(deformed(), full), 0.0) << "envelope " << envelope;
-    }
 }
 
 TEST_F(NoiseDeformer, BadValuesLeaveTheGeometryFiniteWithAMessage) {
@@ -247,19 +151,36 @@ TEST_F(NoiseDeformer, BadValuesLeaveTheGeometryFiniteWithAMessage) {
     EXPECT_TRUE(capture.contains(MessageKind::kWarning, "not an invertible matrix"));
 }
 
-TEST_F(NoiseDeformer, DeletedHandleKeepsTheLastDeformSpace) {
+TEST_F(NoiseDeformer, EnvelopeAndNodeStateAndDeletedNodes) {
     deformedPlane(4.0, 8);
-    setAxis("y", 0.3, 0.8, 3);
+    for (const char* a : {"x", "y", "z"}) setAxis(a, 0.6, 0.7, 4);
     ASSERT_TRUE(mel("setAttr transform1.translateX 0.25;"));
-    const MPointArray before = deformed();
+    const MPointArray rest = original();
+    const MPointArray full = deformed();
+    EXPECT_GT(maxDifference(full, rest), 1e-2);
+    // Every point gets the full displacement whatever the envelope.
+    for (const char* envelope : {"0.5", "0"}) {
+        ASSERT_TRUE(mel(std::string("setAttr ztNoise1.envelope ") + envelope + ";"));
+        EXPECT_EQ(maxDifference(deformed(), full), 0.0) << "envelope " << envelope;
+    }
+    // "Has no effect" passes the mesh through.
+    ASSERT_TRUE(mel("setAttr ztNoise1.nodeState 1;"));
+    EXPECT_EQ(maxDifference(deformed(), rest), 0.0);
+    ASSERT_TRUE(mel("setAttr ztNoise1.nodeState 0;"));
+
+    // A deleted handle leaves the last deform space: the deformer still
+    // evaluates (a seed change forces it) and the old seed gives the old mesh.
     ASSERT_TRUE(mel("delete transform1;"));
     EXPECT_TRUE(node("ztNoiseLocatorShape1").isNull());
-    // Still evaluates (a seed change forces it) and the old seed gives the
-    // old result.
     ASSERT_TRUE(mel("setAttr ztNoise1.oyNoiseSeed 4;"));
-    EXPECT_GT(maxDifference(deformed(), before), 1e-3);
+    EXPECT_GT(maxDifference(deformed(), full), 1e-3);
     ASSERT_TRUE(mel("setAttr ztNoise1.oyNoiseSeed 1;"));
-    EXPECT_EQ(maxDifference(deformed(), before), 0.0);
+    EXPECT_EQ(maxDifference(deformed(), full), 0.0);
+
+    // A deleted deformer gives back the undeformed mesh.
+    ASSERT_TRUE(mel("delete ztNoise1;"));
+    EXPECT_FALSE(plug("groundShape.inMesh").isConnected());
+    EXPECT_EQ(maxDifference(deformed(), rest), 0.0);
 }
 
 TEST_F(NoiseDeformer, MeshWithoutPointsPassesThrough) {
@@ -271,18 +192,6 @@ TEST_F(NoiseDeformer, MeshWithoutPointsPassesThrough) {
     EXPECT_EQ(vectors("ztNoise1.oxVisualisationPoints").length(), 30u);
     EXPECT_TRUE(capture.texts(MessageKind::kError).empty());
 }
-
-TEST_F(NoiseDeformer, NodeStateHasNoEffectPassesThrough) {
-    deformedPlane(4.0, 8);
-    setAxis("z", 0.3, 0.8, 3);
-    EXPECT_GT(maxDifference(deformed(), original()), 1e-3);
-    ASSERT_TRUE(mel("setAttr ztNoise1.nodeState 1;"));
-    EXPECT_EQ(maxDifference(deformed(), original()), 0.0);
-}
-
-}  // namespace
-
-namespace {
 
 TEST_F(NoiseDeformer, KeyedSeedGivesTheFieldOfEachFramesSeed) {
     deformedPlane(4.0, 8);
@@ -313,38 +222,35 @@ TEST_F(NoiseDeformer, KeyedSeedGivesTheFieldOfEachFramesSeed) {
     EXPECT_GE(distinct, 4) << "the seed changed the field along the way";
 }
 
-TEST_F(NoiseDeformer, DeletedDeformerGivesBackTheUndeformedMesh) {
-    deformedPlane(4.0, 8);
-    setAxis("y", 0.4, 0.9, 3);
-    const MPointArray rest = original();
-    ASSERT_GT(maxDifference(deformed(), rest), 1e-3);
-    ASSERT_TRUE(mel("delete ztNoise1;"));
-    EXPECT_FALSE(plug("groundShape.inMesh").isConnected());
-    EXPECT_EQ(maxDifference(deformed(), rest), 0.0);
-}
-
 TEST_F(NoiseDeformer, DisplacementAppliesYThenXThenZInDeformSpace) {
+    // With the handle moved by t and scaled by s, a point p is displaced at
+    // q = (p - t) / s in deform space and mapped back as q * s + t: the
+    // pattern follows the handle and the displacement grows with its scale.
     deformedPlane(3.0, 6);
     setAxis("x", 0.3, 0.7, 2);
     setAxis("y", 0.5, 0.45, 3);
     setAxis("z", 0.25, 1.1, 1);
-    ASSERT_TRUE(mel("setAttr transform1.translate 0.3 -0.2 0.1;"));
+    ASSERT_TRUE(
+        mel("setAttr transform1.translate 0.3 -0.2 0.1;"
+            "setAttr transform1.scale 2 1.5 0.8;"));
     const MPointArray rest = original();
     const MPointArray moved = deformed();
     zt::noise::NoiseGenerator gx, gy, gz;
     zt::noise::setNoiseParameters(gx, 2, 0.7f, 0.3f, 0);
     zt::noise::setNoiseParameters(gy, 3, 0.45f, 0.5f, 1);
     zt::noise::setNoiseParameters(gz, 1, 1.1f, 0.25f, 2);
-    const double t[3] = {0.3, -0.2, 0.1};
+    const double t[3] = {0.3, -0.2, 0.1}, sc[3] = {2, 1.5, 0.8};
+    ASSERT_EQ(moved.length(), 49u);
     for (unsigned int i = 0; i < rest.length(); ++i) {
-        double x = rest[i].x - t[0], y = rest[i].y - t[1], z = rest[i].z - t[2];
+        double x = (rest[i].x - t[0]) / sc[0], y = (rest[i].y - t[1]) / sc[1],
+               z = (rest[i].z - t[2]) / sc[2];
         y += zt::noise::fractalNoise(gy, float(x), float(z));
         x += zt::noise::fractalNoise(gx, float(y), float(z));
         z += zt::noise::fractalNoise(gz, float(x), float(y));
         // Stored as float in the mesh.
-        ASSERT_NEAR(moved[i].x, x + t[0], 1e-6) << i;
-        ASSERT_NEAR(moved[i].y, y + t[1], 1e-6) << i;
-        ASSERT_NEAR(moved[i].z, z + t[2], 1e-6) << i;
+        ASSERT_NEAR(moved[i].x, x * sc[0] + t[0], 1e-6) << i;
+        ASSERT_NEAR(moved[i].y, y * sc[1] + t[1], 1e-6) << i;
+        ASSERT_NEAR(moved[i].z, z * sc[2] + t[2], 1e-6) << i;
     }
 }
 
