@@ -13,6 +13,7 @@
 #include "filters/ztPointsAttrShuffle.h"
 #include "filters/ztPointsContainer.h"
 #include "filters/ztPointsMerge.h"
+#include "filters/ztPointsSelection.h"
 #include "filters/ztPointsTransform.h"
 #include "host/src/graph/registry.h"
 #include "host/src/graph/scene.h"
@@ -29,6 +30,15 @@ void registerNode(const char* name) {
                                                   MPxNode::kDependNode, MFn::kInvalid));
 }
 
+template <class T, class Array>
+std::vector<T> toVector(const Array& array) {
+    std::vector<T> out;
+    for (unsigned int i = 0; i < array.length(); ++i) out.push_back(array[i]);
+    return out;
+}
+
+}  // namespace
+
 MPlug plugOf(const MObject& node, const char* attribute) {
     MStatus status;
     MPlug plug = MFnDependencyNode(node).findPlug(attribute, &status);
@@ -36,14 +46,13 @@ MPlug plugOf(const MObject& node, const char* attribute) {
     return plug;
 }
 
-}  // namespace
-
 void FilterTest::SetUpTestSuite() {
     zt::host::startHost();
     registerNode<ztPointsMerge>("ztPointsMerge");
     registerNode<ztPointsContainer>("ztPointsContainer");
     registerNode<ztPointsTransform>("ztPointsTransform");
     registerNode<ztPointsAttrShuffle>("ztPointsAttrShuffle");
+    registerNode<ztPointsSelection>("ztPointsSelection");
 }
 
 void FilterTest::SetUp() {
@@ -90,26 +99,9 @@ PointSet& PointSet::strings(const char* name, std::initializer_list<const char*>
     return *this;
 }
 
-void setPoints(const MObject& node, const char* attribute, const PointSet& points) {
-    ASSERT_TRUE(plugOf(node, attribute).setValue(points.object()));
-}
-
 void setMatrix(const MObject& node, const char* attribute, const MMatrix& m) {
     MFnMatrixData fn;
-    MObject data = fn.create(m);
-    ASSERT_TRUE(plugOf(node, attribute).setValue(data));
-}
-
-void setFloat(const MObject& node, const char* attribute, float value) {
-    ASSERT_TRUE(plugOf(node, attribute).setValue(value));
-}
-
-void setInt(const MObject& node, const char* attribute, int value) {
-    ASSERT_TRUE(plugOf(node, attribute).setValue(value));
-}
-
-void setString(const MObject& node, const char* attribute, const char* value) {
-    ASSERT_TRUE(plugOf(node, attribute).setValue(MString(value)));
+    set(node, attribute, fn.create(m));
 }
 
 void setStringElement(const MObject& node, const char* attribute, unsigned int index,
@@ -162,35 +154,26 @@ MFnArrayAttrsData::Type Output::typeOf(const char* name) const {
 }
 
 std::vector<std::string> Output::names() const {
-    std::vector<std::string> out;
-    if (!ok_) return out;
+    if (!ok_) return {};
     const MStringArray list = MFnArrayAttrsData(data_).list();
+    std::vector<std::string> out;
     for (unsigned int i = 0; i < list.length(); ++i) out.push_back(list[i].asChar());
     return out;
 }
 
 std::vector<MVector> Output::vectors(const char* name) const {
-    std::vector<MVector> out;
-    if (typeOf(name) != MFnArrayAttrsData::kVectorArray) return out;
-    const MVectorArray array = MFnArrayAttrsData(data_).getVectorData(name);
-    for (unsigned int i = 0; i < array.length(); ++i) out.push_back(array[i]);
-    return out;
+    if (typeOf(name) != MFnArrayAttrsData::kVectorArray) return {};
+    return toVector<MVector>(MFnArrayAttrsData(data_).getVectorData(name));
 }
 
 std::vector<double> Output::doubles(const char* name) const {
-    std::vector<double> out;
-    if (typeOf(name) != MFnArrayAttrsData::kDoubleArray) return out;
-    const MDoubleArray array = MFnArrayAttrsData(data_).getDoubleData(name);
-    for (unsigned int i = 0; i < array.length(); ++i) out.push_back(array[i]);
-    return out;
+    if (typeOf(name) != MFnArrayAttrsData::kDoubleArray) return {};
+    return toVector<double>(MFnArrayAttrsData(data_).getDoubleData(name));
 }
 
 std::vector<int> Output::ints(const char* name) const {
-    std::vector<int> out;
-    if (typeOf(name) != MFnArrayAttrsData::kIntArray) return out;
-    const MIntArray array = MFnArrayAttrsData(data_).getIntData(name);
-    for (unsigned int i = 0; i < array.length(); ++i) out.push_back(array[i]);
-    return out;
+    if (typeOf(name) != MFnArrayAttrsData::kIntArray) return {};
+    return toVector<int>(MFnArrayAttrsData(data_).getIntData(name));
 }
 
 bool anyContains(const std::vector<std::string>& texts, const std::string& fragment) {
@@ -198,6 +181,16 @@ bool anyContains(const std::vector<std::string>& texts, const std::string& fragm
         if (text.find(fragment) != std::string::npos) return true;
     }
     return false;
+}
+
+void expectNear(const std::vector<MVector>& got, const std::vector<MVector>& expected,
+                double tolerance) {
+    ASSERT_EQ(got.size(), expected.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        EXPECT_NEAR(got[i].x, expected[i].x, tolerance) << "element " << i;
+        EXPECT_NEAR(got[i].y, expected[i].y, tolerance) << "element " << i;
+        EXPECT_NEAR(got[i].z, expected[i].z, tolerance) << "element " << i;
+    }
 }
 
 }  // namespace filtertest

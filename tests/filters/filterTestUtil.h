@@ -1,5 +1,5 @@
 #pragma once
-// Scene set-up for the filter node tests: the host with the four filter node
+// Scene set-up for the filter node tests: the host with the filter node
 // types registered as the plug-in registers them, point sets built from
 // lists, and readers for the channels of an output point set.
 
@@ -7,6 +7,7 @@
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MMatrix.h>
 #include <maya/MObject.h>
+#include <maya/MPlug.h>
 #include <maya/MVector.h>
 
 #include <initializer_list>
@@ -26,6 +27,7 @@ protected:
 };
 
 MObject createNode(const std::string& type, const std::string& name);
+MPlug plugOf(const MObject& node, const char* attribute);
 
 // A point set built channel by channel.
 class PointSet {
@@ -41,11 +43,15 @@ private:
     MObject object_;
 };
 
-void setPoints(const MObject& node, const char* attribute, const PointSet& points);
+// Sets a plug of `node` to a number, an MString or a data object.
+template <class T>
+void set(const MObject& node, const char* attribute, const T& value) {
+    ASSERT_TRUE(plugOf(node, attribute).setValue(value)) << attribute;
+}
+inline void setPoints(const MObject& node, const char* attribute, const PointSet& points) {
+    set(node, attribute, points.object());
+}
 void setMatrix(const MObject& node, const char* attribute, const MMatrix& m);
-void setFloat(const MObject& node, const char* attribute, float value);
-void setInt(const MObject& node, const char* attribute, int value);
-void setString(const MObject& node, const char* attribute, const char* value);
 // Element `index` of a multi string attribute.
 void setStringElement(const MObject& node, const char* attribute, unsigned int index,
                       const char* value);
@@ -83,5 +89,19 @@ std::vector<std::string> errorsOf(Read read) {
 
 // True when one of `texts` holds `fragment`.
 bool anyContains(const std::vector<std::string>& texts, const std::string& fragment);
+
+// A refused compute: reading with `read` reports an error holding `message`
+// and still gives `before`, the previous output.
+template <class Read, class T>
+void expectRefused(const std::string& message, Read read, const T& before) {
+    T after;
+    const std::vector<std::string> errors = errorsOf([&] { after = read(); });
+    EXPECT_TRUE(anyContains(errors, message)) << (errors.empty() ? "no error" : errors[0]);
+    EXPECT_EQ(after, before);
+}
+
+// Vectors equal to within `tolerance` in every component.
+void expectNear(const std::vector<MVector>& got, const std::vector<MVector>& expected,
+                double tolerance = 1e-5);
 
 }  // namespace filtertest
