@@ -47,8 +47,15 @@ void expectColour(const MVector& got, double r, double g, double b, const std::s
 }
 
 TEST_F(ColorBuffer, ConstantColourAtEveryPoint) {
+    // Without UVs the node asks for them.
+    ASSERT_TRUE(mel("createNode ztColorBuffer -n cb;"));
+    const std::string messages = errorsOf([&] { vectors("cb.outColor"); });
+    EXPECT_NE(messages.find("cb.inUVs: please supply points UV from ztPointsUV node"),
+              std::string::npos)
+        << messages;
+
     ASSERT_TRUE(
-        mel("createNode ztColorBuffer -n cb; createNode colorConstant -n k;"
+        mel("createNode colorConstant -n k;"
             "setAttr k.inColor 0.25 0.5 0.75; connectAttr k.outColor cb.inColor;"
             "setAttr -type vectorArray cb.inUVs 4 0 0 0 0.3 0.9 0 1 1 5 -2 7 0;"));
     const MVectorArray colours = vectors("cb.outColor");
@@ -60,7 +67,7 @@ TEST_F(ColorBuffer, ConstantColourAtEveryPoint) {
     EXPECT_EQ(vectors("cb.outColor").length(), 0u);
 }
 
-TEST_F(ColorBuffer, TextureTexelsInsideAndBlendsAtBorders) {
+TEST_F(ColorBuffer, TextureTexelsInsideBlendsAtBordersDefaultWhenMissing) {
     const std::string path = writeQuadTexture();
     ASSERT_TRUE(
         mel("createNode ztColorBuffer -n cb; createNode file -n tex;"
@@ -88,6 +95,18 @@ TEST_F(ColorBuffer, TextureTexelsInsideAndBlendsAtBorders) {
     // 0.1 texel from the red centre in both directions:
     // 0.9 (0.9 red + 0.1 green) + 0.1 (0.9 blue + 0.1 white).
     expectColour(near[0], 0.82, 0.10, 0.10, "near red");
+
+    // A missing file gives the default colour and a message naming it.
+    const std::string missing =
+        (std::filesystem::temp_directory_path() / "zt_no_such_texture.png").string();
+    std::remove(missing.c_str());
+    ASSERT_TRUE(mel("setAttr -type \"string\" tex.fileTextureName \"" + missing +
+                    "\"; setAttr -type vectorArray cb.inUVs 2 0.2 0.2 0 0.8 0.8 0;"));
+    MVectorArray colours;
+    const std::string messages = errorsOf([&] { colours = vectors("cb.outColor"); });
+    EXPECT_NE(messages.find(missing), std::string::npos) << messages;
+    ASSERT_EQ(colours.length(), 2u);
+    for (unsigned int i = 0; i < 2; ++i) expectColour(colours[i], 0.5, 0.5, 0.5, "default");
 }
 
 TEST_F(ColorBuffer, NothingToSampleKeepsTheOutput) {
@@ -129,31 +148,6 @@ TEST_F(ColorBuffer, NothingToSampleKeepsTheOutput) {
               std::string::npos)
         << failed;
     EXPECT_EQ(kept.length(), 3u);
-}
-
-TEST_F(ColorBuffer, MissingTextureGivesTheDefaultColourAndNamesTheFile) {
-    const std::string missing =
-        (std::filesystem::temp_directory_path() / "zt_no_such_texture.png").string();
-    std::remove(missing.c_str());
-    ASSERT_TRUE(
-        mel("createNode ztColorBuffer -n cb; createNode file -n tex;"
-            "setAttr -type \"string\" tex.fileTextureName \"" +
-            missing +
-            "\"; connectAttr tex.outColor cb.inColor;"
-            "setAttr -type vectorArray cb.inUVs 2 0.2 0.2 0 0.8 0.8 0;"));
-    MVectorArray colours;
-    const std::string messages = errorsOf([&] { colours = vectors("cb.outColor"); });
-    EXPECT_NE(messages.find(missing), std::string::npos) << messages;
-    ASSERT_EQ(colours.length(), 2u);
-    for (unsigned int i = 0; i < 2; ++i) expectColour(colours[i], 0.5, 0.5, 0.5, "default");
-}
-
-TEST_F(ColorBuffer, UnconnectedUVsAskForThePointsUVNode) {
-    ASSERT_TRUE(mel("createNode ztColorBuffer -n cb;"));
-    const std::string messages = errorsOf([&] { vectors("cb.outColor"); });
-    EXPECT_NE(messages.find("cb.inUVs: please supply points UV from ztPointsUV node"),
-              std::string::npos)
-        << messages;
 }
 
 }  // namespace

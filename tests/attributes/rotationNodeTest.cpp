@@ -169,7 +169,7 @@ TEST_F(RotationNode, AttributesHaveTheirNamesDefaultsLimitsAndFlags) {
     EXPECT_FLOAT_EQ(plug("rot.vertexColor[2].vertexColorWeight").asFloat(), 1.0f);
 }
 
-TEST_F(RotationNode, DefaultsAimAlongTheNormalAndWriteRotationTypeOne) {
+TEST_F(RotationNode, DefaultsAimAlongTheNormalAndOffsetsTurn) {
     scatteredPlane();
     ASSERT_TRUE(mel("setAttr rot.target 10 3 -2;"));
     const MObject data = points("rot.outPoints");
@@ -197,23 +197,18 @@ TEST_F(RotationNode, DefaultsAimAlongTheNormalAndWriteRotationTypeOne) {
         dir.normalize();
         EXPECT_NEAR((up[i] - (normal[i] ^ dir)).length(), 0.0, 1e-5) << i;
     }
-}
 
-TEST_F(RotationNode, OffsetsTurnAndAFullTurnComesBack) {
-    scatteredPlane();
+    // Offsets turn; a full turn comes back.
     ASSERT_TRUE(mel("setAttr rot.target 1 0 1; setAttr rot.offsetR 1;"));
-    const MVectorArray before =
-        MFnArrayAttrsData(points("rot.outPoints")).getVectorData("aimDirection");
+    const MVectorArray before = vectors("rot.outPoints", "aimDirection");
     ASSERT_TRUE(mel("setAttr rot.offsetG 360;"));
-    const MObject data = points("rot.outPoints");
-    MFnArrayAttrsData fn(data);
-    const MVectorArray after = fn.getVectorData("aimDirection");
-    const MVectorArray rgb = fn.getVectorData("rotationRGB");
+    const MVectorArray after = vectors("rot.outPoints", "aimDirection");
+    const MVectorArray offsetRgb = vectors("rot.outPoints", "rotationRGB");
     ASSERT_EQ(after.length(), before.length());
     for (unsigned int i = 0; i < after.length(); ++i) {
         EXPECT_NEAR((after[i] - before[i]).length(), 0.0, 1e-5);
         EXPECT_NEAR(after[i].y, 0.0, 1e-6);  // R = 1: in the tangent plane
-        EXPECT_EQ(rgb[i], MVector(1, 1, 0));
+        EXPECT_EQ(offsetRgb[i], MVector(1, 1, 0));
     }
 }
 
@@ -223,8 +218,7 @@ TEST_F(RotationNode, AReplaceLayerBlendsTowardsThePaintedColour) {
     ASSERT_TRUE(
         mel("polyColorPerVertex -rgb 0.5 0.25 0.75 -a 1 -colorSetName tint ground;"
             "setAttr rot.vertexColor[0].vertexColorWeight 0.5;"));
-    const MObject data = points("rot.outPoints");
-    const MVectorArray rgb = MFnArrayAttrsData(data).getVectorData("rotationRGB");
+    const MVectorArray rgb = vectors("rot.outPoints", "rotationRGB");
     ASSERT_GT(rgb.length(), 50u);
     for (unsigned int i = 0; i < rgb.length(); ++i) {
         EXPECT_NEAR(rgb[i].x, 0.25, 1e-6);
@@ -237,8 +231,7 @@ TEST_F(RotationNode, AReplaceLayerBlendsTowardsThePaintedColour) {
     ASSERT_TRUE(
         mel("setAttr rot.vertexColor[0].vertexColorType 1;"
             "setAttr rot.vertexColor[1].vertexColorWeight 1;"));
-    const MVectorArray added =
-        MFnArrayAttrsData(points("rot.outPoints")).getVectorData("rotationRGB");
+    const MVectorArray added = vectors("rot.outPoints", "rotationRGB");
     ASSERT_EQ(added.length(), rgb.length());
     EXPECT_NEAR(added[0].x, 0.0, 1e-6);
     EXPECT_NEAR(added[0].y, -0.25, 1e-6);
@@ -291,12 +284,10 @@ TEST_F(RotationNode, ASecondNodeStartsFromTheFirstNodesRotation) {
         mel("setAttr rot.target 2 0 2; setAttr rot.offsetR 0.5; setAttr rot.offsetB 90;"
             "createNode ztPointsRotation -n rot2; connectAttr rot.outPoints rot2.inPoints;"
             "setAttr rot2.target 2 0 2; setAttr rot2.offsetG 180;"));
-    const MObject first = points("rot.outPoints");
-    const MObject second = points("rot2.outPoints");
-    const MVectorArray rgb = MFnArrayAttrsData(second).getVectorData("rotationRGB");
-    const MVectorArray aim1 = MFnArrayAttrsData(first).getVectorData("aimDirection");
-    const MVectorArray aim2 = MFnArrayAttrsData(second).getVectorData("aimDirection");
-    const MVectorArray normal = MFnArrayAttrsData(second).getVectorData("normal");
+    const MVectorArray rgb = vectors("rot2.outPoints", "rotationRGB");
+    const MVectorArray aim1 = vectors("rot.outPoints", "aimDirection");
+    const MVectorArray aim2 = vectors("rot2.outPoints", "aimDirection");
+    const MVectorArray normal = vectors("rot2.outPoints", "normal");
     ASSERT_EQ(rgb.length(), aim1.length());
     ASSERT_GT(rgb.length(), 50u);
     for (unsigned int i = 0; i < rgb.length(); ++i) {
@@ -360,35 +351,28 @@ TEST_F(RotationNode, MissingOrMalformedChannelsFailAndKeepThePreviousOutput) {
         bool edges;
         const char* message;
     };
-    const auto edited = [](auto edit) {
+    const auto without = [](bool Points::*channel) {
         Points points;
-        edit(points);
+        points.*channel = false;
         return points;
     };
+    Points shortUv, pastTheMesh, beforeTheMesh, notANumber;
+    shortUv.uvCount = 2;
+    pastTheMesh.triangles = {0, 5, 1};
+    beforeTheMesh.triangles = {-1, 0, 0};
+    notANumber.positions = {MVector(0, 0, 0), MVector(std::nan(""), 0, 0)};
     const Case cases[] = {
-        {edited([](Points& p) { p.withTriangles = false; }), false,
-         "rot.inPoints: Points triID missing"},
-        {edited([](Points& p) { p.withUv = false; }), false, "rot.inPoints: Points UV missing"},
-        {edited([](Points& p) { p.withNormal = false; }), false,
-         "rot.inPoints: Points normal missing"},
-        {edited([](Points& p) { p.uvCount = 2; }), false,
-         "rot.inPoints: channel 'uv' has 2 elements, expected 3"},
-        {edited([](Points& p) {
-             p.triangles = {0, 5, 1};
-         }),
-         true,
+        {without(&Points::withTriangles), false, "rot.inPoints: Points triID missing"},
+        {without(&Points::withUv), false, "rot.inPoints: Points UV missing"},
+        {without(&Points::withNormal), false, "rot.inPoints: Points normal missing"},
+        {shortUv, false, "rot.inPoints: channel 'uv' has 2 elements, expected 3"},
+        {pastTheMesh, true,
          "rot.inPoints: point 1 lies on triangle 5, which the mesh does not have (it has 2 "
          "triangles)"},
-        {edited([](Points& p) {
-             p.triangles = {-1, 0, 0};
-         }),
-         true,
+        {beforeTheMesh, true,
          "rot.inPoints: point 0 lies on triangle -1, which the mesh does not have (it has 2 "
          "triangles)"},
-        {edited([](Points& p) {
-             p.positions = {MVector(0, 0, 0), MVector(std::nan(""), 0, 0)};
-         }),
-         true,
+        {notANumber, true,
          "rot.inPoints: channel 'position' holds a value that is not a finite number (element "
          "1)"},
     };
@@ -420,8 +404,7 @@ TEST_F(RotationNode, ColourInputsOfTheWrongLengthAreSkippedAndNaNColoursRefused)
     Points fullRgb;
     fullRgb.rgbCount = 3;
     setPoints(fullRgb);
-    EXPECT_EQ(MFnArrayAttrsData(points("rot.outPoints")).getVectorData("rotationRGB")[1],
-              MVector(1, 0, 0));
+    EXPECT_EQ(vectors("rot.outPoints", "rotationRGB")[1], MVector(1, 0, 0));
 
     // inColor: a wrong length is ignored silently; a NaN is refused.
     MFnVectorArrayData colorFn;

@@ -27,11 +27,8 @@ protected:
                 ".inPoints; connectAttr pPlaneShape1.outMesh " + node + ".inMesh;"));
     }
 
-    static MFnArrayAttrsData points(const std::string& plugName, MObject& holder) {
-        MPlug plug;
-        EXPECT_TRUE(zt::host::plugFromString(plugName, plug)) << plugName;
-        EXPECT_TRUE(plug.getValue(holder));
-        return MFnArrayAttrsData(holder);
+    static MIntArray ints(const std::string& plugName, const char* channel) {
+        return MFnArrayAttrsData(points(plugName)).getIntData(channel);
     }
 
     // Runs `text` and returns what it wrote to the error stream.
@@ -44,14 +41,12 @@ protected:
 
 TEST_F(ScaleAndObjectIdNodes, ScalePassesChannelsThroughAndAddsPaintedLayers) {
     scatteredInto("ztPointsScale", "scl");
-    MObject holder;
-    MFnArrayAttrsData out = points("scl.outPoints", holder);
-    const MVectorArray scale = out.getVectorData("scale");
-    const unsigned int n = out.getVectorData("position").length();
+    const MVectorArray scale = vectors("scl.outPoints", "scale");
+    const unsigned int n = vectors("scl.outPoints", "position").length();
     ASSERT_GT(n, 100u);
     ASSERT_EQ(scale.length(), n);
     for (unsigned int i = 0; i < n; ++i) ASSERT_EQ(scale[i], MVector(1, 1, 1));
-    EXPECT_EQ(out.getIntData("pointID").length(), n);
+    EXPECT_EQ(ints("scl.outPoints", "pointID").length(), n);
 
     // A white add layer of factor 2 on the whole plane, then a red multiply
     // layer of 0.5 on top: x = 1 * 0.5 + 2, y and z = 1 * 0 + 2.
@@ -62,8 +57,7 @@ TEST_F(ScaleAndObjectIdNodes, ScalePassesChannelsThroughAndAddsPaintedLayers) {
             "setAttr scl.vertexColor[0].vertexColorType 1;"
             "setAttr scl.vertexColor[0].vertexColorFactor 2;"
             "setAttr scl.vertexColor[1].vertexColorType 0;"));
-    MObject layeredHolder;
-    const MVectorArray layered = points("scl.outPoints", layeredHolder).getVectorData("scale");
+    const MVectorArray layered = vectors("scl.outPoints", "scale");
     ASSERT_EQ(layered.length(), n);
     for (unsigned int i = 0; i < n; ++i) {
         ASSERT_NEAR(layered[i].x, 2.5, 1e-6) << i;
@@ -77,9 +71,7 @@ TEST_F(ScaleAndObjectIdNodes, ObjectIdFromAPaintedLayerAndTheList) {
     ASSERT_TRUE(
         mel("setAttr ids.baseId 3; setAttr ids.randomId[0].randomIdVal 7;"
             "setAttr ids.randomId[0].randomIdProbability 0.5;"));
-    MObject holder;
-    MFnArrayAttrsData out = points("ids.outPoints", holder);
-    MIntArray ids = out.getIntData("objectIndex");
+    MIntArray ids = ints("ids.outPoints", "objectIndex");
     ASSERT_GT(ids.length(), 100u);
     for (unsigned int i = 0; i < ids.length(); ++i) ASSERT_EQ(ids[i], 7) << i;
 
@@ -87,15 +79,13 @@ TEST_F(ScaleAndObjectIdNodes, ObjectIdFromAPaintedLayerAndTheList) {
     ASSERT_TRUE(
         mel("polyColorPerVertex -rgb 1 0 0 -a 1 -colorSetName paint pPlaneShape1;"
             "setAttr ids.vertexColor[0].vertexColorId1 12;"));
-    MObject paintedHolder;
-    ids = points("ids.outPoints", paintedHolder).getIntData("objectIndex");
+    ids = ints("ids.outPoints", "objectIndex");
     for (unsigned int i = 0; i < ids.length(); ++i) ASSERT_EQ(ids[i], 12) << i;
 }
 
 TEST_F(ScaleAndObjectIdNodes, BadInputKeepsThePreviousOutput) {
     scatteredInto("ztPointsObjectId", "ids");
-    MObject holder;
-    const unsigned int before = points("ids.outPoints", holder).getIntData("objectIndex").length();
+    const unsigned int before = ints("ids.outPoints", "objectIndex").length();
     ASSERT_GT(before, 0u);
 
     // A layer reads each point's triangle: points scattered on another,
@@ -111,7 +101,7 @@ TEST_F(ScaleAndObjectIdNodes, BadInputKeepsThePreviousOutput) {
         "connectAttr -f sc2.outPoints ids.inPoints; getAttr ids.outPoints;");
     EXPECT_NE(errors.find("ids.inPoints: point"), std::string::npos) << errors;
     EXPECT_NE(errors.find("which the mesh does not have"), std::string::npos) << errors;
-    EXPECT_EQ(points("ids.outPoints", holder).getIntData("objectIndex").length(), before);
+    EXPECT_EQ(ints("ids.outPoints", "objectIndex").length(), before);
 
     // Without "position" the scale node says so and keeps nothing new.
     const std::string scaleErrors =
