@@ -1,12 +1,14 @@
 #pragma once
 // Shared by the mesh reader tests: a scratch folder per test for the files a
 // test writes, the message of the error that reading one raises, a table
-// check of bad files, and a writer of binary bodies in either byte order.
+// check of bad files, a writer of binary bodies in either byte order and
+// files of one many-cornered polygon.
 
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -91,4 +93,29 @@ private:
 template <class T>
 std::string le(T value) {
     return Bytes(false).put(value).str();
+}
+
+// A file in `format` ("obj", "ply" or "off") holding one convex polygon of n
+// corners on the unit circle in the XZ plane, corners in order.
+inline std::string polygonFile(const std::string& format, int n) {
+    const std::string count = std::to_string(n);
+    std::string text = format == "off" ? "OFF\n" + count + " 1 0\n"
+                       : format == "ply"
+                           ? "ply\nformat ascii 1.0\nelement vertex " + count +
+                                 "\nproperty float x\nproperty float y\nproperty float z\n"
+                                 "element face 1\nproperty list ushort int vertex_indices\n"
+                                 "end_header\n"
+                           : "";
+    std::string corners = format == "obj" ? "f" : count;
+    for (int i = 0; i < n; ++i) {
+        const double a = 2.0 * M_PI * i / n;
+        text += (format == "obj" ? "v " : "") + std::to_string(std::cos(a)) + " 0 " +
+                std::to_string(std::sin(a)) + "\n";
+        corners += " " + std::to_string(format == "obj" ? i + 1 : i);
+    }
+    return text + corners + "\n";
+}
+
+inline std::string meshDataFile(const char* name) {
+    return std::string(ZT_SOURCE_DIR) + "/tests/data/meshes/" + name;
 }

@@ -55,7 +55,7 @@ TEST(AttributeConstruction, CompoundsAndTypesFollowTheirRules) {
 
 using Api = GraphTest;
 
-TEST_F(Api, DependencyNodeFunctionSetListsInheritedAndOwnAttributes) {
+TEST_F(Api, NodeFunctionSetsListAttributesAndBuildAndWalkTheHierarchy) {
     MObject node = create("graphAdder", "a");
     MFnDependencyNode fn(node);
     EXPECT_EQ(fn.typeName(), "graphAdder");
@@ -81,12 +81,10 @@ TEST_F(Api, DependencyNodeFunctionSetListsInheritedAndOwnAttributes) {
     EXPECT_TRUE(created.object() == made);
     created.create("noSuchType", &status);
     EXPECT_FALSE(status);
-}
 
-TEST_F(Api, DagFunctionSetBuildsAndWalksTheHierarchy) {
-    MFnDagNode fn;
-    MStatus status;
-    MObject transform = fn.create("graphShape", "body", MObject::kNullObj, &status);
+    // The DAG function set builds and walks the hierarchy.
+    MFnDagNode dag;
+    MObject transform = dag.create("graphShape", "body", MObject::kNullObj, &status);
     ASSERT_TRUE(status);
     EXPECT_TRUE(transform.hasFn(MFn::kTransform));
     MFnDagNode top(transform);
@@ -109,7 +107,7 @@ TEST_F(Api, DagFunctionSetBuildsAndWalksTheHierarchy) {
     EXPECT_TRUE(otherFn.removeChild(shape));
     EXPECT_EQ(MFnDagNode(shape).fullPathName(), "|body");
     // Dependency nodes have no DAG function set.
-    MFnDagNode wrong(create("graphAdder"), &status);
+    MFnDagNode notDag(create("graphAdder"), &status);
     EXPECT_FALSE(status);
 }
 
@@ -192,11 +190,8 @@ public:
 };
 
 TEST_F(Api, StandaloneBuildersAndNumericConversionsInHandles) {
-    static const bool registered =
-        zt::host::registerBuiltinNodeType("graphBuilt", MTypeId(0x7e0050), Built::creator,
-                                          Built::initialize, MPxNode::kDependNode,
-                                          MFn::kInvalid) == MS::kSuccess;
-    ASSERT_TRUE(registered);
+    ASSERT_TRUE(registerOnce("graphBuilt", 0x7e0050, Built::creator, Built::initialize,
+                             MPxNode::kDependNode, MFn::kInvalid));
     MObject node = create("graphBuilt", "b");
     plug(node, "ratio").setValue(2.7f);
     plug(node, "trigger").setValue(4);

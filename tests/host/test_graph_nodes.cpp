@@ -127,10 +127,10 @@ TEST_F(Nodes, WorldMatricesFollowTheTransformChain) {
     EXPECT_NEAR(MFnMatrixData(data).matrix()(0, 1), 2.0, 1e-12);
 }
 
-TEST_F(Nodes, PlugNamesFollowTheHostsForm) {
+TEST_F(Nodes, PlugNamesFollowTheHostsFormAndSetValueClampsToHardLimitsOnly) {
     create("graphDoubler", "d");
     create("graphSummer", "s");
-    create("graphLister", "l");
+    MObject l = create("graphLister", "l");
     EXPECT_EQ(plugNamed("d.outPos").name(), "d.outPos");
     // A child of a plain compound is named alone...
     EXPECT_EQ(plugNamed("d.posX").name(), "d.posX");
@@ -155,10 +155,8 @@ TEST_F(Nodes, PlugNamesFollowTheHostsForm) {
     EXPECT_FALSE(zt::host::plugFromString("l.nothing", unused));
     EXPECT_FALSE(zt::host::plugFromString("l.limited[2]", unused));
     EXPECT_FALSE(zt::host::plugFromString("nobody.limited", unused));
-}
 
-TEST_F(Nodes, SetValueClampsToHardLimitsOnly) {
-    MObject l = create("graphLister", "l");
+    // setValue clamps to the hard limits only.
     MPlug limited = plug(l, "limited");
     EXPECT_DOUBLE_EQ(limited.asDouble(), 5.0);
     ASSERT_TRUE(limited.setValue(15.0));
@@ -237,12 +235,8 @@ public:
     static inline MObject in, hidden, text;
 };
 
-TEST_F(Nodes, ConnectionsFollowTypeAndSourceRules) {
-    static const bool registered =
-        zt::host::registerBuiltinNodeType("graphRecorder", MTypeId(0x7e0010), Recorder::creator,
-                                          Recorder::initialize, MPxNode::kDependNode,
-                                          MFn::kPluginDependNode) == MS::kSuccess;
-    ASSERT_TRUE(registered);
+TEST_F(Nodes, ConnectionsFollowTypeAndSourceRulesAndSelectionListsFindThem) {
+    ASSERT_TRUE(registerOnce("graphRecorder", 0x7e0010, Recorder::creator, Recorder::initialize));
     MObject a = create("graphAdder", "a");
     MObject b = create("graphAdder", "b");
     MObject r = create("graphRecorder", "r");
@@ -273,9 +267,8 @@ TEST_F(Nodes, ConnectionsFollowTypeAndSourceRules) {
     create("graphSummer", "s");
     EXPECT_FALSE(connect(plugNamed("s.doubled"), plug(a, "input")));
     EXPECT_TRUE(connect(plugNamed("s.doubled[1]"), plug(a, "input")));
-}
 
-TEST_F(Nodes, SelectionListsFindNodesPathsAndPlugs) {
+    // Selection lists find nodes, paths and plugs.
     MObject parent = create("transform", "rig");
     MObject shape = zt::host::createNode("graphShape", "rigShape", parent);
     create("graphAdder", "adderOne");
@@ -285,7 +278,7 @@ TEST_F(Nodes, SelectionListsFindNodesPathsAndPlugs) {
     ASSERT_TRUE(list.add("rigShape"));
     EXPECT_FALSE(list.add("|rig|rigShape.tx"));
     ASSERT_TRUE(list.add("rig.tx"));
-    ASSERT_TRUE(list.add("adder*"));
+    ASSERT_TRUE(list.add("adder*"));  // adderOne and adderTwo
     EXPECT_FALSE(list.add("nothing"));
     EXPECT_FALSE(list.add("|rigShape"));
     ASSERT_EQ(list.length(), 4u);

@@ -28,6 +28,7 @@
 #include "host/src/graph/registry.h"
 #include "host/src/graph/scene.h"
 #include "host/src/hostInit.h"
+#include "meshFileTest.h"
 
 namespace {
 
@@ -134,10 +135,6 @@ struct Lift : public MPxNode {
 };
 MObject Lift::input;
 MObject Lift::output;
-
-std::string dataFile(const char* name) {
-    return std::string(ZT_SOURCE_DIR) + "/tests/data/meshes/" + name;
-}
 
 }  // namespace
 
@@ -279,7 +276,7 @@ TEST_F(MeshShape, WorldMeshCarriesTheWorldMatrix) {
 }
 
 TEST_F(MeshShape, FileImportCreatesNamedShapesWithTheFilesData) {
-    MStringArray names = run("file -import \"" + dataFile("quad.ply") + "\"");
+    MStringArray names = run("file -import \"" + meshDataFile("quad.ply") + "\"");
     ASSERT_EQ(names.length(), 2u);
     EXPECT_EQ(names[0], MString("quad"));
     EXPECT_EQ(names[1], MString("quadShape"));
@@ -290,7 +287,7 @@ TEST_F(MeshShape, FileImportCreatesNamedShapesWithTheFilesData) {
     EXPECT_EQ(set, MString("colorSet1"));
     EXPECT_EQ(colorAt(fn, 1), MColor(0.f, 1.f, 0.f, 1.f));
 
-    names = run("file -i -type \"OBJ\" \"" + dataFile("quad.obj") + "\"");
+    names = run("file -i -type \"OBJ\" \"" + meshDataFile("quad.obj") + "\"");
     EXPECT_EQ(names[0], MString("quad1"));
     EXPECT_EQ(names[1], MString("quadShape1"));
     float u = 0, v = 0;
@@ -301,7 +298,7 @@ TEST_F(MeshShape, FileImportCreatesNamedShapesWithTheFilesData) {
     const std::string missing = runFailing("file -import \"/nonexistent/mesh.obj\"");
     EXPECT_NE(missing.find("/nonexistent/mesh.obj"), std::string::npos);
     EXPECT_NE(missing.find("cannot open"), std::string::npos);
-    expectError("file -import \"" + dataFile("quad.ply") + "\" -type \"STL\"", "unsupported");
+    expectError("file -import \"" + meshDataFile("quad.ply") + "\" -type \"STL\"", "unsupported");
 
     run("file -f -new");
     EXPECT_TRUE(node("quad").isNull());

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -22,16 +21,6 @@ namespace {
 
 using MeshReaderLimits = MeshFileTest;
 
-// n vertices on the unit circle (a convex n-gon) as "v" lines.
-std::string circleVertices(int n) {
-    std::string text;
-    for (int i = 0; i < n; ++i) {
-        const double a = 2.0 * M_PI * i / n;
-        text += "v " + std::to_string(std::cos(a)) + " 0 " + std::to_string(std::sin(a)) + "\n";
-    }
-    return text;
-}
-
 std::vector<int> iota(int n, int first = 0) {
     std::vector<int> v(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) v[static_cast<std::size_t>(i)] = first + i;
@@ -44,9 +33,8 @@ TEST_F(MeshReaderLimits, FacesKeepEveryCornerPast255) {
     for (int n : {255, 256, 300, 1000}) {
         SCOPED_TRACE(n);
         // The big face, then a triangle: the corner walk must stay aligned.
-        std::string obj = circleVertices(n) + "v 0 1 0\nf";
-        for (int i = 1; i <= n; ++i) obj += " " + std::to_string(i);
-        obj += "\nf 1 2 " + std::to_string(n + 1) + "\n";
+        const std::string obj =
+            polygonFile("obj", n) + "v 0 1 0\nf 1 2 " + std::to_string(n + 1) + "\n";
         const MeshGeometry m = readMeshFile(write("big.obj", obj));
         EXPECT_EQ(m.faceCounts(), (std::vector<int>{n, 3}));
         std::vector<int> expected = iota(n);
@@ -54,25 +42,9 @@ TEST_F(MeshReaderLimits, FacesKeepEveryCornerPast255) {
         EXPECT_EQ(m.faceVertices(), expected);
 
         // The same face through a PLY list with a ushort count and OFF.
-        std::string ply = "ply\nformat ascii 1.0\nelement vertex " + std::to_string(n) +
-                          "\nproperty float x\nproperty float y\nproperty float z\n"
-                          "element face 1\nproperty list ushort int vertex_indices\nend_header\n";
-        std::string off = "OFF\n" + std::to_string(n) + " 1 0\n";
-        for (int i = 0; i < n; ++i) {
-            const double a = 2.0 * M_PI * i / n;
-            const std::string line =
-                std::to_string(std::cos(a)) + " 0 " + std::to_string(std::sin(a)) + "\n";
-            ply += line;
-            off += line;
-        }
-        ply += std::to_string(n);
-        off += std::to_string(n);
-        for (int i = 0; i < n; ++i) {
-            ply += " " + std::to_string(i);
-            off += " " + std::to_string(i);
-        }
-        EXPECT_EQ(readMeshFile(write("big.ply", ply + "\n")).faceCounts(), std::vector<int>{n});
-        EXPECT_EQ(readMeshFile(write("big.off", off + "\n")).faceVertices(), iota(n));
+        EXPECT_EQ(readMeshFile(write("big.ply", polygonFile("ply", n))).faceCounts(),
+                  std::vector<int>{n});
+        EXPECT_EQ(readMeshFile(write("big.off", polygonFile("off", n))).faceVertices(), iota(n));
     }
 }
 

@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -22,10 +20,6 @@ using zt::host::readMeshFile;
 namespace {
 
 using MeshReaders = MeshFileTest;
-
-std::string dataFile(const char* name) {
-    return std::string(ZT_SOURCE_DIR) + "/tests/data/meshes/" + name;
-}
 
 std::string binaryQuadPly(bool bigEndian) {
     const std::string header = std::string("ply\nformat ") +
@@ -68,7 +62,7 @@ void expectQuadTopology(const MeshGeometry& m) {
 TEST_F(MeshReaders, SharedVerticesStaySharedInFileOrderInEveryFormat) {
     for (const char* name : {"quad.obj", "quad.ply", "quad.off"}) {
         SCOPED_TRACE(name);
-        expectQuadTopology(readMeshFile(dataFile(name)));
+        expectQuadTopology(readMeshFile(meshDataFile(name)));
     }
     for (bool big : {false, true}) {
         SCOPED_TRACE(big ? "binary big endian" : "binary little endian");
@@ -120,7 +114,7 @@ TEST_F(MeshReaders, ObjKeepsPerCornerUVsNegativeIndicesAndColours) {
 }
 
 TEST_F(MeshReaders, PlyColoursAsBytesOrFloatsAndPerFaceTexcoords) {
-    const MeshGeometry bytes = readMeshFile(dataFile("quad.ply"));
+    const MeshGeometry bytes = readMeshFile(meshDataFile("quad.ply"));
     ASSERT_EQ(bytes.colorSets().size(), 1u);
     const auto& c = bytes.colorSets()[0];
     EXPECT_EQ(c.name, "colorSet1");
@@ -235,7 +229,7 @@ TEST_F(MeshReaders, BadFilesGiveErrorsThatNameFileAndFault) {
 TEST_F(MeshReaders, DamagedFilesGiveAnErrorOrAValidMesh) {
     std::vector<std::pair<std::string, std::string>> sources;
     for (const char* name : {"quad.obj", "quad.ply", "quad.off"}) {
-        std::ifstream in(dataFile(name), std::ios::binary);
+        std::ifstream in(meshDataFile(name), std::ios::binary);
         std::stringstream bytes;
         bytes << in.rdbuf();
         sources.emplace_back(name, bytes.str());
@@ -243,20 +237,8 @@ TEST_F(MeshReaders, DamagedFilesGiveAnErrorOrAValidMesh) {
     sources.emplace_back("le.ply", binaryQuadPly(false));
     sources.emplace_back("be.ply", binaryQuadPly(true));
     // A face of 260 corners, beyond what one byte counts.
-    std::string polygonObj, polygonOff = "OFF\n260 1 0\n", corners;
-    for (int i = 0; i < 260; ++i) {
-        const double a = 2.0 * M_PI * i / 260;
-        char line[64];
-        std::snprintf(line, sizeof line, "%.3f 0 %.3f\n", std::cos(a), std::sin(a));
-        polygonObj += std::string("v ") + line;
-        polygonOff += line;
-        corners += " " + std::to_string(i);
-    }
-    polygonOff += "260" + corners + "\n";
-    polygonObj += "f";
-    for (int i = 1; i <= 260; ++i) polygonObj += " " + std::to_string(i);
-    sources.emplace_back("polygon.obj", polygonObj + "\n");
-    sources.emplace_back("polygon.off", polygonOff);
+    sources.emplace_back("polygon.obj", polygonFile("obj", 260));
+    sources.emplace_back("polygon.off", polygonFile("off", 260));
 
     std::mt19937 random(20240607);
     int errors = 0, meshes = 0;

@@ -75,7 +75,7 @@ void expectColour(const Rgb& got, const Rgb& expected, float tolerance, const ch
     EXPECT_NEAR(got.b, expected.b, tolerance);
 }
 
-TEST(TextureImage, TexelCentresGiveTheTexelAndBordersBlendBilinearly) {
+TEST(TextureImage, TexelCentresBordersNearestFilterAndNoWrap) {
     TextureImage image;
     std::string error;
     ASSERT_TRUE(image.load(writeTestPng(), error)) << error;
@@ -97,12 +97,8 @@ TEST(TextureImage, TexelCentresGiveTheTexelAndBordersBlendBilinearly) {
     // repeat further gives the same colour.
     expectColour(image.sample(0.0f, 0.75f, lookup), average({kRed, kGreen}), 1e-6f, "wrap edge");
     expectColour(image.sample(2.25f, -0.25f, lookup), kRed, 1e-6f, "repeat");
-}
 
-TEST(TextureImage, NearestFilterAndNoWrapOutsideTheTexture) {
-    TextureImage image;
-    std::string error;
-    ASSERT_TRUE(image.load(writeTestPng(), error)) << error;
+    // The nearest filter, and no wrap outside the texture.
     TextureLookup nearest;
     nearest.bilinear = false;
     expectColour(image.sample(0.49f, 0.51f, nearest), kRed, 0.0f, "just inside red");
@@ -116,7 +112,7 @@ TEST(TextureImage, NearestFilterAndNoWrapOutsideTheTexture) {
     expectColour(image.sample(std::nanf(""), 0.5f, clamp), clamp.outside, 0.0f, "NaN");
 }
 
-TEST(TextureImage, BrokenFilesFailWithAMessageNamingTheFile) {
+TEST(TextureImage, BrokenFilesFailNamingTheFileAndJpegsRead) {
     TextureImage image;
     std::string error;
     const std::string missing = scratchPath("no_such_texture.png");
@@ -139,15 +135,11 @@ TEST(TextureImage, BrokenFilesFailWithAMessageNamingTheFile) {
     EXPECT_FALSE(image.load(cut, error));
     EXPECT_NE(error.find(cut), std::string::npos) << error;
     EXPECT_TRUE(image.empty());
-}
 
-TEST(TextureImage, ReadsJpeg) {
     // A 16 x 16 picture of one colour, (200, 40, 90), saved at quality 100:
     // a flat colour survives JPEG compression closely.
-    const std::string path = std::string(ZT_SOURCE_DIR) + "/tests/data/textures/flat.jpg";
-    TextureImage image;
-    std::string error;
-    ASSERT_TRUE(image.load(path, error)) << error;
+    ASSERT_TRUE(image.load(std::string(ZT_SOURCE_DIR) + "/tests/data/textures/flat.jpg", error))
+        << error;
     EXPECT_EQ(image.width(), 16);
     EXPECT_EQ(image.height(), 16);
     expectColour(image.sample(0.5f, 0.5f, TextureLookup()),
@@ -160,6 +152,11 @@ protected:
     void SetUp() override { zt::host::newScene(); }
 
     static bool mel(const std::string& text) { return zt::mel::executeText(text); }
+    // A file texture node "tex" reading `path`, then the `more` commands.
+    static bool fileTexture(const std::string& path, const std::string& more = "") {
+        return mel("createNode file -n tex; setAttr -type \"string\" tex.fileTextureName \"" +
+                   path + "\";" + more);
+    }
 
     // Samples `plug` at the UVs; false when the call fails.
     static bool sample(const std::string& plug, const std::vector<float>& us,
@@ -180,8 +177,7 @@ protected:
 
 TEST_F(ShadingNetwork, FileTextureThroughPlacement) {
     const std::string path = writeTestPng();
-    ASSERT_TRUE(mel("createNode file -n tex; setAttr -type \"string\" tex.fileTextureName \"" +
-                    path + "\";"));
+    ASSERT_TRUE(fileTexture(path));
     std::vector<Rgb> c;
     ASSERT_TRUE(sample("tex.outColor", {0.25f, 0.75f, 0.5f}, {0.25f, 0.75f, 0.25f}, c));
     ASSERT_EQ(c.size(), 3u);
@@ -234,11 +230,10 @@ TEST_F(ShadingNetwork, ConstantAndRampColours) {
     expectColour(c[0], {0.2f, 0.4f, 0.6f}, 1e-6f, "connected entry");
 }
 
-TEST_F(ShadingNetwork, MissingTextureShadesTheDefaultColourAndNamesTheFile) {
+TEST_F(ShadingNetwork, MissingTexturesShadeTheDefaultAndNonShadingPlugsFail) {
     const std::string missing = scratchPath("gone.png");
     std::remove(missing.c_str());
-    ASSERT_TRUE(mel("createNode file -n tex; setAttr -type \"string\" tex.fileTextureName \"" +
-                    missing + "\"; setAttr tex.defaultColor 0.1 0.2 0.3;"));
+    ASSERT_TRUE(fileTexture(missing, "setAttr tex.defaultColor 0.1 0.2 0.3;"));
     std::vector<Rgb> c;
     ::testing::internal::CaptureStderr();
     const bool sampled = sample("tex.outColor", {0.25f, 0.75f}, {0.25f, 0.75f}, c);
@@ -247,17 +242,15 @@ TEST_F(ShadingNetwork, MissingTextureShadesTheDefaultColourAndNamesTheFile) {
     EXPECT_NE(messages.find(missing), std::string::npos) << messages;
     ASSERT_EQ(c.size(), 2u);
     for (const Rgb& colour : c) expectColour(colour, {0.1f, 0.2f, 0.3f}, 1e-6f, "default");
-}
 
-TEST_F(ShadingNetwork, PlugsThatAreNotShadingOutputsFail) {
+    // Plugs that are not shading outputs fail.
     ASSERT_TRUE(mel("createNode transform -n t; createNode colorConstant -n k;"));
-    std::vector<Rgb> c;
     ::testing::internal::CaptureStderr();
     EXPECT_FALSE(sample("t.translate", {0.5f}, {0.5f}, c));
     EXPECT_FALSE(sample("nothere.outColor", {0.5f}, {0.5f}, c));
     EXPECT_FALSE(sample("k.inColor", {0.5f}, {0.5f}, c));
-    const std::string messages = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(messages.find("t.translate"), std::string::npos) << messages;
+    const std::string refusals = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(refusals.find("t.translate"), std::string::npos) << refusals;
     EXPECT_TRUE(c.empty());
 
     // Fewer UVs than samples is refused rather than read past.
@@ -273,8 +266,7 @@ TEST_F(ShadingNetwork, PlugsThatAreNotShadingOutputsFail) {
 
 TEST_F(ShadingNetwork, ReadingOutColorShadesAtTheNodesOwnUv) {
     const std::string path = writeTestPng();
-    ASSERT_TRUE(mel("createNode file -n tex; setAttr -type \"string\" tex.fileTextureName \"" +
-                    path + "\"; setAttr tex.uvCoord 0.75 0.25; setAttr tex.filterType 0;"));
+    ASSERT_TRUE(fileTexture(path, "setAttr tex.uvCoord 0.75 0.25; setAttr tex.filterType 0;"));
     MPlug plug;
     ASSERT_TRUE(zt::host::plugFromString("tex.outColor", plug));
     EXPECT_FLOAT_EQ(plug.child(0).asFloat(), 1.0f);
