@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 #include <maya/MDataBlock.h>
-#include <maya/MDataHandle.h>
 #include <maya/MDoubleArray.h>
 #include <maya/MFnArrayAttrsData.h>
 #include <maya/MFnNumericAttribute.h>
@@ -20,17 +19,13 @@
 #include <maya/MVectorArray.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <climits>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <iostream>
 #include <limits>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -46,11 +41,7 @@
 
 namespace fs = std::filesystem;
 namespace zc = zt::cache;
-using zt::cache::test::doubleBits;
-using zt::cache::test::doubleFromBits;
-using zt::cache::test::readBytes;
-using zt::cache::test::ScratchDir;
-using zt::cache::test::writeBytes;
+using namespace zt::cache::test;
 using zt::host::MessageCapture;
 using zt::host::MessageKind;
 
@@ -214,18 +205,6 @@ bool run(const std::string& mel) {
     return MGlobal::executeCommand(mel.c_str());
 }
 
-// Collects what is written to the error stream meanwhile.
-class CerrCapture {
-public:
-    CerrCapture() : previous_(std::cerr.rdbuf(buffer_.rdbuf())) {}
-    ~CerrCapture() { std::cerr.rdbuf(previous_); }
-    std::string text() const { return buffer_.str(); }
-
-private:
-    std::ostringstream buffer_;
-    std::streambuf* previous_;
-};
-
 class CacheInHost : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -252,10 +231,16 @@ protected:
     void setCachePath(const std::string& path) {
         ASSERT_TRUE(run("setAttr -type \"string\" reader.cachePath \"" + path + "\";"));
     }
-    std::string cacheCommand(const std::string& dir, const std::string& name, int first, int last,
-                             int mode = 0) {
+    // The cache command over frames first to last, into the scratch
+    // directory unless `dir` is given.
+    std::string cacheCommand(const std::string& name, int first, int last, int mode = 0,
+                             std::string dir = "") {
+        if (dir.empty()) dir = dir_.path().string();
         return "doZtPointsCache source \"" + dir + "\" \"" + name + "\" " + std::to_string(first) +
                " " + std::to_string(last) + " " + std::to_string(mode) + ";";
+    }
+    std::string frameFile(const std::string& name, int frame) const {
+        return dir_.file(name + "_" + std::to_string(frame) + ".ztc");
     }
     // A pending interrupt would stop every later command of the host.
     void TearDown() override { zt::host::clearInterrupt(); }
@@ -268,10 +253,9 @@ protected:
 
 TEST_F(CacheInHost, WrittenChannelsComeBackExactlyInDocumentedOrder) {
     MessageCapture messages;
-    ASSERT_TRUE(run(cacheCommand(dir_.path().string(), "pts", -2, 2)));
+    ASSERT_TRUE(run(cacheCommand("pts", -2, 2)));
     EXPECT_TRUE(messages.contains(MessageKind::kInfo, "ztPointsCache completed"));
-    for (int f = -2; f <= 2; ++f)
-        EXPECT_TRUE(fs::exists(dir_.file("pts_" + std::to_string(f) + ".ztc"))) << f;
+    for (int f = -2; f <= 2; ++f) EXPECT_TRUE(fs::exists(frameFile("pts", f))) << f;
     EXPECT_FALSE(fs::exists(dir_.file("pts_3.ztc")));
 
     setCachePath(dir_.file("pts"));
@@ -279,8 +263,16 @@ TEST_F(CacheInHost, WrittenChannelsComeBackExactlyInDocumentedOrder) {
     EXPECT_TRUE(messages.texts(MessageKind::kError).empty());
     EXPECT_TRUE(messages.texts(MessageKind::kWarning).empty());
 
+    // A missing frame warns and keeps the previous point set; the path is
+    // absolute, so the warning names it without the workspace root in front.
+    messages.clear();
+    EXPECT_EQ(readerAt(3), expectedFromCache(-1));
+    EXPECT_EQ(messages.texts(MessageKind::kWarning),
+              std::vector<std::string>{"No cache found for frame 3: " + frameFile("pts", 3)});
+    EXPECT_TRUE(messages.texts(MessageKind::kError).empty());
+
     // Writing again overwrites: an empty set replaces the channels.
-    ASSERT_TRUE(run("setAttr source.variant 1;" + cacheCommand(dir_.path().string(), "pts", 1, 1)));
+    ASSERT_TRUE(run("setAttr source.variant 1;" + cacheCommand("pts", 1, 1)));
     bool ok = false;
     EXPECT_TRUE(readerAt(1, &ok).empty());
     EXPECT_TRUE(ok);
@@ -290,13 +282,13 @@ TEST_F(CacheInHost, WrittenChannelsComeBackExactlyInDocumentedOrder) {
 TEST_F(CacheInHost, ModeTwoWithoutInstancerChannelsWritesThreeEmptyMaps) {
     ASSERT_TRUE(run("setAttr source.variant 0;"));
     // Mode 2 keeps "objectIndex", "aimDirection" and "position" only.
-    ASSERT_TRUE(run(cacheCommand(dir_.path().string(), "inst", 4, 4, 2)));
+    ASSERT_TRUE(run(cacheCommand("inst", 4, 4, 2)));
     setCachePath(dir_.file("inst"));
     const std::vector<Channel> all = expectedFromCache(4);
     EXPECT_EQ(readerAt(4), (std::vector<Channel>{all[1], all[3], all[4]}));
 
     ASSERT_TRUE(run("setAttr source.variant 1;"));
-    ASSERT_TRUE(run(cacheCommand(dir_.path().string(), "none", 4, 4, 2)));
+    ASSERT_TRUE(run(cacheCommand("none", 4, 4, 2)));
     const zc::LoadResult loaded = zc::loadCacheFile(dir_.file("none_4.ztc"));
     ASSERT_TRUE(loaded.ok()) << loaded.detail;
     EXPECT_TRUE(loaded.frame.ints.empty() && loaded.frame.doubles.empty() &&
@@ -304,7 +296,7 @@ TEST_F(CacheInHost, ModeTwoWithoutInstancerChannelsWritesThreeEmptyMaps) {
 }
 
 TEST_F(CacheInHost, FailedLoadsReportAndKeepThePreviousPointSet) {
-    ASSERT_TRUE(run(cacheCommand(dir_.path().string(), "c", 1, 1)));
+    ASSERT_TRUE(run(cacheCommand("c", 1, 1)));
     const std::string good = readBytes(dir_.file("c_1.ztc"));
     zc::CacheFrame badVectors;
     badVectors.vectors["position"] = {1, 2, 3, 4};
@@ -369,24 +361,8 @@ TEST_F(CacheInHost, FailedLoadsReportAndKeepThePreviousPointSet) {
     EXPECT_EQ(messages.texts(MessageKind::kError).size(), 1u);
 }
 
-TEST_F(CacheInHost, MissingFrameWarnsAndKeepsThePreviousPointSet) {
-    ASSERT_TRUE(run(cacheCommand(dir_.path().string(), "gap", 1, 3)));
-    fs::remove(dir_.file("gap_2.ztc"));
-    setCachePath(dir_.file("gap"));
-    ASSERT_EQ(readerAt(1), expectedFromCache(1));
-
-    // The path is absolute: the warning names it as it is, without the
-    // workspace root in front.
-    MessageCapture messages;
-    EXPECT_EQ(readerAt(2), expectedFromCache(1));
-    EXPECT_EQ(messages.texts(MessageKind::kWarning),
-              std::vector<std::string>{"No cache found for frame 2: " + dir_.file("gap_2.ztc")});
-    EXPECT_TRUE(messages.texts(MessageKind::kError).empty());
-    EXPECT_EQ(readerAt(3), expectedFromCache(3));
-}
-
 TEST_F(CacheInHost, TimesReadTheTruncatedFrameInTheSceneUnit) {
-    ASSERT_TRUE(run(cacheCommand(dir_.path().string(), "t", -1, 30)));
+    ASSERT_TRUE(run(cacheCommand("t", -1, 30)));
     setCachePath(dir_.file("t"));
     const struct {
         double time;
@@ -418,8 +394,8 @@ TEST_F(CacheInHost, RelativePathsTryTheWorkingDirectoryBeforeTheWorkspaceRoot) {
     ASSERT_TRUE(run("workspace -rd \"" + root.string() + "\";"));
 
     // Frame 5 only under the root, frame 6 in both places.
-    ASSERT_TRUE(run(cacheCommand((root / "caches").string(), "rel", 5, 6)));
-    ASSERT_TRUE(run("setAttr source.variant 1;" + cacheCommand("caches", "rel", 6, 6)));
+    ASSERT_TRUE(run(cacheCommand("rel", 5, 6, 0, (root / "caches").string())));
+    ASSERT_TRUE(run("setAttr source.variant 1;" + cacheCommand("rel", 6, 6, 0, "caches")));
     ASSERT_TRUE(fs::exists(cwd / "caches" / "rel_6.ztc"));
     setCachePath("caches/rel");
     EXPECT_EQ(readerAt(5), expectedFromCache(5));
@@ -456,54 +432,49 @@ TEST_F(CacheInHost, ReaderFailsWithoutAWorkspace) {
         ::testing::ExitedWithCode(0), "");
 }
 
-TEST_F(CacheInHost, InterruptStopsCachingAndKeepsWrittenFiles) {
-    ASSERT_TRUE(run("setAttr source.interruptAt 3;"));
+TEST_F(CacheInHost, CommandFailuresStopCachingAndKeepWrittenFiles) {
+    ASSERT_TRUE(run(cacheCommand("uneq", 1, 1)));
+    {
+        // Channels of unequal length are refused before the frame's file is
+        // created; mode 2 does not write "flags", so the same set caches.
+        ASSERT_TRUE(run("setAttr source.variant 3;"));
+        MessageCapture messages;
+        EXPECT_FALSE(run(cacheCommand("uneq", 2, 3)));
+        EXPECT_TRUE(messages.contains(MessageKind::kError,
+                                      "Can not cache frame 2 of source: channel 'flags' holds 5 "
+                                      "points, channel 'objectIndex' 4"));
+        EXPECT_FALSE(messages.contains(MessageKind::kInfo, "ztPointsCache completed"));
+        EXPECT_TRUE(zc::loadCacheFile(frameFile("uneq", 1)).ok());
+        EXPECT_FALSE(fs::exists(frameFile("uneq", 2)) || fs::exists(frameFile("uneq", 3)));
+        EXPECT_TRUE(run(cacheCommand("inst", 2, 2, 2)));
+        EXPECT_TRUE(zc::loadCacheFile(frameFile("inst", 2)).ok());
+    }
+    // A channel it cannot store stops it, again before any file is written.
+    ASSERT_TRUE(run("setAttr source.variant 2;"));
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(run(cacheCommand("str", 1, 2)));
+    const std::string diagnostics = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(diagnostics.find("doZtPointsCacheCmd: invalid array type\n"), std::string::npos)
+        << diagnostics;
+    EXPECT_FALSE(fs::exists(frameFile("str", 1)) || fs::exists(frameFile("str", 2)));
+
+    // An interrupt at frame 3 keeps the complete files of frames 1 to 3.
+    ASSERT_TRUE(run("setAttr source.variant 0; setAttr source.interruptAt 3;"));
     MessageCapture messages;
-    EXPECT_FALSE(run(cacheCommand(dir_.path().string(), "stop", 1, 6)));
+    EXPECT_FALSE(run(cacheCommand("stop", 1, 6)));
     EXPECT_TRUE(messages.contains(MessageKind::kError, "Caching aborted"));
     EXPECT_FALSE(messages.contains(MessageKind::kInfo, "ztPointsCache completed"));
-    for (int f = 1; f <= 3; ++f) {
-        const zc::LoadResult loaded =
-            zc::loadCacheFile(dir_.file("stop_" + std::to_string(f) + ".ztc"));
-        EXPECT_TRUE(loaded.ok()) << f << ": " << loaded.detail;
+    for (int f = 1; f <= 6; ++f) {
+        const zc::LoadResult loaded = zc::loadCacheFile(frameFile("stop", f));
+        EXPECT_EQ(loaded.ok(), f <= 3) << f << ": " << loaded.detail;
+        EXPECT_EQ(fs::exists(frameFile("stop", f)), f <= 3) << f;
     }
-    for (int f = 4; f <= 6; ++f)
-        EXPECT_FALSE(fs::exists(dir_.file("stop_" + std::to_string(f) + ".ztc"))) << f;
-}
-
-TEST_F(CacheInHost, CommandStopsAtAChannelItCannotStore) {
-    ASSERT_TRUE(run("setAttr source.variant 2;"));
-    CerrCapture diagnostics;
-    EXPECT_FALSE(run(cacheCommand(dir_.path().string(), "str", 1, 2)));
-    EXPECT_NE(diagnostics.text().find("doZtPointsCacheCmd: invalid array type\n"),
-              std::string::npos)
-        << diagnostics.text();
-    // The frame is checked before its file is created: no file is written.
-    EXPECT_FALSE(fs::exists(dir_.file("str_1.ztc")));
-    EXPECT_FALSE(fs::exists(dir_.file("str_2.ztc")));
-}
-
-TEST_F(CacheInHost, CommandRefusesChannelsOfUnequalLength) {
-    ASSERT_TRUE(run(cacheCommand(dir_.path().string(), "uneq", 1, 1)));
-    ASSERT_TRUE(run("setAttr source.variant 3;"));
-    MessageCapture messages;
-    EXPECT_FALSE(run(cacheCommand(dir_.path().string(), "uneq", 2, 3)));
-    EXPECT_TRUE(messages.contains(MessageKind::kError,
-                                  "Can not cache frame 2 of source: channel 'flags' holds 5 "
-                                  "points, channel 'objectIndex' 4"));
-    EXPECT_FALSE(messages.contains(MessageKind::kInfo, "ztPointsCache completed"));
-    EXPECT_TRUE(zc::loadCacheFile(dir_.file("uneq_1.ztc")).ok());
-    EXPECT_FALSE(fs::exists(dir_.file("uneq_2.ztc")));
-    EXPECT_FALSE(fs::exists(dir_.file("uneq_3.ztc")));
-    // Mode 2 does not write "flags", so the same set caches.
-    EXPECT_TRUE(run(cacheCommand(dir_.path().string(), "inst", 2, 2, 2)));
-    EXPECT_TRUE(zc::loadCacheFile(dir_.file("inst_2.ztc")).ok());
 }
 
 // Damaged files through the node itself: each evaluation either loads a
 // point set or reports one error and keeps the previous one.
 TEST_F(CacheInHost, DamagedFilesNeverEscapeCompute) {
-    ASSERT_TRUE(run(cacheCommand(dir_.path().string(), "fz", 1, 1)));
+    ASSERT_TRUE(run(cacheCommand("fz", 1, 1)));
     const std::string good = readBytes(dir_.file("fz_1.ztc"));
     setCachePath(dir_.file("fz"));
     const std::vector<Channel> previous = readerAt(1);
