@@ -14,15 +14,12 @@
 namespace zt {
 namespace {
 
+using testing::expectOnTriangles;
 using testing::TriMesh;
 
-ScatterResult scatter(const TriMesh& mesh, ScatterSettings settings,
+ScatterResult scatter(const TriMesh& mesh, const ScatterSettings& settings,
                       CpuSelection selection = CpuSelection::kStreaming) {
-    testing::frameTo(mesh, settings);
-    ScatterResult result;
-    const KernelStatus status = scatterPoints(mesh.view(), settings, result, selection, nullptr);
-    EXPECT_EQ(status, KernelStatus::Ok);
-    return result;
+    return testing::scatterOn(mesh, settings, selection);
 }
 
 ScatterSettings surfaceOnly(float radius) {
@@ -33,28 +30,6 @@ ScatterSettings surfaceOnly(float radius) {
 
 std::size_t count(const ScatterResult& r) {
     return r.triangleIds.size();
-}
-
-// Every point sits at A + u(B - A) + v(C - A) of its triangle with u, v >= 0 and
-// u + v <= 1, within float rounding.
-void expectOnTriangles(const TriMesh& mesh, const ScatterResult& r) {
-    ASSERT_EQ(r.positions.size(), 3 * count(r));
-    ASSERT_EQ(r.uvs.size(), 2 * count(r));
-    for (std::size_t i = 0; i < count(r); ++i) {
-        const unsigned int t = r.triangleIds[i];
-        ASSERT_LT(t, mesh.triangles.size() / 3);
-        const auto a = mesh.vertex(mesh.triangles[3 * t]);
-        const auto b = mesh.vertex(mesh.triangles[3 * t + 1]);
-        const auto c = mesh.vertex(mesh.triangles[3 * t + 2]);
-        const double u = r.uvs[2 * i], v = r.uvs[2 * i + 1];
-        EXPECT_GE(u, -1e-6);
-        EXPECT_GE(v, -1e-6);
-        EXPECT_LE(u + v, 1.0 + 1e-6);
-        for (int k = 0; k < 3; ++k) {
-            const double expected = a[k] + u * (b[k] - a[k]) + v * (c[k] - a[k]);
-            EXPECT_NEAR(r.positions[3 * i + k], expected, 1e-5) << "point " << i;
-        }
-    }
 }
 
 std::set<std::tuple<float, float, float>> positionSet(const ScatterResult& r) {
@@ -216,7 +191,8 @@ TEST(Scatter, CoversTheSurfaceAtTheDefaults) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const ScatterResult r = scatter(c.mesh, surfaceOnly(c.radius));
-        const double uncovered = testing::uncoveredFraction(c.mesh, r.positions, c.radius, 200000);
+        const double uncovered =
+            testing::coverage(c.mesh, r.positions, c.radius, 200000, 99).uncovered / 200000.0;
         const double expected = c.mesh.area() / (3.14159265 * c.radius * c.radius);
         std::printf("[ coverage ] %s: %zu points, %.3f x area/(pi r^2), uncovered %.4f%%\n", c.name,
                     count(r), count(r) / expected, 100.0 * uncovered);

@@ -3,6 +3,8 @@
 // scatter result (distance, on-triangle, coverage), written without the
 // scatter's own grid or tables.
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -113,6 +115,48 @@ inline void frameTo(const TriMesh& m, ScatterSettings& s) {
     s.bboxMaxX = hi[0], s.bboxMaxZ = hi[2];
 }
 
+// The scatter framed to the mesh's bounding box; it must succeed.
+inline ScatterResult scatterOn(const TriMesh& mesh, ScatterSettings s,
+                               CpuSelection selection = CpuSelection::kStreaming) {
+    frameTo(mesh, s);
+    ScatterResult r;
+    EXPECT_EQ(scatterPoints(mesh.view(), s, r, selection, nullptr), KernelStatus::Ok);
+    return r;
+}
+
+// Every point from `from` on sits at A + u(B - A) + v(C - A) of its triangle
+// with u, v >= 0 and u + v <= 1. `exact`: the position is that float sum to
+// the bit and u, v are not below 0; otherwise both within rounding (1e-5 on
+// the position, 1e-6 on u and v).
+inline void expectOnTriangles(const TriMesh& mesh, const ScatterResult& r, std::size_t from = 0,
+                              bool exact = false) {
+    const std::size_t n = r.triangleIds.size();
+    ASSERT_EQ(r.positions.size(), 3 * n);
+    ASSERT_EQ(r.uvs.size(), 2 * n);
+    const float slack = exact ? 0.0f : 1e-6f;
+    for (std::size_t i = from; i < n; ++i) {
+        const unsigned int t = r.triangleIds[i];
+        ASSERT_LT(t, mesh.triangles.size() / 3);
+        const auto a = mesh.vertex(mesh.triangles[3 * t]);
+        const auto b = mesh.vertex(mesh.triangles[3 * t + 1]);
+        const auto c = mesh.vertex(mesh.triangles[3 * t + 2]);
+        const float u = r.uvs[2 * i], v = r.uvs[2 * i + 1];
+        EXPECT_GE(u, -slack) << "point " << i;
+        EXPECT_GE(v, -slack) << "point " << i;
+        EXPECT_LE(u + v, 1.0f + 1e-6f) << "point " << i;
+        for (int k = 0; k < 3; ++k) {
+            if (exact) {
+                EXPECT_EQ(r.positions[3 * i + k], a[k] + (b[k] - a[k]) * u + (c[k] - a[k]) * v)
+                    << "point " << i;
+            } else {
+                const double expected =
+                    a[k] + double(u) * (b[k] - a[k]) + double(v) * (c[k] - a[k]);
+                EXPECT_NEAR(r.positions[3 * i + k], expected, 1e-5) << "point " << i;
+            }
+        }
+    }
+}
+
 // Buckets points in cubes of edge `cell` for neighbour queries.
 class PointGrid {
 public:
@@ -203,24 +247,29 @@ private:
     double total_ = 0;
 };
 
-// Fraction of the surface (estimated with `samples` uniform surface points)
-// farther than `radius` from every point of the set.
-inline double uncoveredFraction(const TriMesh& m, const std::vector<float>& xyz, double radius,
-                                unsigned int samples) {
+struct Coverage {
+    double largestGap = 0;      // largest distance from a sample to its nearest point
+    std::size_t uncovered = 0;  // samples farther than `radius` from every point
+};
+
+// `samples` uniform random surface spots and their distance to the nearest
+// point of the set (the grid finds every point within `radius`).
+inline Coverage coverage(const TriMesh& m, const std::vector<float>& xyz, double radius,
+                         unsigned int samples, unsigned int seed) {
     const PointGrid grid(xyz, radius);
     const SurfaceSampler sampler(m);
-    std::mt19937_64 rng(99);
-    unsigned int uncovered = 0;
+    std::mt19937_64 rng(seed);
+    Coverage c;
     for (unsigned int s = 0; s < samples; ++s) {
         double p[3];
         sampler.sample(rng, p);
-        bool covered = false;
-        grid.forNeighbours(p, [&](std::size_t j) {
-            if (grid.distance(p, j) <= radius) covered = true;
-        });
-        if (!covered) ++uncovered;
+        double nearest = 2 * radius;
+        grid.forNeighbours(
+            p, [&](std::size_t j) { nearest = std::min(nearest, grid.distance(p, j)); });
+        c.largestGap = std::max(c.largestGap, nearest);
+        if (nearest > radius) ++c.uncovered;
     }
-    return double(uncovered) / samples;
+    return c;
 }
 
 }  // namespace zt::testing

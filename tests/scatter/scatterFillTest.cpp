@@ -5,24 +5,21 @@
 // must depend on the seed only (not on the thread count).
 
 #include <gtest/gtest.h>
-#include <maya/MFnArrayAttrsData.h>
-#include <maya/MPlug.h>
 #include <omp.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <random>
-#include <string>
 #include <vector>
 
-#include "common/pluginScene.h"
 #include "kernels/scatter.h"
 #include "kernels/scatterFill.h"
 #include "kernels/scatterTestMeshes.h"
 
 namespace {
 
+using zt::testing::coverage;
+using zt::testing::expectOnTriangles;
 using zt::testing::TriMesh;
 
 // The bowl: a sphere without its bottom cap, an open curved mesh whose
@@ -42,72 +39,18 @@ TriMesh makeBowl() {
     return bowl;
 }
 
-struct Coverage {
-    double largestGap = 0;      // largest distance from a sample to its nearest point
-    std::size_t uncovered = 0;  // samples farther than r from every point
-};
-
-// Uniform random surface samples and their distance to the nearest point,
-// found by brute force over the points in the cells around each sample.
-Coverage coverage(const TriMesh& m, const std::vector<float>& xyz, double r, unsigned int samples,
-                  unsigned int seed) {
-    const zt::testing::PointGrid grid(xyz, r);
-    const zt::testing::SurfaceSampler sampler(m);
-    std::mt19937_64 rng(seed);
-    Coverage c;
-    for (unsigned int s = 0; s < samples; ++s) {
-        double p[3];
-        sampler.sample(rng, p);
-        double nearest = 2 * r;  // the grid finds every point within r
-        grid.forNeighbours(
-            p, [&](std::size_t j) { nearest = std::min(nearest, grid.distance(p, j)); });
-        c.largestGap = std::max(c.largestGap, nearest);
-        if (nearest > r) ++c.uncovered;
-    }
-    return c;
-}
-
-zt::ScatterSettings settingsFor(const TriMesh& mesh, float radius, bool fill,
-                                unsigned int seed = 1234) {
+zt::ScatterResult scatter(const TriMesh& mesh, float radius, bool fill, unsigned int seed = 1234) {
     zt::ScatterSettings s;
-    zt::testing::frameTo(mesh, s);
     s.radius = radius;
     s.seed = seed;
     s.fillGaps = fill;
-    return s;
-}
-
-zt::ScatterResult scatter(const TriMesh& mesh, float radius, bool fill, unsigned int seed = 1234) {
-    const zt::ScatterSettings s = settingsFor(mesh, radius, fill, seed);
-    zt::ScatterResult r;
-    EXPECT_EQ(zt::scatterPoints(mesh.view(), s, r, zt::CpuSelection::kStreaming, nullptr),
-              zt::KernelStatus::Ok);
-    return r;
+    return zt::testing::scatterOn(mesh, s);
 }
 
 template <class T>
 std::vector<T> prefix(const std::vector<T>& v, std::size_t n) {
     return std::vector<T>(v.begin(),
                           v.begin() + static_cast<std::ptrdiff_t>(std::min(n, v.size())));
-}
-
-// Every channel of a point agrees with its triangle: uv inside, position on
-// the triangle at uv (computed as the surface candidates compute it).
-void expectPointsOnTheirTriangles(const TriMesh& mesh, const zt::ScatterResult& r,
-                                  std::size_t from) {
-    for (std::size_t i = from; i < r.triangleIds.size(); ++i) {
-        const unsigned int t = r.triangleIds[i];
-        ASSERT_LT(t, mesh.triangles.size() / 3);
-        const float u = r.uvs[2 * i], v = r.uvs[2 * i + 1];
-        EXPECT_GE(u, 0.0f);
-        EXPECT_GE(v, 0.0f);
-        EXPECT_LE(u + v, 1.0f + 1e-6f);
-        const auto a = mesh.vertex(mesh.triangles[3 * t]),
-                   b = mesh.vertex(mesh.triangles[3 * t + 1]),
-                   c = mesh.vertex(mesh.triangles[3 * t + 2]);
-        for (int k = 0; k < 3; ++k)
-            EXPECT_EQ(r.positions[3 * i + k], a[k] + (b[k] - a[k]) * u + (c[k] - a[k]) * v) << i;
-    }
 }
 
 TEST(ScatterFill, CoversThePlaneTheSphereAndAnOpenBowlWithoutBreakingTheDistance) {
@@ -128,8 +71,9 @@ TEST(ScatterFill, CoversThePlaneTheSphereAndAnOpenBowlWithoutBreakingTheDistance
         SCOPED_TRACE(c.name);
         const zt::ScatterResult plain = scatter(c.mesh, c.radius, false);
         const zt::ScatterResult filled = scatter(c.mesh, c.radius, true);
-        const Coverage before = coverage(c.mesh, plain.positions, c.radius, 100000, 5);
-        const Coverage after = coverage(c.mesh, filled.positions, c.radius, c.samples, 5);
+        const zt::testing::Coverage before = coverage(c.mesh, plain.positions, c.radius, 100000, 5);
+        const zt::testing::Coverage after =
+            coverage(c.mesh, filled.positions, c.radius, c.samples, 5);
         // The passes alone leave gaps; the fill closes them all.
         EXPECT_GT(before.uncovered, 0u);
         EXPECT_EQ(after.uncovered, 0u);
@@ -149,7 +93,7 @@ TEST(ScatterFill, CoversThePlaneTheSphereAndAnOpenBowlWithoutBreakingTheDistance
         EXPECT_EQ(prefix(filled.normals, 3 * n0), plain.normals);
         ASSERT_EQ(filled.uvs.size(), 2 * filled.triangleIds.size());
         ASSERT_EQ(filled.normals.size(), 3 * filled.triangleIds.size());
-        expectPointsOnTheirTriangles(c.mesh, filled, n0);
+        expectOnTriangles(c.mesh, filled, n0, true);
         for (std::size_t i = n0; i < filled.triangleIds.size(); ++i) {
             const double nx = filled.normals[3 * i], ny = filled.normals[3 * i + 1],
                          nz = filled.normals[3 * i + 2];
@@ -190,12 +134,12 @@ TEST(ScatterFill, FillsASurfaceTheVertexPassBarelyTouched) {
     // points, so its own cell table grows several times on the way.
     const TriMesh mesh = zt::testing::makePlane(8.0f, 4);
     const std::size_t vertexCount = mesh.points.size() / 3;
-    zt::ScatterSettings s = settingsFor(mesh, 0.15f, true);
+    zt::ScatterSettings s;
+    s.radius = 0.15f;
+    s.fillGaps = true;
     s.vertices = true;
     s.surface = false;
-    zt::ScatterResult r;
-    ASSERT_EQ(zt::scatterPoints(mesh.view(), s, r, zt::CpuSelection::kStreaming, nullptr),
-              zt::KernelStatus::Ok);
+    const zt::ScatterResult r = zt::testing::scatterOn(mesh, s);
     ASSERT_GT(r.triangleIds.size(), 1500u);
     // The vertices come first (in table order), then the fill.
     auto sorted = [](const std::vector<float>& xyz) {
@@ -206,14 +150,14 @@ TEST(ScatterFill, FillsASurfaceTheVertexPassBarelyTouched) {
         return p;
     };
     EXPECT_EQ(sorted(prefix(r.positions, 3 * vertexCount)), sorted(mesh.points));
-    const Coverage after = coverage(mesh, r.positions, s.radius, 100000, 9);
+    const zt::testing::Coverage after = coverage(mesh, r.positions, s.radius, 100000, 9);
     EXPECT_EQ(after.uncovered, 0u);
     EXPECT_GT(zt::testing::closestPairDistance(r.positions, s.radius), s.radius);
     const double density =
         r.triangleIds.size() * 3.14159265358979 * s.radius * s.radius / 4.0 / mesh.area();
     EXPECT_GT(density, 0.5);
     EXPECT_LT(density, 0.75);  // hard disks of radius r/2 cannot pack above pi/sqrt(12)
-    expectPointsOnTheirTriangles(mesh, r, vertexCount);
+    expectOnTriangles(mesh, r, vertexCount, true);
 }
 
 TEST(ScatterFill, SmallShapesGetTheCountsGeometryAllows) {
@@ -275,46 +219,6 @@ TEST(ScatterFill, SkipsDegenerateTrianglesAndStaysFinite) {
     std::vector<unsigned int> tri;
     EXPECT_EQ(zt::fillSurfaceGaps(flat.view(), 0.1f, 1, xyz, uv, tri).added, 0u);
     EXPECT_TRUE(xyz.empty());
-}
-
-// The attribute on the node: off by default; on, the point set grows and
-// every channel follows, with pointID continuing the numbering.
-class ScatterFillNode : public PluginScene {};
-
-TEST_F(ScatterFillNode, AppendsPointsWithEveryChannel) {
-    ASSERT_TRUE(
-        mel("polyPlane -w 4 -h 4 -sx 4 -sy 4; createNode ztScatterPoints -n sc;"
-            "connectAttr pPlaneShape1.outMesh sc.inMesh;"
-            "connectAttr pPlaneShape1.boundingBox sc.boundingBox;"
-            "setAttr sc.radius 0.2;"));
-    MPlug fill;
-    ASSERT_TRUE(zt::host::plugFromString("sc.fillGaps", fill));
-    bool value = true;
-    fill.getValue(value);
-    EXPECT_FALSE(value);
-    MFnArrayAttrsData before(points("sc.outPoints"));
-    const MVectorArray p0 = before.getVectorData("position");
-    ASSERT_TRUE(mel("setAttr sc.fillGaps 1;"));
-    MFnArrayAttrsData after(points("sc.outPoints"));
-    const MVectorArray p = after.getVectorData("position");
-    const MIntArray tri = after.getIntData("triID");
-    const MVectorArray uv = after.getVectorData("uv");
-    const MIntArray ids = after.getIntData("pointID");
-    const MVectorArray normal = after.getVectorData("normal");
-    const unsigned int n = p.length();
-    ASSERT_GT(n, p0.length());
-    ASSERT_EQ(tri.length(), n);
-    ASSERT_EQ(uv.length(), n);
-    ASSERT_EQ(ids.length(), n);
-    ASSERT_EQ(normal.length(), n);
-    for (unsigned int i = 0; i < p0.length(); ++i) EXPECT_EQ(p[i], p0[i]) << i;
-    for (unsigned int i = 0; i < n; ++i) {
-        EXPECT_EQ(ids[i], static_cast<int>(i));
-        EXPECT_NEAR(std::abs(p[i].y), 0.0, 1e-6) << i;  // the plane lies at y = 0
-        EXPECT_NEAR(std::abs(normal[i].y), 1.0, 1e-6) << i;
-        EXPECT_GE(tri[i], 0);
-        EXPECT_LT(tri[i], 32);
-    }
 }
 
 }  // namespace

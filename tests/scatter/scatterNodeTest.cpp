@@ -9,8 +9,6 @@
 #include <maya/MPlug.h>
 
 #include <cmath>
-#include <iostream>
-#include <sstream>
 #include <string>
 
 #include "common/pluginScene.h"
@@ -37,36 +35,43 @@ protected:
     }
 };
 
-TEST_F(ScatterNode, WritesTheChannelsOfEveryPointOnTheMesh) {
-    planeScene(0.2f);
-    const MObject data = points("sc.outPoints");
+// Every channel holds one value per point, pointID numbers them in order,
+// and each lies on the 4 x 4 plane; `n` receives the point count.
+void expectChannelsOnThePlane(const MObject& data, unsigned int& n) {
     MFnArrayAttrsData fn(data);
-    const MStringArray names = fn.list();
-    ASSERT_EQ(names.length(), 5u);
-    const char* expected[] = {"position", "triID", "uv", "pointID", "normal"};
-    for (unsigned int i = 0; i < 5; ++i) EXPECT_EQ(names[i], MString(expected[i]));
-
     const MVectorArray position = fn.getVectorData("position");
     const MIntArray tri = fn.getIntData("triID");
     const MVectorArray uv = fn.getVectorData("uv");
     const MIntArray ids = fn.getIntData("pointID");
     const MVectorArray normal = fn.getVectorData("normal");
-    const unsigned int n = position.length();
-    ASSERT_GT(n, 150u);
+    n = position.length();
     ASSERT_EQ(tri.length(), n);
     ASSERT_EQ(uv.length(), n);
     ASSERT_EQ(ids.length(), n);
     ASSERT_EQ(normal.length(), n);
     for (unsigned int i = 0; i < n; ++i) {
         EXPECT_EQ(ids[i], static_cast<int>(i));
-        EXPECT_EQ(position[i].y, 0.0);
-        EXPECT_LE(std::abs(position[i].x), 2.0);
-        EXPECT_LE(std::abs(position[i].z), 2.0);
+        EXPECT_EQ(position[i].y, 0.0) << i;
+        EXPECT_LE(std::abs(position[i].x), 2.0) << i;
+        EXPECT_LE(std::abs(position[i].z), 2.0) << i;
         EXPECT_GE(tri[i], 0);
         EXPECT_LT(tri[i], 32);
         EXPECT_EQ(uv[i].z, 0.0);
-        EXPECT_NEAR(std::abs(normal[i].y), 1.0, 1e-6);
+        EXPECT_NEAR(std::abs(normal[i].y), 1.0, 1e-6) << i;
     }
+}
+
+TEST_F(ScatterNode, WritesTheChannelsOfEveryPointOnTheMesh) {
+    planeScene(0.2f);
+    const MObject data = points("sc.outPoints");
+    const MStringArray names = MFnArrayAttrsData(data).list();
+    ASSERT_EQ(names.length(), 5u);
+    const char* expected[] = {"position", "triID", "uv", "pointID", "normal"};
+    for (unsigned int i = 0; i < 5; ++i) EXPECT_EQ(names[i], MString(expected[i]));
+    unsigned int n = 0;
+    expectChannelsOnThePlane(data, n);
+    ASSERT_GT(n, 150u);
+    const MVectorArray position = MFnArrayAttrsData(data).getVectorData("position");
 
     // Without normals the channel is not written; the points stay the same.
     ASSERT_TRUE(mel("setAttr sc.computeNormal 0;"));
@@ -76,13 +81,23 @@ TEST_F(ScatterNode, WritesTheChannelsOfEveryPointOnTheMesh) {
     EXPECT_EQ(count(noNormals), n);
 
     // Another seed gives another set; the same seed the same one.
-    ASSERT_TRUE(mel("setAttr sc.seed 99;"));
+    ASSERT_TRUE(mel("setAttr sc.computeNormal 1; setAttr sc.seed 99;"));
     const MVectorArray other = MFnArrayAttrsData(points("sc.outPoints")).getVectorData("position");
     ASSERT_TRUE(mel("setAttr sc.seed 1234;"));
     const MVectorArray again = MFnArrayAttrsData(points("sc.outPoints")).getVectorData("position");
     ASSERT_EQ(again.length(), n);
     for (unsigned int i = 0; i < n; ++i) EXPECT_EQ(again[i], position[i]);
     EXPECT_FALSE(other.length() == n && other[0] == position[0] && other[n - 1] == position[n - 1]);
+
+    // Filling the gaps appends points after the unchanged ones, every
+    // channel following and pointID continuing the numbering.
+    ASSERT_TRUE(mel("setAttr sc.fillGaps 1;"));
+    const MObject filled = points("sc.outPoints");
+    unsigned int withFill = 0;
+    expectChannelsOnThePlane(filled, withFill);
+    ASSERT_GT(withFill, n);
+    const MVectorArray p = MFnArrayAttrsData(filled).getVectorData("position");
+    for (unsigned int i = 0; i < n; ++i) EXPECT_EQ(p[i], position[i]) << i;
 }
 
 TEST_F(ScatterNode, AttributesHaveTheirShortNamesDefaultsLimitsAndFlags) {
@@ -108,6 +123,7 @@ TEST_F(ScatterNode, AttributesHaveTheirShortNamesDefaultsLimitsAndFlags) {
         {"boundingBoxMinX", "bmix", 0},
         {"boundingBoxMaxZ", "bmaz", 0},
         {"boundingBoxSizeY", "bmsy", 0},
+        {"fillGaps", "fg", 0},
     };
     const MObject node = zt::host::findNode("sc");
     MFnDependencyNode fn(node);
@@ -145,66 +161,84 @@ TEST_F(ScatterNode, AttributesHaveTheirShortNamesDefaultsLimitsAndFlags) {
     EXPECT_FALSE(MFnAttribute(fn.attribute("bb")).isHidden());
 }
 
-TEST_F(ScatterNode, AnUnsetBoundingBoxIsAnError) {
-    ASSERT_TRUE(
-        mel("polyPlane; createNode ztScatterPoints -n sc;"
-            "connectAttr pPlaneShape1.outMesh sc.inMesh; setAttr sc.boundingBoxMaxY 5;"));
-    zt::host::MessageCapture messages;
-    MStatus status;
-    points("sc.outPoints", &status);
-    EXPECT_TRUE(messages.contains(MessageKind::kError,
-                                  "sc.boundingBox: plug-in bounding box attribute or type: dgdirty "
-                                  "sc.boundingBox in command line if bbox already connected"));
+TEST_F(ScatterNode, AnUnsetBoxOrNoMeshIsAnErrorAndNoPassAnEmptyOutputWithoutABox) {
+    const struct {
+        const char* scene;
+        const char* error;  // nullptr: no message, an empty output
+    } cases[] = {
+        {"polyPlane; createNode ztScatterPoints -n sc;"
+         "connectAttr pPlaneShape1.outMesh sc.inMesh; setAttr sc.boundingBoxMaxY 5;",
+         "sc.boundingBox: plug-in bounding box attribute or type: dgdirty sc.boundingBox in "
+         "command line if bbox already connected"},
+        {"createNode ztScatterPoints -n sc;", "sc.inMesh: please supply inMesh"},
+        {"polyPlane; createNode ztScatterPoints -n sc;"
+         "connectAttr pPlaneShape1.outMesh sc.inMesh; setAttr sc.scatterOnSurface 0;",
+         nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scene);
+        zt::host::newScene();
+        ASSERT_TRUE(mel(c.scene));
+        zt::host::MessageCapture messages;
+        MStatus status;
+        const MObject data = points("sc.outPoints", &status);
+        if (c.error) {
+            EXPECT_EQ(messages.texts(MessageKind::kError), std::vector<std::string>{c.error});
+        } else {
+            EXPECT_TRUE(status);
+            EXPECT_TRUE(messages.messages().empty());
+            EXPECT_EQ(MFnArrayAttrsData(data).count(), 0u);
+        }
+    }
 }
 
-TEST_F(ScatterNode, WithoutAMeshItAsksForOne) {
-    ASSERT_TRUE(mel("createNode ztScatterPoints -n sc;"));
-    zt::host::MessageCapture messages;
-    points("sc.outPoints");
-    EXPECT_EQ(messages.texts(MessageKind::kError),
-              std::vector<std::string>{"sc.inMesh: please supply inMesh"});
-}
-
-TEST_F(ScatterNode, WithEveryPassOffTheOutputIsEmptyAndNeedsNoBoundingBox) {
-    ASSERT_TRUE(
-        mel("polyPlane; createNode ztScatterPoints -n sc;"
-            "connectAttr pPlaneShape1.outMesh sc.inMesh; setAttr sc.scatterOnSurface 0;"));
-    zt::host::MessageCapture messages;
-    MStatus status;
-    const MObject data = points("sc.outPoints", &status);
-    EXPECT_TRUE(status);
-    EXPECT_TRUE(messages.messages().empty());
-    EXPECT_EQ(MFnArrayAttrsData(data).count(), 0u);
-}
-
-TEST_F(ScatterNode, AFailedComputeKeepsThePreviousPoints) {
+TEST_F(ScatterNode, InterruptedFailedAndAreaLessComputesKeepThePreviousPoints) {
     planeScene(0.3f);
     const unsigned int before = count(points("sc.outPoints"));
     ASSERT_GT(before, 50u);
-    // Disconnecting the box leaves it at zeros: every compute now fails.
+    ASSERT_TRUE(mel("setAttr sc.radius 0.15;"));
+    {
+        // The node computes inside a command's computation that the user
+        // interrupts (what Ctrl-C does in the batch program).
+        MComputation command;
+        command.beginComputation();
+        zt::host::requestInterrupt();
+        zt::host::MessageCapture messages;
+        EXPECT_EQ(count(points("sc.outPoints")), before);
+        EXPECT_EQ(messages.texts(MessageKind::kError),
+                  std::vector<std::string>{
+                      "sc.outPoints: scatter interrupted; the output keeps its previous points"});
+        command.endComputation();
+    }
+    zt::host::clearInterrupt();
+    // Without the request the same settings compute in full.
+    const unsigned int full = count(points("sc.outPoints"));
+    EXPECT_GT(full, 3 * before);
+
+    // Flatten the plane into a line: every triangle loses its area; the
+    // output is kept without a message.
     ASSERT_TRUE(
-        mel("disconnectAttr pPlaneShape1.boundingBox sc.boundingBox;"
+        mel("polyPlane -w 4 -h 0.00001 -sx 1 -sy 1 -n thin;"
+            "connectAttr -f thinShape.outMesh sc.inMesh;"));
+    {
+        zt::host::MessageCapture messages;
+        MStatus status;
+        EXPECT_EQ(count(points("sc.outPoints", &status)), full);
+        EXPECT_TRUE(status);
+        EXPECT_TRUE(messages.messages().empty());
+    }
+
+    // Back on the plane, disconnecting the box leaves it at zeros: every
+    // compute now fails.
+    ASSERT_TRUE(
+        mel("connectAttr -f pPlaneShape1.outMesh sc.inMesh;"
+            "disconnectAttr pPlaneShape1.boundingBox sc.boundingBox;"
             "setAttr sc.boundingBoxMinX 0; setAttr sc.boundingBoxMinY 0;"
             "setAttr sc.boundingBoxMinZ 0; setAttr sc.boundingBoxMaxX 0;"
             "setAttr sc.boundingBoxMaxZ 0; setAttr sc.radius 0.1;"));
     zt::host::MessageCapture messages;
-    EXPECT_EQ(count(points("sc.outPoints")), before);
+    EXPECT_EQ(count(points("sc.outPoints")), full);
     EXPECT_FALSE(messages.texts(MessageKind::kError).empty());
-}
-
-TEST_F(ScatterNode, AMeshWithoutAreaKeepsThePreviousPointsSilently) {
-    planeScene(0.3f);
-    const unsigned int before = count(points("sc.outPoints"));
-    ASSERT_GT(before, 50u);
-    // Flatten the plane into a line: every triangle loses its area.
-    ASSERT_TRUE(
-        mel("polyPlane -w 4 -h 0.00001 -sx 1 -sy 1 -n thin;"
-            "connectAttr -f thinShape.outMesh sc.inMesh;"));
-    zt::host::MessageCapture messages;
-    MStatus status;
-    EXPECT_EQ(count(points("sc.outPoints", &status)), before);
-    EXPECT_TRUE(status);
-    EXPECT_TRUE(messages.messages().empty());
 }
 
 TEST_F(ScatterNode, EarlierPassesPointsSurviveAndBorderPointsLieOnTheBorder) {
@@ -225,24 +259,6 @@ TEST_F(ScatterNode, EarlierPassesPointsSurviveAndBorderPointsLieOnTheBorder) {
     EXPECT_GT(border, 16u + 16u);
 }
 
-}  // namespace
-
-namespace {
-
-// Collects what is written to the error stream meanwhile.
-class CerrCapture {
-public:
-    CerrCapture() : previous_(std::cerr.rdbuf(buffer_.rdbuf())) {}
-    ~CerrCapture() { std::cerr.rdbuf(previous_); }
-    CerrCapture(const CerrCapture&) = delete;
-    CerrCapture& operator=(const CerrCapture&) = delete;
-    std::string text() const { return buffer_.str(); }
-
-private:
-    std::ostringstream buffer_;
-    std::streambuf* previous_;
-};
-
 TEST_F(ScatterNode, ACandidateCapBelowWhatThePassAsksForWarnsAndThinsThePoints) {
     // The surface pass asks for 50 candidates per disc area: 25500 at r = 0.1.
     planeScene(0.1f);
@@ -260,43 +276,12 @@ TEST_F(ScatterNode, ACandidateCapBelowWhatThePassAsksForWarnsAndThinsThePoints) 
               std::vector<std::string>{"Reached maximum randoms number, undersampling can occur"});
 }
 
-TEST_F(ScatterNode, AnInterruptStopsTheComputeAndKeepsThePreviousPoints) {
-    planeScene(0.3f);
-    const unsigned int before = count(points("sc.outPoints"));
-    ASSERT_GT(before, 50u);
-    ASSERT_TRUE(mel("setAttr sc.radius 0.15;"));
-    {
-        // The node computes inside a command's computation that the user
-        // interrupts (what Ctrl-C does in the batch program).
-        MComputation command;
-        command.beginComputation();
-        zt::host::requestInterrupt();
-        zt::host::MessageCapture messages;
-        MStatus status;
-        EXPECT_EQ(count(points("sc.outPoints", &status)), before);
-        EXPECT_EQ(messages.texts(MessageKind::kError),
-                  std::vector<std::string>{
-                      "sc.outPoints: scatter interrupted; the output keeps its previous points"});
-        command.endComputation();
-    }
-    zt::host::clearInterrupt();
-    // Without the request the same settings compute in full.
-    const unsigned int after = count(points("sc.outPoints"));
-    EXPECT_GT(after, 3 * before);
-}
-
 TEST_F(ScatterNode, LongScattersPrintEachStagesProgressOnTheErrorStream) {
     planeScene(0.1f);
-    {
-        CerrCapture quiet;
-        ASSERT_GT(count(points("sc.outPoints")), 500u);
-        EXPECT_EQ(quiet.text(), "");
-    }
+    EXPECT_EQ(errorsOf([&] { ASSERT_GT(count(points("sc.outPoints")), 500u); }), "");
     // 16 / (pi 0.03^2) = 5658.8, rounded up, times 1000: 5.66 million candidates.
     ASSERT_TRUE(mel("setAttr sc.radius 0.03; setAttr sc.randomsMultipler 1000;"));
-    CerrCapture progress;
-    ASSERT_GT(count(points("sc.outPoints")), 5000u);
-    EXPECT_EQ(progress.text(),
+    EXPECT_EQ(errorsOf([&] { ASSERT_GT(count(points("sc.outPoints")), 5000u); }),
               "sc: surface pass 0%\n"
               "sc: surface pass 25%\n"
               "sc: surface pass 40%\n"
