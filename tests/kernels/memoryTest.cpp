@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -69,28 +70,23 @@ TEST(MemoryCheck, FailedAllocationBecomesAStatus) {
 }
 
 TEST(HostMemory, ParsesMemAvailableFromMeminfo) {
-    std::istringstream typical(
-        "MemTotal:       24523392 kB\n"
-        "MemFree:        23011200 kB\n"
-        "MemAvailable:   23456789 kB\n"
-        "Buffers:          123456 kB\n");
-    EXPECT_EQ(zt::parseMemAvailable(typical), std::size_t(23456789) * 1024);
-
-    std::istringstream missing("MemTotal: 100 kB\nMemFree: 50 kB\n");
-    EXPECT_FALSE(zt::parseMemAvailable(missing));
-
-    std::istringstream malformed("MemAvailable: lots kB\n");
-    EXPECT_FALSE(zt::parseMemAvailable(malformed));
-
-    std::istringstream unknownUnit("MemAvailable: 12 MB\n");
-    EXPECT_FALSE(zt::parseMemAvailable(unknownUnit));
-
-    // A key that merely starts like the wanted one is a different key.
-    std::istringstream similar("MemAvailableX: 5 kB\nMemAvailable: 7 kB\n");
-    EXPECT_EQ(zt::parseMemAvailable(similar), std::size_t(7) * 1024);
-}
-
-TEST(HostMemory, ReportsSomeAvailableMemory) {
+    const struct {
+        const char* text;
+        std::optional<std::size_t> bytes;
+    } cases[] = {
+        {"MemTotal:       24523392 kB\nMemFree:        23011200 kB\n"
+         "MemAvailable:   23456789 kB\nBuffers:          123456 kB\n",
+         std::size_t(23456789) * 1024},
+        {"MemTotal: 100 kB\nMemFree: 50 kB\n", std::nullopt},  // missing
+        {"MemAvailable: lots kB\n", std::nullopt},
+        {"MemAvailable: 12 MB\n", std::nullopt},  // unknown unit
+        // A key that merely starts like the wanted one is a different key.
+        {"MemAvailableX: 5 kB\nMemAvailable: 7 kB\n", std::size_t(7) * 1024},
+    };
+    for (const auto& c : cases) {
+        std::istringstream meminfo(c.text);
+        EXPECT_EQ(zt::parseMemAvailable(meminfo), c.bytes) << c.text;
+    }
     EXPECT_GT(zt::hostAvailableMemory(), 0u);
 }
 

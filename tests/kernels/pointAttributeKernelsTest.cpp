@@ -157,52 +157,35 @@ TEST(PointIdKernel, WeightedListFollowsTheWeights) {
     EXPECT_EQ(out, std::vector<unsigned int>(50, 99));
 }
 
+// A point takes the layer's first id when its third pool value is at most
+// the paint's alpha and its second at most the red strength; transparent
+// paint never changes the id.
 TEST(PointIdKernel, PaintedLayersPickByStrengthAndAlpha) {
     const std::size_t n = 20000;
     const std::vector<float> values = pool(zt::kPointIdPoolSize, 7);
-    std::vector<unsigned int> out;
-
-    // Opaque pure red: always the layer's first id.
-    OneTriangle red(n);
-    red.addLayer(1, 0, 0, 1);
     const std::vector<unsigned int> layerIds{4, 5, 6};
     zt::PointIdSettings settings;
     settings.baseId = 1;
     settings.seed = 7;
-    settings.layers = red.layers();
     settings.layerIds = layerIds.data();
-    ASSERT_EQ(zt::computePointIds(settings, n, out), zt::KernelStatus::Ok);
-    EXPECT_EQ(out, std::vector<unsigned int>(n, 4));
-
-    // Red at half alpha: only points whose third pool value is at most 0.5
-    // are considered, and those all take the red id.
-    OneTriangle halfAlpha(n);
-    halfAlpha.addLayer(1, 0, 0, 0.5f);
-    settings.layers = halfAlpha.layers();
-    ASSERT_EQ(zt::computePointIds(settings, n, out), zt::KernelStatus::Ok);
-    std::size_t changed = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const bool considered = values[(i + 2) % 10000] <= 0.5f;
-        ASSERT_EQ(out[i], considered ? 4u : 1u) << i;
-        changed += considered;
+    const float paints[][4] = {{1, 0, 0, 1}, {1, 0, 0, 0.5f}, {0.5f, 0, 0, 1}, {1, 1, 1, 0}};
+    for (const auto& paint : paints) {
+        SCOPED_TRACE(::testing::Message() << "red " << paint[0] << " alpha " << paint[3]);
+        OneTriangle painted(n);
+        painted.addLayer(paint[0], paint[1], paint[2], paint[3]);
+        settings.layers = painted.layers();
+        std::vector<unsigned int> out;
+        ASSERT_EQ(zt::computePointIds(settings, n, out), zt::KernelStatus::Ok);
+        ASSERT_EQ(out.size(), n);
+        std::size_t changed = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const bool picked =
+                values[(i + 2) % 10000] <= paint[3] && values[(i + 1) % 10000] <= paint[0];
+            ASSERT_EQ(out[i], picked ? 4u : 1u) << i;
+            changed += picked;
+        }
+        EXPECT_NEAR(static_cast<double>(changed) / n, paint[0] * paint[3], 0.03);
     }
-    EXPECT_NEAR(static_cast<double>(changed) / n, 0.5, 0.03);
-
-    // Opaque red of strength 0.5: the red id where the second value is <= 0.5.
-    OneTriangle weak(n);
-    weak.addLayer(0.5f, 0, 0, 1);
-    settings.layers = weak.layers();
-    ASSERT_EQ(zt::computePointIds(settings, n, out), zt::KernelStatus::Ok);
-    for (std::size_t i = 0; i < n; ++i) {
-        ASSERT_EQ(out[i], values[(i + 1) % 10000] <= 0.5f ? 4u : 1u) << i;
-    }
-
-    // Transparent paint never changes the id.
-    OneTriangle clear(n);
-    clear.addLayer(1, 1, 1, 0);
-    settings.layers = clear.layers();
-    ASSERT_EQ(zt::computePointIds(settings, n, out), zt::KernelStatus::Ok);
-    EXPECT_EQ(out, std::vector<unsigned int>(n, 1));
 }
 
 TEST(PointIdKernel, ColourPicksNarrowTo16Bits) {

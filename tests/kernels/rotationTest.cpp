@@ -13,28 +13,12 @@
 #include "kernels/backend.h"
 #include "kernels/rotation.h"
 #include "tests/kernels/probe/frameProbes.h"
+#include "tests/kernels/vec3.h"
 
 namespace {
 
-struct V3 {
-    float x, y, z;
-};
-
-V3 at(const std::vector<float>& v, std::size_t i) {
-    return {v[3 * i], v[3 * i + 1], v[3 * i + 2]};
-}
-
-float dot(V3 a, V3 b) {
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
-
-#define EXPECT_V3_NEAR(actual, ex, ey, ez, tolerance) \
-    do {                                              \
-        const V3 a_ = (actual);                       \
-        EXPECT_NEAR(a_.x, (ex), (tolerance));         \
-        EXPECT_NEAR(a_.y, (ey), (tolerance));         \
-        EXPECT_NEAR(a_.z, (ez), (tolerance));         \
-    } while (0)
+using zt::testing::at;
+using zt::testing::V3;
 
 // Points at the origin on the plane y = 0 (normal +y), target (3, 5, 4): the
 // target projects to (3, 0, 4), so the tangent direction is (0.6, 0, 0.8)
@@ -118,7 +102,7 @@ TEST(RotationKernel, RBlendsTheAimFromNormalToTangentTowardsOrAwayFromTheTarget)
     const float length = std::sqrt(0.16f * 0.16f + 0.12f * 0.12f + 4.0f);
     const V3 aim = at(run(tilted).aim, 0);
     EXPECT_V3_NEAR(aim, -0.16f / length, 0.12f / length, 2.0f / length, 1e-5f);
-    EXPECT_NEAR(dot(aim, V3{0.6f, 0.8f, 0.0f}), 0.0f, 1e-6f);
+    EXPECT_NEAR(aim.dot(V3{0.6f, 0.8f, 0.0f}), 0.0f, 1e-6f);
 }
 
 TEST(RotationKernel, TargetOnTheNormalLineFallsBackToAFixedTangent) {
@@ -137,7 +121,7 @@ TEST(RotationKernel, TargetOnTheNormalLineFallsBackToAFixedTangent) {
     input.target[1] = 0.0f;
     input.target[2] = 0.0f;
     const V3 aim = at(run(input).aim, 0);
-    EXPECT_NEAR(dot(aim, aim), 1.0f, 1e-6f);
+    EXPECT_NEAR(aim.dot(aim), 1.0f, 1e-6f);
     EXPECT_NEAR(aim.x, 0.0f, 1e-6f);
 }
 
@@ -168,9 +152,9 @@ TEST(RotationKernel, BRollsTheUpVectorAboutTheAim) {
     const V3 aim = at(eighth.aim, 0);
     const V3 up = at(eighth.up, 0);
     EXPECT_V3_NEAR(aim, 0.6f, 0.0f, 0.8f, 1e-6f);
-    EXPECT_NEAR(dot(up, aim), 0.0f, 1e-6f);
-    EXPECT_NEAR(dot(up, up), 1.0f, 1e-6f);
-    EXPECT_NEAR(dot(up, V3{0.8f, 0.0f, -0.6f}), std::sqrt(0.5f), 1e-6f);
+    EXPECT_NEAR(up.dot(aim), 0.0f, 1e-6f);
+    EXPECT_NEAR(up.dot(up), 1.0f, 1e-6f);
+    EXPECT_NEAR(up.dot(V3{0.8f, 0.0f, -0.6f}), std::sqrt(0.5f), 1e-6f);
 }
 
 TEST(RotationKernel, PointColourReplacesOrAddsBeforeTheOffsets) {
