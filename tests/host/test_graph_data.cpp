@@ -123,40 +123,6 @@ public:
     static inline MObject label, frame, point;
 };
 
-TEST_F(Values, TypedMatrixAndCompoundValuesGoThroughPlugs) {
-    ASSERT_TRUE(registerOnce("graphTyped", 0x7e0030, Typed::creator, Typed::initialize));
-    MObject node = create("graphTyped", "n");
-    EXPECT_EQ(plug(node, "label").asString(), "none");
-    ASSERT_TRUE(plug(node, "label").setValue("changed"));
-    EXPECT_EQ(plug(node, "label").asString(), "changed");
-    // A string plug takes string data and nothing else.
-    EXPECT_TRUE(plug(node, "label").setValue(MFnStringData().create("again")));
-    EXPECT_FALSE(plug(node, "label").setValue(MFnArrayAttrsData().create()));
-    EXPECT_FALSE(plug(node, "label").setValue(3.0));
-
-    MObject identity;
-    ASSERT_TRUE(plug(node, "frame").getValue(identity));
-    EXPECT_TRUE(MFnMatrixData(identity).matrix().isEquivalent(MMatrix::identity));
-    MMatrix moved;
-    moved[3][2] = -5.0;
-    ASSERT_TRUE(plug(node, "frame").setValue(MFnMatrixData().create(moved)));
-    MObject back;
-    plug(node, "frame").getValue(back);
-    EXPECT_DOUBLE_EQ(MFnMatrixData(back).matrix()(3, 2), -5.0);
-
-    EXPECT_FLOAT_EQ(plugNamed("n.pointY").asFloat(), 2.0f);
-    MObject numbers;
-    ASSERT_TRUE(plug(node, "point").getValue(numbers));
-    float x = 0, y = 0, z = 0;
-    MFnNumericData(numbers).getData(x, y, z);
-    EXPECT_FLOAT_EQ(z, 3.0f);
-    MFnNumericData replacement;
-    MObject replaced = replacement.create(MFnNumericData::k3Float);
-    replacement.setData(7.0f, 8.0f, 9.0f);
-    ASSERT_TRUE(plug(node, "point").setValue(replaced));
-    EXPECT_FLOAT_EQ(plugNamed("n.pointX").asFloat(), 7.0f);
-}
-
 // Checks data handle references from inside a compute.
 class Probe : public MPxNode {
 public:
@@ -206,14 +172,47 @@ public:
     static inline MObject vec, fvec, items, out;
 };
 
-TEST_F(Values, HandlesReferToTheStoredValues) {
+TEST_F(Values, TypedMatrixAndCompoundValuesGoThroughPlugsAndHandlesReferToThem) {
+    ASSERT_TRUE(registerOnce("graphTyped", 0x7e0030, Typed::creator, Typed::initialize));
+    MObject node = create("graphTyped", "n");
+    EXPECT_EQ(plug(node, "label").asString(), "none");
+    ASSERT_TRUE(plug(node, "label").setValue("changed"));
+    EXPECT_EQ(plug(node, "label").asString(), "changed");
+    // A string plug takes string data and nothing else.
+    EXPECT_TRUE(plug(node, "label").setValue(MFnStringData().create("again")));
+    EXPECT_FALSE(plug(node, "label").setValue(MFnArrayAttrsData().create()));
+    EXPECT_FALSE(plug(node, "label").setValue(3.0));
+
+    MObject identity;
+    ASSERT_TRUE(plug(node, "frame").getValue(identity));
+    EXPECT_TRUE(MFnMatrixData(identity).matrix().isEquivalent(MMatrix::identity));
+    MMatrix moved;
+    moved[3][2] = -5.0;
+    ASSERT_TRUE(plug(node, "frame").setValue(MFnMatrixData().create(moved)));
+    MObject back;
+    plug(node, "frame").getValue(back);
+    EXPECT_DOUBLE_EQ(MFnMatrixData(back).matrix()(3, 2), -5.0);
+
+    EXPECT_FLOAT_EQ(plugNamed("n.pointY").asFloat(), 2.0f);
+    MObject numbers;
+    ASSERT_TRUE(plug(node, "point").getValue(numbers));
+    float x = 0, y = 0, z = 0;
+    MFnNumericData(numbers).getData(x, y, z);
+    EXPECT_FLOAT_EQ(z, 3.0f);
+    MFnNumericData replacement;
+    MObject replaced = replacement.create(MFnNumericData::k3Float);
+    replacement.setData(7.0f, 8.0f, 9.0f);
+    ASSERT_TRUE(plug(node, "point").setValue(replaced));
+    EXPECT_FLOAT_EQ(plugNamed("n.pointX").asFloat(), 7.0f);
+
+    // Data handles refer to the stored values.
     ASSERT_TRUE(registerOnce("graphProbe", 0x7e0031, Probe::creator, Probe::initialize));
-    MObject node = create("graphProbe", "p");
+    MObject p = create("graphProbe", "p");
     plugNamed("p.items[8]").setValue(80);
     plugNamed("p.items[4]").setValue(40);
     plugNamed("p.items[6]").setValue(60);
-    EXPECT_DOUBLE_EQ(plug(node, "out").asDouble(), 11.0);
-    const Probe& probe = user<Probe>(node);
+    EXPECT_DOUBLE_EQ(plug(p, "out").asDouble(), 11.0);
+    const Probe& probe = user<Probe>(p);
     EXPECT_TRUE(probe.sharedTriple);
     EXPECT_TRUE(probe.sharedVector);
     EXPECT_TRUE(probe.childSeesParent);

@@ -35,9 +35,7 @@ TestMesh makeTestMesh() {
     for (const auto& p : xy) points.append(p[0], p[1], 0.f);
     const int counts[] = {4, 3, 5};
     const int connects[] = {0, 1, 2, 3, 1, 4, 2, 4, 5, 6, 7, 8};
-    MIntArray polygonCounts, polygonConnects;
-    for (int c : counts) polygonCounts.append(c);
-    for (int c : connects) polygonConnects.append(c);
+    const MIntArray polygonCounts(counts, 3), polygonConnects(connects, 12);
     for (int c = 0; c < 12; ++c) {
         t.u.append(c / 10.f);
         t.v.append(c / 100.f);
@@ -125,7 +123,7 @@ TEST(MeshApi, TopologyPointsAndTriangulationOnMeshData) {
     EXPECT_DOUBLE_EQ(box.max().y, 2.0);
 }
 
-TEST(MeshApi, UVsPerFaceCornerThroughFunctionSetAndPolygonIterator) {
+TEST(MeshApi, UVsPerFaceCornerAndColourSetsWithUnsetDefaults) {
     const TestMesh t = makeTestMesh();
     MFnMesh fn(t.data);
     EXPECT_EQ(fn.numUVSets(), 1);
@@ -177,11 +175,8 @@ TEST(MeshApi, UVsPerFaceCornerThroughFunctionSetAndPolygonIterator) {
     EXPECT_EQ(triangles, 3);
     EXPECT_FALSE(it.setIndex(3, previous));
     EXPECT_EQ(it.index(), 2u);
-}
 
-TEST(MeshApi, ColourSetsWithUnsetDefaultsAndRepresentations) {
-    const TestMesh t = makeTestMesh();
-    MFnMesh fn(t.data);
+    // Colour sets: unset defaults and the RGB / alpha representations.
     EXPECT_EQ(fn.numColorSets(), 0);
     MColorArray colors;
     EXPECT_FALSE(fn.getVertexColors(colors));  // no current set
@@ -194,7 +189,6 @@ TEST(MeshApi, ColourSetsWithUnsetDefaultsAndRepresentations) {
     MStringArray names;
     fn.getColorSetNames(names);
     ASSERT_EQ(names.length(), 2u);
-    MString current;
     fn.getCurrentColorSetName(current);
     EXPECT_EQ(current, MString("paint"));
 

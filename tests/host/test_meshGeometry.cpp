@@ -54,7 +54,7 @@ std::string meshErrorOf(F f) {
 
 }  // namespace
 
-TEST(MeshTriangulation, ConvexPolygonsAreFansFromTheFirstCorner) {
+TEST(MeshTriangulation, ConvexPolygonsAreFansListedInPolygonThenTriangleOrder) {
     // A triangle, a quad and a pentagon in one mesh, with vertex ids that
     // are not in face order so that ids and corners cannot be confused.
     const std::vector<float> points = {0, 0, 0, 1, 0, 0, 1,   1, 0, 0,   1, 0,  // square 0..3
@@ -65,6 +65,26 @@ TEST(MeshTriangulation, ConvexPolygonsAreFansFromTheFirstCorner) {
     EXPECT_EQ(t.vertices, (std::vector<int>{2, 0, 1,                       // triangle
                                             3, 0, 1, 3, 1, 2,              // quad fan
                                             4, 5, 6, 4, 6, 7, 4, 7, 8}));  // pentagon fan
+
+    // Triangles are listed polygon by polygon, in each polygon's order.
+    const MeshGeometry mixed(
+        {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 2, 0, 0, 2, 1, 0, 3, 1, 0, 4, 0.5f, 0, 3, 0, 0},
+        {4, 3, 5}, {0, 1, 2, 3, 1, 4, 5, 4, 8, 7, 6, 5});
+    const auto listed = zt::host::triangulate(mixed);
+    std::size_t running = 0;
+    for (int f = 0; f < mixed.numFaces(); ++f) {
+        const auto corners = zt::host::polygonTriangleCorners(mixed, f);
+        ASSERT_EQ(static_cast<int>(corners.size()), listed.counts[static_cast<std::size_t>(f)]);
+        for (const auto& tri : corners) {
+            for (int k = 0; k < 3; ++k) {
+                EXPECT_EQ(listed.vertices[3 * running + static_cast<std::size_t>(k)],
+                          mixed.faceVertex(f, tri[static_cast<std::size_t>(k)]));
+            }
+            ++running;
+        }
+    }
+    EXPECT_EQ(listed.vertices.size(), 3 * running);
+    EXPECT_EQ(running, 2u + 1u + 3u);
 }
 
 TEST(MeshTriangulation, ConcavePolygonGivesCoveringTrianglesWithItsWinding) {
@@ -90,27 +110,6 @@ TEST(MeshTriangulation, ConcavePolygonGivesCoveringTrianglesWithItsWinding) {
         EXPECT_NEAR(sum, polygonArea, 1e-9);
         EXPECT_EQ(used.size(), outline.size());
     }
-}
-
-TEST(MeshTriangulation, TrianglesAreListedInPolygonThenTriangleOrder) {
-    const MeshGeometry mesh(
-        {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 2, 0, 0, 2, 1, 0, 3, 1, 0, 4, 0.5f, 0, 3, 0, 0},
-        {4, 3, 5}, {0, 1, 2, 3, 1, 4, 5, 4, 8, 7, 6, 5});
-    const auto t = zt::host::triangulate(mesh);
-    std::size_t running = 0;
-    for (int f = 0; f < mesh.numFaces(); ++f) {
-        const auto corners = zt::host::polygonTriangleCorners(mesh, f);
-        ASSERT_EQ(static_cast<int>(corners.size()), t.counts[static_cast<std::size_t>(f)]);
-        for (const auto& tri : corners) {
-            for (int k = 0; k < 3; ++k) {
-                EXPECT_EQ(t.vertices[3 * running + static_cast<std::size_t>(k)],
-                          mesh.faceVertex(f, tri[static_cast<std::size_t>(k)]));
-            }
-            ++running;
-        }
-    }
-    EXPECT_EQ(t.vertices.size(), 3 * running);
-    EXPECT_EQ(running, 2u + 1u + 3u);
 }
 
 TEST(MeshValidation, RejectsBadTopologyAndNonFinitePoints) {

@@ -7,6 +7,7 @@
 #include <maya/MDagPath.h>
 #include <maya/MDataBlock.h>
 #include <maya/MDataHandle.h>
+#include <maya/MFloatPoint.h>
 #include <maya/MFloatPointArray.h>
 #include <maya/MFnCompoundAttribute.h>
 #include <maya/MFnDependencyNode.h>
@@ -76,7 +77,7 @@ protected:
 // of three compounds of floats), to check that a shape's boundingBox
 // connects to it compound to compound.
 struct BoxReader : public MPxNode {
-    static MObject box;
+    static inline MObject box;
     static void* creator() { return new BoxReader(); }
     static MStatus initialize() {
         const char* groups[3][2] = {
@@ -99,12 +100,11 @@ struct BoxReader : public MPxNode {
         return addAttribute(box);
     }
 };
-MObject BoxReader::box;
 
 // A deformer-like node: hands its input mesh object on to its output (so the
 // two plugs share it) and lifts every point by 1 through MItGeometry.
 struct Lift : public MPxNode {
-    static MObject input, output;
+    static inline MObject input, output;
     static void* creator() { return new Lift(); }
     static MStatus initialize() {
         MFnTypedAttribute typed;
@@ -133,8 +133,6 @@ struct Lift : public MPxNode {
         return MS::kSuccess;
     }
 };
-MObject Lift::input;
-MObject Lift::output;
 
 }  // namespace
 
@@ -422,14 +420,10 @@ TEST_F(MeshShape, GeometryIteratorOnADataHandleMovesOnlyTheOutput) {
 }
 
 TEST_F(MeshShape, FunctionSetCreatesShapesAndReadsThemInWorldSpace) {
-    MFloatPointArray points;
-    points.append(0, 0, 0);
-    points.append(1, 0, 0);
-    points.append(1, 0, -1);
-    points.append(0, 0, -1);
-    MIntArray counts, connects;
-    counts.append(4);
-    for (int v : {0, 1, 2, 3}) connects.append(v);
+    const MFloatPoint square[] = {{0, 0, 0}, {1, 0, 0}, {1, 0, -1}, {0, 0, -1}};
+    const int quad[] = {0, 1, 2, 3};
+    const MFloatPointArray points(square, 4);
+    const MIntArray counts(1, 4), connects(quad, 4);
 
     // Without a parent: a new transform with a mesh shape under it.
     MFnMesh fn;

@@ -32,10 +32,8 @@ void expectUVsInUnitSquare(const MeshGeometry& m) {
     const auto& set = m.uvSet("map1");
     EXPECT_EQ(std::count(set.cornerUVs.begin(), set.cornerUVs.end(), -1), 0);
     for (std::size_t i = 0; i < set.u.size(); ++i) {
-        EXPECT_GE(set.u[i], 0.f);
-        EXPECT_LE(set.u[i], 1.f);
-        EXPECT_GE(set.v[i], 0.f);
-        EXPECT_LE(set.v[i], 1.f);
+        EXPECT_TRUE(set.u[i] >= 0.f && set.u[i] <= 1.f && set.v[i] >= 0.f && set.v[i] <= 1.f)
+            << "UV " << i << " (" << set.u[i] << ", " << set.v[i] << ")";
     }
 }
 

@@ -113,7 +113,7 @@ TEST_F(MeshReaders, ObjKeepsPerCornerUVsNegativeIndicesAndColours) {
     EXPECT_EQ(plain.uvSet().cornerUVs, std::vector<int>(3, -1));
 }
 
-TEST_F(MeshReaders, PlyColoursAsBytesOrFloatsAndPerFaceTexcoords) {
+TEST_F(MeshReaders, PlyAndOffColoursTexcoordsAndPolygons) {
     const MeshGeometry bytes = readMeshFile(meshDataFile("quad.ply"));
     ASSERT_EQ(bytes.colorSets().size(), 1u);
     const auto& c = bytes.colorSets()[0];
@@ -143,9 +143,8 @@ TEST_F(MeshReaders, PlyColoursAsBytesOrFloatsAndPerFaceTexcoords) {
     EXPECT_EQ(floats.uvSet().cornerUVs, (std::vector<int>{0, 1, 2}));
     EXPECT_FLOAT_EQ(floats.uvSet().u[1], 0.3f);
     EXPECT_FLOAT_EQ(floats.uvSet().v[2], 0.6f);
-}
 
-TEST_F(MeshReaders, OffVariantsWithColoursTexcoordsAndPolygons) {
+    // OFF variants with colours, texture coordinates and polygons.
     const MeshGeometry coff = readMeshFile(write("c.off",
                                                  "COFF 3 1 3 # counts on the keyword line\n"
                                                  "0 0 0 255 0 0 255\n"

@@ -8,7 +8,6 @@
 
 #include <climits>
 #include <cmath>
-#include <iostream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -32,18 +31,6 @@ std::vector<std::string> pieces(const MStringArray& array) {
     for (unsigned int i = 0; i < array.length(); ++i) out.push_back(text(array[i]));
     return out;
 }
-
-// Everything written to std::cerr while alive.
-class CaptureCerr {
-public:
-    CaptureCerr() : previous_(std::cerr.rdbuf(buffer_.rdbuf())) {}
-    ~CaptureCerr() { std::cerr.rdbuf(previous_); }
-    std::string str() const { return buffer_.str(); }
-
-private:
-    std::ostringstream buffer_;
-    std::streambuf* previous_;
-};
 
 }  // namespace
 
@@ -239,11 +226,11 @@ TEST(MStatusTest, CodesComparisonsErrorStringsAndPerror) {
     EXPECT_EQ(text(MStatus(MS::kInvalidParameter).errorString()),
               "(kInvalidParameter): Invalid parameter passed");
     EXPECT_EQ(text(MStatus(MS::kNotFound).errorString()), "(kNotFound): Object not found");
-    CaptureCerr capture;
+    testing::internal::CaptureStderr();
     MStatus(MS::kNotFound).perror("lookup");
     MStatus(MS::kFailure).perror("");
     MStatus(MS::kEndOfFile).perror(MString("reading"));
-    EXPECT_EQ(capture.str(),
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "lookup: (kNotFound): Object not found\n"
               "(kFailure): Unexpected Internal Failure\n"
               "reading: (kEndOfFile): End of file\n");
@@ -265,13 +252,13 @@ MStatus checkedReturnIt(MStatus status) {
 }  // namespace
 
 TEST(MStatusTest, CheckMacrosReportAndReturn) {
-    CaptureCerr capture;
+    testing::internal::CaptureStderr();
     const int line = __LINE__ + 1;
     CHECK_MSTATUS(MStatus(MS::kInvalidParameter));
     CHECK_MSTATUS(MStatus(MS::kSuccess));
-    EXPECT_EQ(capture.str(), "\nAPI error detected in " + std::string(__FILE__) + " at line " +
-                                 std::to_string(line) +
-                                 "\n(kInvalidParameter): Invalid parameter passed\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "\nAPI error detected in " + std::string(__FILE__) + " at line " +
+                  std::to_string(line) + "\n(kInvalidParameter): Invalid parameter passed\n");
 
     int reached = 0;
     EXPECT_EQ(checkedReturn(MS::kFailure, reached), -1);

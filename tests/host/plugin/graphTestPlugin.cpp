@@ -34,12 +34,8 @@ public:
         block.setClean(plug);
         return MS::kSuccess;
     }
-    static MObject value;
-    static MObject twice;
+    static inline MObject value, twice;
 };
-
-MObject PluginNode::value;
-MObject PluginNode::twice;
 
 class PluginCommand : public MPxCommand {
 public:
