@@ -277,19 +277,15 @@ TEST_F(CacheInHost, WrittenChannelsComeBackExactlyInDocumentedOrder) {
     EXPECT_TRUE(readerAt(1, &ok).empty());
     EXPECT_TRUE(ok);
     EXPECT_EQ(readerAt(0), expectedFromCache(0));
-}
 
-TEST_F(CacheInHost, ModeTwoWithoutInstancerChannelsWritesThreeEmptyMaps) {
-    ASSERT_TRUE(run("setAttr source.variant 0;"));
-    // Mode 2 keeps "objectIndex", "aimDirection" and "position" only.
-    ASSERT_TRUE(run(cacheCommand("inst", 4, 4, 2)));
+    // Mode 2 keeps "objectIndex", "aimDirection" and "position" only; of a
+    // set without them it writes three empty maps.
+    ASSERT_TRUE(run("setAttr source.variant 0;" + cacheCommand("inst", 4, 4, 2)));
     setCachePath(dir_.file("inst"));
     const std::vector<Channel> all = expectedFromCache(4);
     EXPECT_EQ(readerAt(4), (std::vector<Channel>{all[1], all[3], all[4]}));
-
-    ASSERT_TRUE(run("setAttr source.variant 1;"));
-    ASSERT_TRUE(run(cacheCommand("none", 4, 4, 2)));
-    const zc::LoadResult loaded = zc::loadCacheFile(dir_.file("none_4.ztc"));
+    ASSERT_TRUE(run("setAttr source.variant 1;" + cacheCommand("none", 4, 4, 2)));
+    const zc::LoadResult loaded = zc::loadCacheFile(frameFile("none", 4));
     ASSERT_TRUE(loaded.ok()) << loaded.detail;
     EXPECT_TRUE(loaded.frame.ints.empty() && loaded.frame.doubles.empty() &&
                 loaded.frame.vectors.empty());

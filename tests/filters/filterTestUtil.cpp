@@ -71,31 +71,28 @@ PointSet::PointSet() {
     object_ = fn.create();
 }
 
+template <class Array, class T>
+void appendAll(Array array, const T& values) {
+    for (const auto& v : values) array.append(v);
+}
+
 PointSet& PointSet::vectors(const char* name, const std::vector<MVector>& values) {
-    MFnArrayAttrsData fn(object_);
-    MVectorArray array = fn.vectorArray(name);
-    for (const MVector& v : values) array.append(v);
+    appendAll(MFnArrayAttrsData(object_).vectorArray(name), values);
     return *this;
 }
 
 PointSet& PointSet::doubles(const char* name, const std::vector<double>& values) {
-    MFnArrayAttrsData fn(object_);
-    MDoubleArray array = fn.doubleArray(name);
-    for (double v : values) array.append(v);
+    appendAll(MFnArrayAttrsData(object_).doubleArray(name), values);
     return *this;
 }
 
 PointSet& PointSet::ints(const char* name, const std::vector<int>& values) {
-    MFnArrayAttrsData fn(object_);
-    MIntArray array = fn.intArray(name);
-    for (int v : values) array.append(v);
+    appendAll(MFnArrayAttrsData(object_).intArray(name), values);
     return *this;
 }
 
 PointSet& PointSet::strings(const char* name, std::initializer_list<const char*> values) {
-    MFnArrayAttrsData fn(object_);
-    MStringArray array = fn.stringArray(name);
-    for (const char* v : values) array.append(v);
+    appendAll(MFnArrayAttrsData(object_).stringArray(name), values);
     return *this;
 }
 
