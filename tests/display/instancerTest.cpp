@@ -35,6 +35,14 @@ void expectNear(const MVector& got, const MVector& want, const char* what) {
         << ", " << want.y << ", " << want.z << ")";
 }
 
+// Where m takes the unit x, y and z axes.
+void expectAxes(const MMatrix& m, const MVector& x, const MVector& y, const MVector& z,
+                const char* what) {
+    expectNear(apply(m, MVector(1, 0, 0)), x, what);
+    expectNear(apply(m, MVector(0, 1, 0)), y, what);
+    expectNear(apply(m, MVector(0, 0, 1)), z, what);
+}
+
 InstancePoints readPoints(const PointSet& set) {
     InstancePoints points;
     std::string error;
@@ -55,32 +63,24 @@ TEST_F(Instancer, AimRotationTurnsTheAxesAsComputedByHand) {
     using zt::host::aimRotation;
     const double r = 1.0 / std::sqrt(2.0);
     // Aim along +Z with +Y up: X -> Z, Y stays, Z -> X x Y of the new frame = -X.
-    MMatrix m = aimRotation(MVector(0, 0, 3), MVector(0, 1, 0));
-    expectNear(apply(m, MVector(1, 0, 0)), MVector(0, 0, 1), "x along +z");
-    expectNear(apply(m, MVector(0, 1, 0)), MVector(0, 1, 0), "y up");
-    expectNear(apply(m, MVector(0, 0, 1)), MVector(-1, 0, 0), "z");
+    expectAxes(aimRotation(MVector(0, 0, 3), MVector(0, 1, 0)), MVector(0, 0, 1), MVector(0, 1, 0),
+               MVector(-1, 0, 0), "aim +z");
     // Aim along (1,1,0): the up axis is the part of world up at right
     // angles to it, (-1,1,0)/sqrt 2.
-    m = aimRotation(MVector(1, 1, 0), MVector(0, 1, 0));
-    expectNear(apply(m, MVector(1, 0, 0)), MVector(r, r, 0), "x diagonal");
-    expectNear(apply(m, MVector(0, 1, 0)), MVector(-r, r, 0), "y");
-    expectNear(apply(m, MVector(0, 0, 1)), MVector(0, 0, 1), "z");
+    expectAxes(aimRotation(MVector(1, 1, 0), MVector(0, 1, 0)), MVector(r, r, 0), MVector(-r, r, 0),
+               MVector(0, 0, 1), "aim diagonal");
     // The up direction need not be at right angles or of unit length.
-    m = aimRotation(MVector(0, 0, 1), MVector(5, 0, 7));
+    MMatrix m = aimRotation(MVector(0, 0, 1), MVector(5, 0, 7));
     expectNear(apply(m, MVector(0, 1, 0)), MVector(1, 0, 0), "up towards +x");
     // Up parallel to the aim: the least aligned world axis (+X) stands in.
-    m = aimRotation(MVector(0, 2, 0), MVector(0, 1, 0));
-    expectNear(apply(m, MVector(1, 0, 0)), MVector(0, 1, 0), "x up");
-    expectNear(apply(m, MVector(0, 1, 0)), MVector(1, 0, 0), "fallback up");
-    expectNear(apply(m, MVector(0, 0, 1)), MVector(0, 0, -1), "z");
+    expectAxes(aimRotation(MVector(0, 2, 0), MVector(0, 1, 0)), MVector(0, 1, 0), MVector(1, 0, 0),
+               MVector(0, 0, -1), "fallback up");
     // A zero aim leaves the object as it is.
     m = aimRotation(MVector(0, 0, 0), MVector(0, 1, 0));
     EXPECT_TRUE(m.isEquivalent(MMatrix(), 0.0));
     // Other object axes: aim with +Y, up with +Z.
-    m = aimRotation(MVector(1, 0, 0), MVector(0, 0, 1), MVector(0, 1, 0), MVector(0, 0, 1));
-    expectNear(apply(m, MVector(0, 1, 0)), MVector(1, 0, 0), "aim axis y");
-    expectNear(apply(m, MVector(0, 0, 1)), MVector(0, 0, 1), "up axis z");
-    expectNear(apply(m, MVector(1, 0, 0)), MVector(0, -1, 0), "x");
+    expectAxes(aimRotation(MVector(1, 0, 0), MVector(0, 0, 1), MVector(0, 1, 0), MVector(0, 0, 1)),
+               MVector(0, -1, 0), MVector(1, 0, 0), MVector(0, 0, 1), "aim axis y, up axis z");
 }
 
 TEST_F(Instancer, PointMatricesPlaceScaleAndTurnTheCopies) {
@@ -97,9 +97,7 @@ TEST_F(Instancer, PointMatricesPlaceScaleAndTurnTheCopies) {
             .ints("objectIndex", {0, 1, 2}));
     ASSERT_EQ(points.size(), 3u);
     // p * S * R + position: (1,0,0) -> (2,0,0) -> (0,0,2) -> (1,2,5).
-    expectNear(apply(points.matrix(0), MVector(1, 0, 0)), MVector(1, 2, 5), "point 0 x");
-    expectNear(apply(points.matrix(0), MVector(0, 1, 0)), MVector(1, 3, 3), "point 0 y");
-    expectNear(apply(points.matrix(0), MVector(0, 0, 1)), MVector(0, 2, 3), "point 0 z");
+    expectAxes(points.matrix(0), MVector(1, 2, 5), MVector(1, 3, 3), MVector(0, 2, 3), "point 0");
     // Aim position (0,0,-9) from the origin: X -> -Z.
     expectNear(apply(points.matrix(1), MVector(1, 0, 0)), MVector(0, 0, -1), "point 1 x");
     // Euler Z 90 degrees: X -> Y; scale Y 3 then Y -> -X.

@@ -176,12 +176,11 @@ TEST_F(ShadedSurfaces, PlanesShowTheHeadLightAngle) {
 
     // Tilted by 60 degrees the light falls at cos 60 = 0.5; seen from the
     // back (tilted by 120) the back side is lit the same.
-    run("setAttr ground.rotateX 60;");
-    image = render(camera, w, h);
-    EXPECT_TRUE(colourNear(image, centre.x, centre.y, litGrey(0.5), 2));
-    run("setAttr ground.rotateX 120;");
-    image = render(camera, w, h);
-    EXPECT_TRUE(colourNear(image, centre.x, centre.y, litGrey(0.5), 2));
+    for (const char* tilt : {"60", "120"}) {
+        run(std::string("setAttr ground.rotateX ") + tilt + ";");
+        image = render(camera, w, h);
+        EXPECT_TRUE(colourNear(image, centre.x, centre.y, litGrey(0.5), 2)) << tilt;
+    }
 
     // Hidden through its transform, or drawn as edges only.
     run("setAttr ground.rotateX 0; setAttr ground.visibility 0;");
