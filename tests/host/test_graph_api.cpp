@@ -189,7 +189,7 @@ public:
     static inline MObject trigger, out, ratio;
 };
 
-TEST_F(Api, StandaloneBuildersAndNumericConversionsInHandles) {
+TEST_F(Api, StandaloneBuildersNumericConversionsSelectionStringsAndCommandResults) {
     ASSERT_TRUE(registerOnce("graphBuilt", 0x7e0050, Built::creator, Built::initialize,
                              MPxNode::kDependNode, MFn::kInvalid));
     MObject node = create("graphBuilt", "b");
@@ -209,9 +209,8 @@ TEST_F(Api, StandaloneBuildersAndNumericConversionsInHandles) {
     EXPECT_FALSE(status);
     EXPECT_FALSE(bad.addLast(&status).isNumeric());
     EXPECT_FALSE(status);
-}
 
-TEST_F(Api, SelectionStringsAndCommandResults) {
+    // Selection strings name nodes and plugs.
     create("graphAdder", "first");
     MSelectionList list;
     ASSERT_TRUE(MGlobal::getSelectionListByName("first", list));

@@ -55,19 +55,25 @@ TEST_F(Nodes, NamesAreMadeUniqueAndANameGivenAtCreationWinsOverThePostConstructo
     EXPECT_FALSE(zt::host::findNode("mine").isNull());
 }
 
-TEST_F(Nodes, AShapeWithoutParentGetsATransform) {
+MMatrix worldOf(const MObject& node) {
+    MDagPath path;
+    MDagPath::getAPathTo(node, path);
+    return path.inclusiveMatrix();
+}
+
+TEST_F(Nodes, AShapeWithoutParentGetsATransformAndWorldMatricesFollowTheChain) {
     MObject transform;
     MStatus status;
-    MObject shape = zt::host::createNode("graphShape", "", MObject::kNullObj, &status, &transform);
+    MObject lone = zt::host::createNode("graphShape", "", MObject::kNullObj, &status, &transform);
     ASSERT_TRUE(status);
     EXPECT_EQ(nameOf(transform), "transform1");
-    MDagPath path;
-    ASSERT_TRUE(MDagPath::getAPathTo(shape, path));
-    EXPECT_EQ(path.fullPathName(), "|transform1|graphShape1");
-    EXPECT_TRUE(path.transform() == transform);
-    EXPECT_TRUE(shape.hasFn(MFn::kDagNode));
-    EXPECT_TRUE(shape.hasFn(MFn::kDependencyNode));
-    EXPECT_FALSE(shape.hasFn(MFn::kTransform));
+    MDagPath lonePath;
+    ASSERT_TRUE(MDagPath::getAPathTo(lone, lonePath));
+    EXPECT_EQ(lonePath.fullPathName(), "|transform1|graphShape1");
+    EXPECT_TRUE(lonePath.transform() == transform);
+    EXPECT_TRUE(lone.hasFn(MFn::kDagNode));
+    EXPECT_TRUE(lone.hasFn(MFn::kDependencyNode));
+    EXPECT_FALSE(lone.hasFn(MFn::kTransform));
 
     // Deleting the transform takes the shape with it.
     ASSERT_TRUE(zt::host::deleteNode(transform));
@@ -76,15 +82,8 @@ TEST_F(Nodes, AShapeWithoutParentGetsATransform) {
     MObject world = create("transform", "holder");
     zt::host::createNode("graphAdder", "", world, &status);
     EXPECT_FALSE(status);
-}
 
-MMatrix worldOf(const MObject& node) {
-    MDagPath path;
-    MDagPath::getAPathTo(node, path);
-    return path.inclusiveMatrix();
-}
-
-TEST_F(Nodes, WorldMatricesFollowTheTransformChain) {
+    // World matrices follow the transform chain.
     MObject parent = create("transform", "parent");
     MObject child = zt::host::createNode("transform", "child", parent);
     MObject shape = zt::host::createNode("graphShape", "shape", child);

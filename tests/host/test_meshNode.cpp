@@ -217,7 +217,7 @@ TEST_F(MeshShape, BoundingBoxOutputsFollowTheMeshAndConnectCompoundToCompound) {
     EXPECT_DOUBLE_EQ(all[0].x, -50.0);
 }
 
-TEST_F(MeshShape, UpstreamMeshFeedsOutMeshAndTheNodeRefusesEdits) {
+TEST_F(MeshShape, UpstreamMeshesFeedOutMeshAndOnlyTheOutputMoves) {
     run("polyPlane -sx 3 -sy 3");
     run("polyCube");
     MPlug source, destination;
@@ -243,6 +243,25 @@ TEST_F(MeshShape, UpstreamMeshFeedsOutMeshAndTheNodeRefusesEdits) {
     // Disconnected, the shape shows its own cube again.
     ASSERT_TRUE(zt::host::disconnectPlugs(source, destination));
     EXPECT_EQ(MFnMesh(node("pCubeShape1")).numVertices(), 8);
+
+    // A node that moves points through MItGeometry on its output handle
+    // leaves the shared upstream mesh alone.
+    ASSERT_TRUE(zt::host::nodeTypeExists("meshTestLift") ||
+                zt::host::registerBuiltinNodeType("meshTestLift", MTypeId(0x7F00D2), &Lift::creator,
+                                                  &Lift::initialize, MPxNode::kDependNode,
+                                                  MFn::kPluginDependNode));
+    run("polyPlane -n flat -w 2 -h 2 -sx 1 -sy 1");
+    run("polyPlane -n lifted -sx 1 -sy 1");
+    run("createNode meshTestLift -n lift");
+    run("connectAttr flatShape.outMesh lift.inMesh");
+    run("connectAttr lift.outMesh liftedShape.inMesh");
+    EXPECT_DOUBLE_EQ(plugValue("liftedShape", "boundingBoxMinY"), 1.0);
+    EXPECT_DOUBLE_EQ(plugValue("liftedShape", "boundingBoxMaxX"), 1.0);
+    // The shared upstream mesh was not moved.
+    EXPECT_DOUBLE_EQ(plugValue("flatShape", "boundingBoxMaxY"), 0.0);
+    MPoint p;
+    ASSERT_TRUE(MFnMesh(node("flatShape")).getPoint(0, p));
+    EXPECT_DOUBLE_EQ(p.y, 0.0);
 }
 
 TEST_F(MeshShape, WorldMeshCarriesTheWorldMatrix) {
@@ -398,25 +417,6 @@ TEST_F(MeshShape, PolyColorSetCreatesRenamesCopiesDeletesAndSwitchesSets) {
     expectError("polyColorSet -rename -colorSet paint quad", "needs -newColorSet");
     expectError("polyColorSet -create -delete -colorSet a quad", "cannot be combined");
     EXPECT_EQ(fn.numColorSets(), 2);
-}
-
-TEST_F(MeshShape, GeometryIteratorOnADataHandleMovesOnlyTheOutput) {
-    ASSERT_TRUE(zt::host::nodeTypeExists("meshTestLift") ||
-                zt::host::registerBuiltinNodeType("meshTestLift", MTypeId(0x7F00D2), &Lift::creator,
-                                                  &Lift::initialize, MPxNode::kDependNode,
-                                                  MFn::kPluginDependNode));
-    run("polyPlane -w 2 -h 2 -sx 1 -sy 1");
-    run("polyPlane -n lifted -sx 1 -sy 1");
-    run("createNode meshTestLift -n lift");
-    run("connectAttr pPlaneShape1.outMesh lift.inMesh");
-    run("connectAttr lift.outMesh liftedShape.inMesh");
-    EXPECT_DOUBLE_EQ(plugValue("liftedShape", "boundingBoxMinY"), 1.0);
-    EXPECT_DOUBLE_EQ(plugValue("liftedShape", "boundingBoxMaxX"), 1.0);
-    // The shared upstream mesh was not moved.
-    EXPECT_DOUBLE_EQ(plugValue("pPlaneShape1", "boundingBoxMaxY"), 0.0);
-    MPoint p;
-    ASSERT_TRUE(MFnMesh(node("pPlaneShape1")).getPoint(0, p));
-    EXPECT_DOUBLE_EQ(p.y, 0.0);
 }
 
 TEST_F(MeshShape, FunctionSetCreatesShapesAndReadsThemInWorldSpace) {

@@ -107,7 +107,7 @@ TEST(MeshPrimitives, DefaultCubeMatchesTheHostsIdsAndSubdividedCubeCounts) {
     expectUVsInUnitSquare(box);
 }
 
-TEST(MeshPrimitives, SphereCountsRadiusPolesAndUVs) {
+TEST(MeshPrimitives, SphereCountsRadiusPolesAndUVsAndInvalidParametersAreRefused) {
     const MeshGeometry sphere = zt::host::makeSphere();
     EXPECT_EQ(sphere.numVertices(), 382);
     EXPECT_EQ(sphere.numFaces(), 400);
@@ -134,9 +134,8 @@ TEST(MeshPrimitives, SphereCountsRadiusPolesAndUVs) {
     EXPECT_LT(coarse, fine);
     EXPECT_LT(fine, exact);
     EXPECT_NEAR(fine, exact, 0.01 * exact);
-}
 
-TEST(MeshPrimitives, InvalidParametersAreRefused) {
+    // Invalid parameters are refused.
     EXPECT_THROW(zt::host::makePlane(0.0), MeshError);
     EXPECT_THROW(zt::host::makePlane(1.0, -1.0), MeshError);
     EXPECT_THROW(zt::host::makePlane(1.0, 1.0, 0, 1), MeshError);
