@@ -52,17 +52,6 @@ TEST(NoiseTables, PermutationAndUnitGradientsRepeatedInTheSecondHalf) {
     }
 }
 
-TEST(NoiseTables, SameSeedSameTablesOtherSeedOtherPermutation) {
-    auto a = generator(1, 1.0f, 1.0f, 5);
-    auto b = generator(1, 1.0f, 1.0f, 5);
-    auto c = generator(1, 1.0f, 1.0f, 6);
-    buildNoiseTables(*a);
-    buildNoiseTables(*c);  // in between: the tables depend on the seed alone
-    buildNoiseTables(*b);
-    EXPECT_TRUE(std::equal(a->p, a->p + zt::noise::kTableSize, b->p));
-    EXPECT_FALSE(std::equal(a->p, a->p + kLatticeSize, c->p));
-}
-
 TEST(NoiseParameters, OctavesClampedSeedNotNegative) {
     NoiseGenerator g;
     setNoiseParameters(g, 0, 2.0f, 3.0f, -4);
