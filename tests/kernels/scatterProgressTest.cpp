@@ -133,41 +133,36 @@ TEST(ScatterCandidateCap, TheCallersCapBoundsEveryPass) {
     s.radius = 0.1f;
     s.computeNormals = false;
     testing::frameTo(plane(), s);
-    // The surface pass asks for 510 * 50 = 25500 candidates.
-    Recorder exact;
-    ScatterResult atDefault, atExact;
+    ScatterResult atDefault;
     ASSERT_EQ(run(s, nullptr, atDefault), KernelStatus::Ok);
-    s.maxCandidates = 25500;
-    ASSERT_EQ(run(s, &exact, atExact), KernelStatus::Ok);
-    EXPECT_FALSE(atExact.reachedCandidateCap);
-    EXPECT_EQ(exact.reports.back().candidates, 25500u);
-    EXPECT_EQ(atExact.positions, atDefault.positions);
-
-    s.maxCandidates = 25499;
-    Recorder below;
-    ScatterResult atBelow;
-    ASSERT_EQ(run(s, &below, atBelow), KernelStatus::Ok);
-    EXPECT_TRUE(atBelow.reachedCandidateCap);
-    EXPECT_EQ(below.reports.back().candidates, 25499u);
-
-    // A tight cap leaves fewer points (no more than candidates), still at
-    // least the radius apart.
-    s.maxCandidates = 500;
-    ScatterResult thin;
-    ASSERT_EQ(run(s, nullptr, thin), KernelStatus::Ok);
-    EXPECT_TRUE(thin.reachedCandidateCap);
-    EXPECT_GT(thin.triangleIds.size(), 300u);
-    EXPECT_LE(thin.triangleIds.size(), 500u);
-    EXPECT_GT(atDefault.triangleIds.size(), 900u);
-    EXPECT_GT(testing::closestPairDistance(thin.positions, 0.1), 0.1);
-
-    // No cap is below one candidate.
-    s.maxCandidates = 0;
-    Recorder single;
-    ScatterResult one;
-    ASSERT_EQ(run(s, &single, one), KernelStatus::Ok);
-    EXPECT_EQ(single.reports.back().candidates, 1u);
-    EXPECT_LE(one.triangleIds.size(), 1u);
+    const std::size_t full = atDefault.triangleIds.size();
+    EXPECT_GT(full, 900u);
+    // The surface pass asks for 510 * 50 = 25500 candidates. Below that the
+    // pass is capped: fewer points (no more than candidates), still at least
+    // the radius apart; no cap is below one candidate.
+    const struct {
+        unsigned int cap;
+        bool reached;
+        std::size_t candidates, fewest, most;
+    } cases[] = {{25500, false, 25500, full, full},
+                 {25499, true, 25499, 1, full},
+                 {500, true, 500, 301, 500},
+                 {0, true, 1, 0, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cap);
+        s.maxCandidates = c.cap;
+        Recorder recorder;
+        ScatterResult r;
+        ASSERT_EQ(run(s, &recorder, r), KernelStatus::Ok);
+        EXPECT_EQ(r.reachedCandidateCap, c.reached);
+        EXPECT_EQ(recorder.reports.back().candidates, c.candidates);
+        EXPECT_GE(r.triangleIds.size(), c.fewest);
+        EXPECT_LE(r.triangleIds.size(), c.most);
+        EXPECT_GT(testing::closestPairDistance(r.positions, 0.1), 0.1);
+        if (!c.reached) {
+            EXPECT_EQ(r.positions, atDefault.positions);
+        }
+    }
 }
 
 }  // namespace

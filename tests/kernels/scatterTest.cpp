@@ -237,13 +237,12 @@ TEST(Scatter, ABoundingBoxSmallerThanTheMeshStillKeepsTheDistance) {
     ScatterSettings s = surfaceOnly(0.1f);
     s.bboxMinX = -0.5f, s.bboxMinY = -0.5f, s.bboxMinZ = -0.5f;
     s.bboxMaxX = 0.5f, s.bboxMaxZ = 0.5f;
-    ScatterResult r;
+    ScatterResult r, again;
     ASSERT_EQ(scatterPoints(mesh.view(), s, r, CpuSelection::kStreaming, nullptr),
               KernelStatus::Ok);
     ASSERT_GT(count(r), 500u);
     EXPECT_GT(testing::closestPairDistance(r.positions, 0.1), 0.1);
     expectOnTriangles(mesh, r);
-    ScatterResult again;
     ASSERT_EQ(scatterPoints(mesh.view(), s, again, CpuSelection::kStreaming, nullptr),
               KernelStatus::Ok);
     EXPECT_EQ(r.positions, again.positions);

@@ -143,23 +143,21 @@ TEST_F(ScatterInput, ABoxThatLeavesTheMeshOutGivesNoPointsAndAWarning) {
     planeScene(4.0f, 0.3f);
     ASSERT_GT(positions(points("sc.outPoints")).size(), 150u);
     ASSERT_TRUE(mel("disconnectAttr pPlaneShape1.boundingBox sc.boundingBox;"));
+    const char* inverted =
+        "sc.boundingBox: the bounding box is inverted (a maximum below its minimum); the output "
+        "has no points";
+    const char* outside =
+        "sc.boundingBox: the bounding box does not overlap the mesh; the output has no points";
     const struct {
         const char* name;
         std::string box;
         const char* warning;  // "" when points are expected
     } cases[] = {
-        {"inverted x", setBox(2, 0, -2, -2, 2),
-         "sc.boundingBox: the bounding box is inverted (a maximum below its minimum); the output "
-         "has no points"},
-        {"inverted z", setBox(-2, 0, 2, 2, -2),
-         "sc.boundingBox: the bounding box is inverted (a maximum below its minimum); the output "
-         "has no points"},
-        {"beyond x", setBox(10, 0, -2, 11, 2),
-         "sc.boundingBox: the bounding box does not overlap the mesh; the output has no points"},
-        {"before z", setBox(-2, 0, -9, 2, -3),
-         "sc.boundingBox: the bounding box does not overlap the mesh; the output has no points"},
-        {"above y", setBox(-2, 0.5f, -2, 2, 2),
-         "sc.boundingBox: the bounding box does not overlap the mesh; the output has no points"},
+        {"inverted x", setBox(2, 0, -2, -2, 2), inverted},
+        {"inverted z", setBox(-2, 0, 2, 2, -2), inverted},
+        {"beyond x", setBox(10, 0, -2, 11, 2), outside},
+        {"before z", setBox(-2, 0, -9, 2, -3), outside},
+        {"above y", setBox(-2, 0.5f, -2, 2, 2), outside},
         {"part of the mesh", setBox(1, 0, 1, 3, 3), ""},
         {"touching an edge", setBox(2, -1, -2, 3, 2), ""},
     };
@@ -185,31 +183,6 @@ TEST_F(ScatterInput, ABoxThatLeavesTheMeshOutGivesNoPointsAndAWarning) {
 }
 
 TEST_F(ScatterInput, CollapsedAndOversizedMeshes) {
-    // Every vertex at the origin: the box of zeros is its true box, and a
-    // mesh without area keeps the output without an error.
-    objScene("v 0 0 0\nv 0 0 0\nv 0 0 0\nf 1 2 3\n", "");
-    {
-        zt::host::MessageCapture messages;
-        MStatus status;
-        points("sc.outPoints", &status);
-        EXPECT_TRUE(status);
-        EXPECT_TRUE(messages.messages().empty());
-    }
-    zt::host::newScene();
-
-    // Coordinates near the float limit: the extent does not square.
-    objScene("v -3e38 0 -3e38\nv 3e38 0 -3e38\nv 3e38 0 3e38\nv -3e38 0 3e38\nf 1 2 3 4\n",
-             setBox(-3e38f, 0, -3e38f, 3e38f, 3e38f));
-    {
-        zt::host::MessageCapture messages;
-        points("sc.outPoints");
-        EXPECT_EQ(messages.texts(MessageKind::kError),
-                  std::vector<std::string>{
-                      "sc.inMesh: the mesh is too large to scatter on (its extent squared exceeds "
-                      "the single-precision range)"});
-    }
-    zt::host::newScene();
-
     // Each quad's area fits, the sum of four stacked quads does not.
     std::string stack;
     for (int y = 0; y < 4; ++y) {
@@ -219,13 +192,34 @@ TEST_F(ScatterInput, CollapsedAndOversizedMeshes) {
         stack += "f " + std::to_string(a) + " " + std::to_string(a + 1) + " " +
                  std::to_string(a + 2) + " " + std::to_string(a + 3) + "\n";
     }
-    objScene(stack, setBox(0, 0, 0, 1.5e19f, 1.5e19f));
-    {
+    const struct {
+        std::string obj, box;
+        const char* error;  // nullptr: no message at all
+    } cases[] = {
+        // Every vertex at the origin: the box of zeros is its true box, and a
+        // mesh without area keeps the output without an error.
+        {"v 0 0 0\nv 0 0 0\nv 0 0 0\nf 1 2 3\n", "", nullptr},
+        // Coordinates near the float limit: the extent does not square.
+        {"v -3e38 0 -3e38\nv 3e38 0 -3e38\nv 3e38 0 3e38\nv -3e38 0 3e38\nf 1 2 3 4\n",
+         setBox(-3e38f, 0, -3e38f, 3e38f, 3e38f),
+         "sc.inMesh: the mesh is too large to scatter on (its extent squared exceeds the "
+         "single-precision range)"},
+        {stack, setBox(0, 0, 0, 1.5e19f, 1.5e19f),
+         "sc.inMesh: the mesh's area exceeds the single-precision range"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.obj.substr(0, 20));
+        zt::host::newScene();
+        objScene(c.obj, c.box);
         zt::host::MessageCapture messages;
-        points("sc.outPoints");
-        EXPECT_EQ(messages.texts(MessageKind::kError),
-                  std::vector<std::string>{
-                      "sc.inMesh: the mesh's area exceeds the single-precision range"});
+        MStatus status;
+        points("sc.outPoints", &status);
+        if (c.error) {
+            EXPECT_EQ(messages.texts(MessageKind::kError), std::vector<std::string>{c.error});
+        } else {
+            EXPECT_TRUE(status);
+            EXPECT_TRUE(messages.messages().empty());
+        }
     }
 }
 

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 #include <maya/MFnArrayAttrsData.h>
-#include <maya/MPlug.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -16,10 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "host/src/graph/plugins.h"
-#include "host/src/graph/scene.h"
-#include "host/src/hostInit.h"
-#include "host/src/mel/engine.h"
+#include "common/pluginScene.h"
 #include "kernels/scatter.h"
 #include "kernels/scatterTestMeshes.h"
 
@@ -170,21 +166,15 @@ TEST(ScatterRegression, StreamingSelectionMatchesTheTableWhenPhasesAcceptThousan
     expectStreamingGivesTheTablesPoints(mesh, s, 28000);
 }
 
-TEST(ScatterRegression, NodeReproducesTheRecordedOutputSet) {
-    zt::host::startHost();
-    ::testing::internal::CaptureStdout();
-    ASSERT_TRUE(zt::host::loadPlugin(ZT_PLUGIN_FILE));
-    ::testing::internal::GetCapturedStdout();
-    zt::host::newScene();
-    ASSERT_TRUE(zt::mel::executeText(
-        "polyPlane -w 4 -h 3 -sx 5 -sy 3; createNode ztScatterPoints -n sc;"
-        "connectAttr pPlaneShape1.outMesh sc.inMesh;"
-        "connectAttr pPlaneShape1.boundingBox sc.boundingBox;"
-        "setAttr sc.radius 0.07; setAttr sc.seed 31; setAttr sc.scatterOnBorderEdges 1;"));
-    MPlug plug;
-    ASSERT_TRUE(zt::host::plugFromString("sc.outPoints", plug));
-    MObject data;
-    ASSERT_TRUE(plug.getValue(data));
+using ScatterRegressionNode = PluginScene;
+
+TEST_F(ScatterRegressionNode, ReproducesTheRecordedOutputSet) {
+    ASSERT_TRUE(
+        mel("polyPlane -w 4 -h 3 -sx 5 -sy 3; createNode ztScatterPoints -n sc;"
+            "connectAttr pPlaneShape1.outMesh sc.inMesh;"
+            "connectAttr pPlaneShape1.boundingBox sc.boundingBox;"
+            "setAttr sc.radius 0.07; setAttr sc.seed 31; setAttr sc.scatterOnBorderEdges 1;"));
+    const MObject data = points("sc.outPoints");
     MFnArrayAttrsData fn(data);
     Fnv f;
     auto addVectors = [&](const char* channel) {
