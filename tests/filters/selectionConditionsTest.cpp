@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <string>
@@ -86,7 +87,7 @@ protected:
     Variables variables;
 };
 
-TEST_F(Conditions, PointIdsBecomeTheIdListAndThePointIdColumn) {
+TEST_F(Conditions, PointIdsAndSharedColumns) {
     const ParsedConditions p = accept("7, 12,,3");
     EXPECT_EQ(p.ids, (std::vector<unsigned int>{7, 12, 3}));
     EXPECT_EQ(keys(p), (std::vector<std::string>{"pointID"}));
@@ -98,6 +99,13 @@ TEST_F(Conditions, PointIdsBecomeTheIdListAndThePointIdColumn) {
     EXPECT_EQ(keys(mixed), (std::vector<std::string>{"position.y", "pointID"}));
     EXPECT_EQ(mixed.pointIdColumn(), 1);
     EXPECT_EQ(accept("position.y>1").pointIdColumn(), -1);
+
+    // Columns are shared by key, in first-met order.
+    const ParsedConditions shared =
+        accept("position.y>0, 4, position.x<1, pointID!=3, position.y<9");
+    EXPECT_EQ(keys(shared), (std::vector<std::string>{"position.y", "pointID", "position.x"}));
+    EXPECT_EQ(shared.firstOperand, (std::vector<unsigned int>{0, 2, 1, 0}));
+    EXPECT_EQ(shared.pointIdColumn(), 1);
 }
 
 TEST_F(Conditions, ChannelAgainstNumberStoresColumnOperatorAndConstant) {
@@ -119,9 +127,8 @@ TEST_F(Conditions, ChannelAgainstNumberStoresColumnOperatorAndConstant) {
     EXPECT_EQ(p.columns[1].component, -1);
     EXPECT_EQ(p.columns[4].component, 2);
     EXPECT_TRUE(p.ids.empty());
-}
 
-TEST_F(Conditions, BlanksAnywhereInAPieceAreIgnored) {
+    // Blanks anywhere in a piece are ignored.
     const ParsedConditions spaced = accept(" position . y\t>  0.5 ");
     const ParsedConditions tight = accept("position.y>0.5");
     EXPECT_EQ(keys(spaced), keys(tight));
@@ -171,24 +178,13 @@ TEST_F(Conditions, VariableOnTheLeftMirrorsTheOperator) {
     EXPECT_FALSE(holds(mirrored, {2.0f}));
 }
 
-TEST_F(Conditions, ColumnsAreSharedByKeyInFirstMetOrder) {
-    const ParsedConditions p = accept("position.y>0, 4, position.x<1, pointID!=3, position.y<9");
-    EXPECT_EQ(keys(p), (std::vector<std::string>{"position.y", "pointID", "position.x"}));
-    EXPECT_EQ(p.firstOperand, (std::vector<unsigned int>{0, 2, 1, 0}));
-    EXPECT_EQ(p.pointIdColumn(), 1);
-}
-
 TEST_F(Conditions, EmptyAndUnreadablePiecesAreRefused) {
     EXPECT_EQ(refuse("position.y>0, "), "ztPointsSelection: unrecognized token: ' '");
     EXPECT_EQ(refuse("age>1, \t ,2"), "ztPointsSelection: unrecognized token: ' \t '");
     for (const char* bad : {"position.w>1", "1abc", "age=1", "age<>1", "_x>1", "age>", ">3",
                             "age>1.2.3", "a.x<b.y.z", "7-", "pos ition>1x"}) {
-        const std::string stripped = [&] {
-            std::string s;
-            for (const char* c = bad; *c; ++c)
-                if (*c != ' ') s += *c;
-            return s;
-        }();
+        std::string stripped = bad;
+        stripped.erase(std::remove(stripped.begin(), stripped.end(), ' '), stripped.end());
         EXPECT_EQ(refuse(bad), "ztPointsSelection: Unrecognized token '" + stripped + "'") << bad;
     }
     // A valid first piece does not save a bad second one.
@@ -249,20 +245,17 @@ TEST_F(Conditions, IdsNeedAnIntPointIdChannel) {
 
 TEST(ConditionVariables, RefusalsAndLookups) {
     Variables vars;
-    EXPECT_EQ(vars.add("", {0, 0, 0}, sampleChannels, kPlug),
-              "ztPointsSelection: variable label missing");
-    EXPECT_EQ(vars.add("1abc", {0, 0, 0}, sampleChannels, kPlug),
-              "ztPointsSelection: inappropriate variable name: '1abc'");
-    EXPECT_EQ(vars.add("a_b", {0, 0, 0}, sampleChannels, kPlug),
-              "ztPointsSelection: inappropriate variable name: 'a_b'");
-    EXPECT_EQ(vars.add("pointID", {0, 0, 0}, sampleChannels, kPlug),
-              "Forbidden variable name pointID");
-    EXPECT_EQ(vars.add("age", {0, 0, 0}, sampleChannels, kPlug),
-              kPlug + ": 'age' variable will override inPoints array");
+    const auto add = [&](const std::string& name, std::array<double, 3> value = {0, 0, 0}) {
+        return vars.add(name, value, sampleChannels, kPlug);
+    };
+    EXPECT_EQ(add(""), "ztPointsSelection: variable label missing");
+    EXPECT_EQ(add("1abc"), "ztPointsSelection: inappropriate variable name: '1abc'");
+    EXPECT_EQ(add("a_b"), "ztPointsSelection: inappropriate variable name: 'a_b'");
+    EXPECT_EQ(add("pointID"), "Forbidden variable name pointID");
+    EXPECT_EQ(add("age"), kPlug + ": 'age' variable will override inPoints array");
     EXPECT_EQ(vars.size(), 0u);
-    EXPECT_EQ(vars.add("up2", {0, 1, 0}, sampleChannels, kPlug), "");
-    EXPECT_EQ(vars.add("up2", {5, 5, 5}, sampleChannels, kPlug),
-              "ztPointsSelection: variable 'up2' already exists");
+    EXPECT_EQ(add("up2", {0, 1, 0}), "");
+    EXPECT_EQ(add("up2", {5, 5, 5}), "ztPointsSelection: variable 'up2' already exists");
     ASSERT_NE(vars.find("up2"), nullptr);
     EXPECT_EQ((*vars.find("up2"))[1], 1.0);  // the first definition stays
     EXPECT_EQ(vars.find("Up2"), nullptr);
