@@ -74,7 +74,7 @@ TEST(Registry, RegistersOnceAndDeregistersKnownNames) {
     EXPECT_FALSE(registerCommand(noName));
 }
 
-TEST(Registry, ParsesFlagsByShortAndLongNameWithTypes) {
+TEST(Registry, ParsesFlagsByShortAndLongNameWithTypesAndQueries) {
     registerProbe();
     Value r =
         runCommand("registryProbe",
@@ -95,10 +95,8 @@ TEST(Registry, ParsesFlagsByShortAndLongNameWithTypes) {
     EXPECT_FALSE(lastArgs.isQuery());
     EXPECT_EQ(lastArgs.positionalString(0), "pos1");
     EXPECT_EQ(lastArgs.flagDouble("missingFlag", 0, 7.5), 7.5);
-}
 
-TEST(Registry, QueryModeFlagsTakeNoArguments) {
-    registerProbe();
+    // In query mode flags take no arguments.
     runCommand("registryProbe", words({flag("q"), flag("name"), arg(Value("node"))}));
     EXPECT_TRUE(lastArgs.isQuery());
     EXPECT_TRUE(lastArgs.isFlagSet("name"));
