@@ -28,16 +28,17 @@ struct TriMesh {
     std::array<float, 3> vertex(unsigned int i) const {
         return {points[3 * i], points[3 * i + 1], points[3 * i + 2]};
     }
+    double triangleArea(std::size_t t) const {
+        const auto a = vertex(triangles[3 * t]), b = vertex(triangles[3 * t + 1]),
+                   c = vertex(triangles[3 * t + 2]);
+        const double ux = b[0] - a[0], uy = b[1] - a[1], uz = b[2] - a[2];
+        const double vx = c[0] - a[0], vy = c[1] - a[1], vz = c[2] - a[2];
+        const double cx = uy * vz - uz * vy, cy = uz * vx - ux * vz, cz = ux * vy - uy * vx;
+        return 0.5 * std::sqrt(cx * cx + cy * cy + cz * cz);
+    }
     double area() const {
         double total = 0;
-        for (std::size_t t = 0; t < triangles.size() / 3; ++t) {
-            const auto a = vertex(triangles[3 * t]), b = vertex(triangles[3 * t + 1]),
-                       c = vertex(triangles[3 * t + 2]);
-            const double ux = b[0] - a[0], uy = b[1] - a[1], uz = b[2] - a[2];
-            const double vx = c[0] - a[0], vy = c[1] - a[1], vz = c[2] - a[2];
-            const double cx = uy * vz - uz * vy, cy = uz * vx - ux * vz, cz = ux * vy - uy * vx;
-            total += 0.5 * std::sqrt(cx * cx + cy * cy + cz * cz);
-        }
+        for (std::size_t t = 0; t < triangles.size() / 3; ++t) total += triangleArea(t);
         return total;
     }
 };
@@ -217,13 +218,8 @@ inline double closestPairDistance(const std::vector<float>& xyz, double radius) 
 class SurfaceSampler {
 public:
     explicit SurfaceSampler(const TriMesh& m) : mesh_(m) {
-        for (std::size_t t = 0; t < m.triangles.size() / 3; ++t) {
-            TriMesh one;
-            one.points = m.points;
-            one.triangles = {m.triangles[3 * t], m.triangles[3 * t + 1], m.triangles[3 * t + 2]};
-            total_ += one.area();
-            cumulative_.push_back(total_);
-        }
+        for (std::size_t t = 0; t < m.triangles.size() / 3; ++t)
+            cumulative_.push_back(total_ += m.triangleArea(t));
     }
 
     template <class Rng>
