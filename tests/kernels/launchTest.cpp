@@ -77,30 +77,25 @@ void expectEveryElementOnce(const std::vector<unsigned int>& counts, std::size_t
     EXPECT_EQ(wrong, 0u) << form << " n=" << n;
 }
 
-TEST(Launch, OneDimensionalVisitsEveryElementOnce) {
-    const std::size_t guard = 200;
-    for (std::size_t n : {std::size_t(0), std::size_t(1), std::size_t(63), std::size_t(64),
-                          std::size_t(65), std::size_t(1000), std::size_t(1000000)}) {
-        std::vector<unsigned int> counts;
-        unsigned int invocations = 0;
-        ASSERT_EQ(zt::countVisits1D(n, guard, counts, invocations), zt::KernelStatus::Ok);
-        ASSERT_EQ(counts.size(), n + guard);
-        expectEveryElementOnce(counts, n, "1D");
-        EXPECT_EQ(invocations, zt::shape1D(n)->threads()) << "1D n=" << n;
-    }
-}
-
-TEST(Launch, TwoDimensionalVisitsEveryElementOnce) {
-    const std::size_t guard = 300;
-    for (unsigned int width : {64u, 128u}) {
-        for (std::size_t n : {std::size_t(1), std::size_t(63), std::size_t(64), std::size_t(65),
-                              std::size_t(129), std::size_t(1000000)}) {
+TEST(Launch, BothFormsVisitEveryElementOnce) {
+    // Width 0: the one-dimensional form, which also takes an empty range.
+    for (unsigned int width : {0u, 64u, 128u}) {
+        for (std::size_t n :
+             {std::size_t(0), std::size_t(1), std::size_t(63), std::size_t(64), std::size_t(65),
+              std::size_t(129), std::size_t(1000), std::size_t(1000000)}) {
+            if (n == 0 && width != 0) continue;
+            const std::size_t guard = 250;
             std::vector<unsigned int> counts;
             unsigned int invocations = 0;
-            ASSERT_EQ(zt::countVisits2D(n, width, guard, counts, invocations),
+            ASSERT_EQ(width == 0 ? zt::countVisits1D(n, guard, counts, invocations)
+                                 : zt::countVisits2D(n, width, guard, counts, invocations),
                       zt::KernelStatus::Ok);
-            expectEveryElementOnce(counts, n, width == 64 ? "2D/64" : "2D/128");
-            EXPECT_EQ(invocations, zt::shape2D(n, width)->threads()) << n << " by " << width;
+            ASSERT_EQ(counts.size(), n + guard);
+            const char* form = width == 0 ? "1D" : (width == 64 ? "2D/64" : "2D/128");
+            expectEveryElementOnce(counts, n, form);
+            EXPECT_EQ(invocations,
+                      width == 0 ? zt::shape1D(n)->threads() : zt::shape2D(n, width)->threads())
+                << form << " n=" << n;
         }
     }
 }

@@ -26,17 +26,9 @@ protected:
                         shape + ".outMesh pn.inMesh;"));
     }
 
-    // A point set with the given triangle ids and one position per point.
-    static MObject pointsOnTriangles(std::initializer_list<int> ids) {
-        MFnArrayAttrsData fn;
-        MObject data = fn.create();
-        MIntArray tri = fn.intArray("triID");
-        MVectorArray position = fn.vectorArray("position");
-        for (int id : ids) {
-            tri.append(id);
-            position.append(MVector(id, 0, 0));
-        }
-        return data;
+    // A point set with the given triangle ids.
+    static MObject pointsOnTriangles(const std::vector<int>& ids) {
+        return pointSet(ids, std::vector<std::pair<double, double>>(ids.size()));
     }
 };
 
