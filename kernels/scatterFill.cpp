@@ -1026,6 +1026,12 @@ unsigned int lowestBit(u64 bits) {
 #endif
 }
 
+// The patch's corners that disk k holds (bit c: corner c).
+unsigned int cornersIn(const Patch& t, unsigned int k) {
+    return unsigned(t.holders[0] >> k & 1u) | unsigned(t.holders[1] >> k & 1u) << 1 |
+           unsigned(t.holders[2] >> k & 1u) << 2;
+}
+
 // Whether two of the disks together hold the patch: one holding its first
 // corner and one holding the corners the first does not.
 bool heldByTwo(const Patch& t, const std::vector<Disk>& disks) {
@@ -1039,7 +1045,8 @@ bool heldByTwo(const Patch& t, const std::vector<Disk>& disks) {
         if (bs == ~u64(0)) return true;  // a holds every corner
         for (; bs != 0; bs &= bs - 1) {
             const unsigned int b = lowestBit(bs);
-            if (fill::inDiskPair(t.q, disks[a], disks[b])) return true;
+            if (fill::inDiskPair(t.q, disks[a], disks[b], cornersIn(t, a), cornersIn(t, b)))
+                return true;
         }
     }
     return false;

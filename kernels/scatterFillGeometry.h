@@ -48,15 +48,19 @@ struct Point2 {
 // the triangle is a convex polygon, which lies in a disk when its corners
 // do: the triangle corners on that side and the crossings of its edges with
 // the line.
-inline bool inDiskPair(const double (&q)[3][2], const Disk& a, const Disk& b) {
+//
+// inA and inB say which corners lie in a and in b (bit k: corner k), as
+// inDisk finds them: callers that know them already pass them in.
+inline bool inDiskPair(const double (&q)[3][2], const Disk& a, const Disk& b, unsigned int inA,
+                       unsigned int inB) {
     // f(p) = power to a - power to b, linear in p.
     const double gx = 2.0 * (b.x - a.x), gy = 2.0 * (b.y - a.y);
     const double g0 = a.x * a.x + a.y * a.y - a.rho2 - b.x * b.x - b.y * b.y + b.rho2;
     double f[3];
     for (int k = 0; k < 3; ++k) {
         f[k] = gx * q[k][0] + gy * q[k][1] + g0;
-        if (f[k] <= 0.0 && !inDisk(a, q[k][0], q[k][1])) return false;
-        if (f[k] >= 0.0 && !inDisk(b, q[k][0], q[k][1])) return false;
+        if (f[k] <= 0.0 && (inA >> k & 1u) == 0) return false;
+        if (f[k] >= 0.0 && (inB >> k & 1u) == 0) return false;
     }
     for (int k = 0; k < 3; ++k) {
         const int j = (k + 1) % 3;
@@ -67,6 +71,15 @@ inline bool inDiskPair(const double (&q)[3][2], const Disk& a, const Disk& b) {
         if (!inDisk(a, x, y) || !inDisk(b, x, y)) return false;
     }
     return true;
+}
+
+inline bool inDiskPair(const double (&q)[3][2], const Disk& a, const Disk& b) {
+    unsigned int inA = 0, inB = 0;
+    for (int k = 0; k < 3; ++k) {
+        inA |= (inDisk(a, q[k][0], q[k][1]) ? 1u : 0u) << k;
+        inB |= (inDisk(b, q[k][0], q[k][1]) ? 1u : 0u) << k;
+    }
+    return inDiskPair(q, a, b, inA, inB);
 }
 
 // An uncovered spot of a cell: its point farthest out of the cell's disk.
