@@ -1015,6 +1015,11 @@ constexpr double kPairEdge = 3.0;
 // Subdivision stops at this many open patches: the piece is walked whole.
 constexpr std::size_t kMaxOpenPatches = 48;
 
+double squaredDistance(const double* a, const double* b) {
+    const double dx = b[0] - a[0], dy = b[1] - a[1];
+    return dx * dx + dy * dy;
+}
+
 // Index of the lowest set bit of a non-zero mask.
 unsigned int lowestBit(u64 bits) {
 #if defined(__GNUC__) || defined(__clang__)
@@ -1074,40 +1079,45 @@ bool openPatches(const Shape& s, const std::vector<Disk>& disks, double r, DiskR
     }
     stack.push_back(root);
     while (!stack.empty()) {
-        const Patch t = stack.back();
+        Patch t = stack.back();
         stack.pop_back();
-        if ((t.holders[0] & t.holders[1] & t.holders[2]) != 0) continue;
-        // The longest edge, from corner e to corner e + 1.
-        int e = 0;
-        double longest = -1.0;
-        for (int k = 0; k < 3; ++k) {
-            const double* a = t.q[k];
-            const double* b = t.q[(k + 1) % 3];
-            const double dx = b[0] - a[0], dy = b[1] - a[1];
-            const double l2 = dx * dx + dy * dy;
+        // Depth first: the first half goes on in t, the second waits on the
+        // stack.
+        for (;;) {
+            if ((t.holders[0] & t.holders[1] & t.holders[2]) != 0) break;
+            // The longest edge, from corner e to corner e + 1 (the first of
+            // equal ones).
+            const double l0 = squaredDistance(t.q[0], t.q[1]);
+            const double l1 = squaredDistance(t.q[1], t.q[2]);
+            const double l2 = squaredDistance(t.q[2], t.q[0]);
+            int e = 0;
+            double longest = l0;
+            if (l1 > longest) {
+                longest = l1;
+                e = 1;
+            }
             if (l2 > longest) {
                 longest = l2;
-                e = k;
+                e = 2;
             }
+            if (longest < pairLimit && heldByTwo(t, disks)) break;
+            if (longest <= limit) {
+                if (open.size() == kMaxOpenPatches) return false;
+                open.push_back(t);
+                break;
+            }
+            const int a = e, b = e == 2 ? 0 : e + 1;
+            const double mx = 0.5 * (t.q[a][0] + t.q[b][0]), my = 0.5 * (t.q[a][1] + t.q[b][1]);
+            const u64 mh = rows.holders(mx, my);
+            stack.push_back(t);
+            Patch& second = stack.back();
+            second.q[a][0] = mx;
+            second.q[a][1] = my;
+            second.holders[a] = mh;
+            t.q[b][0] = mx;
+            t.q[b][1] = my;
+            t.holders[b] = mh;
         }
-        if (longest < pairLimit && heldByTwo(t, disks)) continue;
-        if (longest <= limit) {
-            if (open.size() == kMaxOpenPatches) return false;
-            open.push_back(t);
-            continue;
-        }
-        const int a = e, b = (e + 1) % 3;
-        const double mx = 0.5 * (t.q[a][0] + t.q[b][0]), my = 0.5 * (t.q[a][1] + t.q[b][1]);
-        const u64 mh = rows.holders(mx, my);
-        Patch first = t, second = t;
-        first.q[b][0] = mx;
-        first.q[b][1] = my;
-        first.holders[b] = mh;
-        second.q[a][0] = mx;
-        second.q[a][1] = my;
-        second.holders[a] = mh;
-        stack.push_back(second);
-        stack.push_back(first);
     }
     return true;
 }
