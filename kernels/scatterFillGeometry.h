@@ -56,21 +56,23 @@ inline bool inDiskPair(const double (&q)[3][2], const Disk& a, const Disk& b, un
     // f(p) = power to a - power to b, linear in p.
     const double gx = 2.0 * (b.x - a.x), gy = 2.0 * (b.y - a.y);
     const double g0 = a.x * a.x + a.y * a.y - a.rho2 - b.x * b.x - b.y * b.y + b.rho2;
-    double f[3];
-    for (int k = 0; k < 3; ++k) {
-        f[k] = gx * q[k][0] + gy * q[k][1] + g0;
-        if (f[k] <= 0.0 && (inA >> k & 1u) == 0) return false;
-        if (f[k] >= 0.0 && (inB >> k & 1u) == 0) return false;
-    }
-    for (int k = 0; k < 3; ++k) {
-        const int j = (k + 1) % 3;
-        if ((f[k] < 0.0) == (f[j] < 0.0) || f[k] == f[j]) continue;
+    const double f[3] = {gx * q[0][0] + gy * q[0][1] + g0, gx * q[1][0] + gy * q[1][1] + g0,
+                         gx * q[2][0] + gy * q[2][1] + g0};
+    // A corner on a's side must lie in a, one on b's side in b.
+    const unsigned int aSide =
+        unsigned(f[0] <= 0.0) | unsigned(f[1] <= 0.0) << 1 | unsigned(f[2] <= 0.0) << 2;
+    const unsigned int bSide =
+        unsigned(f[0] >= 0.0) | unsigned(f[1] >= 0.0) << 1 | unsigned(f[2] >= 0.0) << 2;
+    if ((aSide & ~inA) != 0 || (bSide & ~inB) != 0) return false;
+    // Where an edge crosses the line, the crossing must lie in both.
+    auto crossingHeld = [&](int k, int j) {
+        if ((f[k] < 0.0) == (f[j] < 0.0) || f[k] == f[j]) return true;
         const double u = f[k] / (f[k] - f[j]);
         const double x = q[k][0] + u * (q[j][0] - q[k][0]);
         const double y = q[k][1] + u * (q[j][1] - q[k][1]);
-        if (!inDisk(a, x, y) || !inDisk(b, x, y)) return false;
-    }
-    return true;
+        return inDisk(a, x, y) && inDisk(b, x, y);
+    };
+    return crossingHeld(0, 1) && crossingHeld(1, 2) && crossingHeld(2, 0);
 }
 
 inline bool inDiskPair(const double (&q)[3][2], const Disk& a, const Disk& b) {
