@@ -1048,7 +1048,9 @@ bool heldByTwo(const Patch& t, const std::vector<Disk>& disks) {
         for (int k = 1; k < 3; ++k)
             if ((t.holders[k] & bit) == 0) bs &= t.holders[k];
         if (bs == ~u64(0)) return true;  // a holds every corner
-        for (; bs != 0; bs &= bs - 1) {
+        // A lower b that holds the first corner too was paired with a
+        // already, when it was the first disk.
+        for (bs &= ~(t.holders[0] & (bit - 1)); bs != 0; bs &= bs - 1) {
             const unsigned int b = lowestBit(bs);
             if (fill::inDiskPair(t.q, disks[a], disks[b], cornersIn(t, a), cornersIn(t, b)))
                 return true;
