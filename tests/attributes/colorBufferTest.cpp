@@ -6,9 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include <unistd.h>
-
 #include "common/pluginScene.h"
+#include "common/scratchDir.h"
 #include "host/src/render/shading.h"
 
 #define STB_IMAGE_WRITE_STATIC
@@ -32,10 +31,8 @@ using ColorBuffer = PluginScene;
 // 2 x 2 picture, rows from the top: red, green / blue, white.
 std::string writeQuadTexture() {
     const unsigned char texels[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("zt_color_buffer_test_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    const std::string path = (dir / "quad.png").string();
+    static const zt::testing::ScratchDir dir("color_buffer");
+    const std::string path = dir.file("quad.png");
     EXPECT_TRUE(stbi_write_png(path.c_str(), 2, 2, 3, texels, 6));
     return path;
 }

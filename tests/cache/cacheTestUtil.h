@@ -2,8 +2,6 @@
 // Helpers shared by the cache tests: a scratch directory per test and
 // byte-level access to files.
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -11,32 +9,11 @@
 #include <iterator>
 #include <string>
 
+#include "common/scratchDir.h"
+
 namespace zt::cache::test {
 
-// A fresh directory, removed with everything in it when the object dies.
-class ScratchDir {
-public:
-    explicit ScratchDir(const std::string& tag) {
-        static int counter = 0;
-        path_ =
-            std::filesystem::temp_directory_path() /
-            ("ztcache_" + tag + "_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using ScratchDir = zt::testing::ScratchDir;
 
 inline std::string readBytes(const std::string& fileName) {
     std::ifstream in(fileName, std::ios::in | std::ios::binary);

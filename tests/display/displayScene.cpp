@@ -7,8 +7,6 @@
 #include <maya/MMatrix.h>
 #include <maya/MPlug.h>
 
-#include <unistd.h>
-
 #include <cmath>
 
 #include "display/ztDisplayContainer.h"
@@ -52,16 +50,6 @@ MPlug plugOf(const MObject& node, const char* attribute) {
 
 void run(const std::string& script) {
     ASSERT_TRUE(zt::mel::executeText(script)) << script;
-}
-
-ScratchDir::ScratchDir()
-    : path_(std::filesystem::temp_directory_path() / ("zt_display_" + std::to_string(::getpid()))) {
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-}
-
-ScratchDir::~ScratchDir() {
-    std::filesystem::remove_all(path_);
 }
 
 void setTranslate(const MObject& transform, const MVector& t) {

@@ -14,6 +14,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "common/scratchDir.h"
 #include "host/src/viewport/offscreenContext.h"
 #include "imageProbe.h"
 
@@ -38,18 +39,7 @@ MDagPath createCamera(const MVector& eye, const MVector& rotateDegrees = MVector
 // Runs MEL text and expects it to succeed.
 void run(const std::string& script);
 
-// A folder of its own for the files a test writes, removed with its contents.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using ScratchDir = zt::testing::ScratchDir;
 
 void setTranslate(const MObject& transform, const MVector& t);
 MObject parentOf(const MObject& dagNode);

@@ -271,8 +271,8 @@ TEST_F(Instancer, CommandAndExportOfTheCopies) {
     run("setAttr forest.translateX 100;");  // copies follow the instancer
 
     ScratchDir dir;
-    const std::string obj = dir / "forest.obj", ply = dir / "forest.ply",
-                      text = dir / "forest_text.ply";
+    const std::string obj = dir.file("forest.obj"), ply = dir.file("forest.ply"),
+                      text = dir.file("forest_text.ply");
     int written = 0;
     ASSERT_TRUE(MGlobal::executeCommand(MString(("exportInstances forest \"" + obj + "\"").c_str()),
                                         written));
@@ -312,9 +312,9 @@ TEST_F(Instancer, CommandAndExportOfTheCopies) {
     EXPECT_NEAR(back.point(0).y, 0.0, 1e-5);
     EXPECT_NEAR(back.point(0).z, -1.0, 1e-5);
 
-    EXPECT_FALSE(zt::mel::executeText("exportInstances forest \"" + (dir / "f.stl") + "\";"));
-    EXPECT_FALSE(zt::mel::executeText("exportInstances box \"" + (dir / "f.obj") + "\";"));
+    EXPECT_FALSE(zt::mel::executeText("exportInstances forest \"" + (dir.file("f.stl")) + "\";"));
+    EXPECT_FALSE(zt::mel::executeText("exportInstances box \"" + (dir.file("f.obj")) + "\";"));
     EXPECT_FALSE(
-        zt::mel::executeText("exportInstances -ascii forest \"" + (dir / "f.obj") + "\";"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "f.obj"));
+        zt::mel::executeText("exportInstances -ascii forest \"" + (dir.file("f.obj")) + "\";"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("f.obj")));
 }

@@ -87,7 +87,7 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
     ScratchDir dir;
     MDagPath camera = createCamera(MVector(0, 0, 20));
     createLocator("ztDisplayPoints", MVector(2, 0, 0));
-    const std::string single = dir / "one.png";
+    const std::string single = dir.file("one.png");
     run("playblast -camera testCam -widthHeight 80 60 -percent 100 "
         "-completeFilename \"" +
         single + "\";");
@@ -99,7 +99,7 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
     EXPECT_TRUE(colourNearby(image, mark.x, mark.y, {255, 0, 0}, 2, 1));
 
     ASSERT_TRUE(MGlobal::viewFrame(7.0));
-    const std::string prefix = dir / "seq";
+    const std::string prefix = dir.file("seq");
     MString pattern;
     ASSERT_TRUE(MGlobal::executeCommand(
         ("playblast -cam testCam -wh 32 24 -p 100 -st 1 -et 3 -f \"" + prefix + "\";").c_str(),
@@ -118,7 +118,7 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
 
     // -percent scales the size, 50 unless given; -width and -height set one
     // side each.
-    const std::string half = dir / "half.png";
+    const std::string half = dir.file("half.png");
     run("playblast -cam testCam -wh 80 60 -cf \"" + half + "\";");
     EXPECT_EQ(readPngFile(half).width, 40);
     EXPECT_EQ(readPngFile(half).height, 30);
@@ -128,7 +128,7 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
 
     // JPEG pictures show the same scene; frames named with -frame, padded
     // as asked.
-    const std::string jpeg = dir / "one.jpg";
+    const std::string jpeg = dir.file("one.jpg");
     run("playblast -cam testCam -fmt image -c jpg -qlt 95 -wh 80 60 "
         "-p 100 -cf \"" +
         jpeg + "\";");
@@ -136,7 +136,7 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
     ASSERT_EQ(image.width, 80);
     EXPECT_TRUE(colourNear(image, 1, 1, background(), 4));
     EXPECT_TRUE(colourNearby(image, mark.x, mark.y, {255, 0, 0}, 2, 60));
-    const std::string picked = dir / "pick";
+    const std::string picked = dir.file("pick");
     run("playblast -cam testCam -c jpg -wh 16 16 -fr 4 -fr 9 -fp 2 "
         "-f \"" +
         picked + "\";");
@@ -152,7 +152,7 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
     EXPECT_FALSE(std::filesystem::exists(picked + ".0004.png"));
 
     // Bad requests fail with a message and write nothing.
-    const std::string bad = dir / "bad.png";
+    const std::string bad = dir.file("bad.png");
     for (const std::string& command : std::vector<std::string>{
              "playblast -cam testCam -wh 0 10 -cf \"" + bad + "\";",
              "playblast -cam testCam -wh 20 10;",
@@ -162,7 +162,7 @@ TEST_F(Playblast, WritesPicturesAndRestoresTime) {
              "playblast -cam testCam -cf \"" + bad + "\" -st 1 -et 3;",
              "playblast -cam testCam -cf \"" + bad + "\" -fr 1 -st 1;",
              "playblast -cam testCam -cf \"" + bad + "\" -c jpg -qlt 101;",
-             "playblast -cam testCam -st 5 -et 2 -f \"" + (dir / "x") + "\";",
+             "playblast -cam testCam -st 5 -et 2 -f \"" + (dir.file("x")) + "\";",
              std::string("playblast -cam testCam -cf \"/nonexistent-dir/a.png\";")}) {
         EXPECT_FALSE(zt::mel::executeText(command)) << command;
     }
@@ -180,7 +180,7 @@ TEST_F(Playblast, LeavesTheCameraWhereItIsAndViewFitFramesTheScene) {
     const MPoint boxMin(-1, -1, -31), boxMax(44, 13, 1);
     const MPoint boxCentre = (boxMin + MVector(boxMax)) * 0.5;
     ScratchDir dir;
-    const std::string file = dir / "fit.png";
+    const std::string file = dir.file("fit.png");
     // playblast never moves the camera it looks through.
     run("playblast -wh 200 100 -p 100 -cf \"" + file + "\";");
     EXPECT_EQ(plugValue("persp.translateX"), 28.0);

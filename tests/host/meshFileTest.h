@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -14,24 +13,13 @@
 #include <fstream>
 #include <string>
 
+#include "common/scratchDir.h"
 #include "host/src/mesh/meshReaders.h"
 
 class MeshFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = std::filesystem::temp_directory_path() /
-               ("zt_" + std::string(info->test_suite_name()) + "_" + std::to_string(::getpid()) +
-                "_" + info->name());
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-
     std::string write(const std::string& name, const std::string& bytes) {
-        const std::filesystem::path path = dir_ / name;
+        const std::filesystem::path path = dir_.path() / name;
         std::ofstream(path, std::ios::binary) << bytes;
         return path.string();
     }
@@ -67,7 +55,7 @@ protected:
         }
     }
 
-    std::filesystem::path dir_;
+    zt::testing::ScratchDir dir_{"mesh_file"};
 };
 
 // Binary body writer for either byte order.

@@ -176,15 +176,15 @@ TEST_F(MeshReaderLimits, PlyCountsBeyondTheFileAreRefusedAtOnce) {
 }
 
 TEST_F(MeshReaderLimits, OnlyRegularFilesAreOpened) {
-    const std::string fifo = (dir_ / "pipe.obj").string();
+    const std::string fifo = dir_.file("pipe.obj");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     // Without a writer, opening the FIFO to read would block forever.
     std::string message = errorOf(fifo);
     EXPECT_NE(message.find("is not a regular file"), std::string::npos) << message;
     EXPECT_EQ(message.rfind(fifo + ": ", 0), 0u) << message;
 
-    fs::create_directories(dir_ / "folder.ply");
-    message = errorOf((dir_ / "folder.ply").string());
+    fs::create_directories(dir_.path() / "folder.ply");
+    message = errorOf(dir_.file("folder.ply"));
     EXPECT_NE(message.find("is a directory"), std::string::npos) << message;
 
     message = errorOf("/dev/null");
@@ -198,6 +198,6 @@ TEST_F(MeshReaderLimits, OnlyRegularFilesAreOpened) {
     }
     // A link to a regular file is followed.
     const std::string target = write("real.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
-    fs::create_symlink(target, dir_ / "link.obj");
-    EXPECT_EQ(readMeshFile((dir_ / "link.obj").string()).numFaces(), 1);
+    fs::create_symlink(target, dir_.path() / "link.obj");
+    EXPECT_EQ(readMeshFile(dir_.file("link.obj")).numFaces(), 1);
 }

@@ -222,7 +222,7 @@ TEST_F(MeshReaders, BadFilesGiveErrorsThatNameFileAndFault) {
         {"mesh.stl", "solid x\nendsolid x\n", "unsupported mesh file type"},
     };
     expectRefused(cases);
-    EXPECT_NE(errorOf((dir_ / "missing.obj").string()).find("cannot open"), std::string::npos);
+    EXPECT_NE(errorOf(dir_.file("missing.obj")).find("cannot open"), std::string::npos);
 }
 
 TEST_F(MeshReaders, DamagedFilesGiveAnErrorOrAValidMesh) {

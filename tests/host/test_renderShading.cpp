@@ -14,8 +14,7 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
+#include "common/scratchDir.h"
 #include "host/src/graph/scene.h"
 #include "host/src/hostInit.h"
 #include "host/src/mel/engine.h"
@@ -49,10 +48,8 @@ const unsigned char kTexels[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255}
 const Rgb kRed{1, 0, 0}, kGreen{0, 1, 0}, kBlue{0, 0, 1}, kWhite{1, 1, 1};
 
 std::string scratchPath(const std::string& name) {
-    const auto dir =
-        std::filesystem::temp_directory_path() / ("zt_render_test_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
+    static const zt::testing::ScratchDir dir("render");
+    return dir.file(name);
 }
 
 std::string writeTestPng() {

@@ -7,13 +7,13 @@
 #include <maya/MPlug.h>
 #include <maya/MVectorArray.h>
 
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "common/pluginScene.h"
+#include "common/scratchDir.h"
 #include "host/src/graph/messages.h"
 
 namespace {
@@ -23,16 +23,6 @@ namespace fs = std::filesystem;
 
 class ScatterInput : public PluginScene {
 protected:
-    void SetUp() override {
-        PluginScene::SetUp();
-        dir_ = fs::temp_directory_path() / ("zt_scatter_input_" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-
     // A plane of the given size and a scatter node reading its mesh and box.
     static void planeScene(float size, float radius) {
         ASSERT_TRUE(mel("polyPlane -w " + std::to_string(size) + " -h " + std::to_string(size) +
@@ -45,7 +35,7 @@ protected:
 
     // A scatter node on a mesh imported from OBJ text, with a box by hand.
     void objScene(const std::string& obj, const std::string& box) {
-        const fs::path path = dir_ / "mesh.obj";
+        const fs::path path = dir_.path() / "mesh.obj";
         std::ofstream(path) << obj;
         ASSERT_TRUE(mel("file -import \"" + path.string() +
                         "\"; createNode ztScatterPoints -n sc;"
@@ -72,7 +62,7 @@ protected:
                "; setAttr sc.boundingBoxMaxZ " + std::to_string(maxZ) + ";";
     }
 
-    fs::path dir_;
+    zt::testing::ScratchDir dir_{"scatter_input"};
 };
 
 TEST_F(ScatterInput, SettingsOutsideTheirLimitsAreClampedWithAWarning) {

@@ -17,19 +17,6 @@ namespace zt::scenes {
 
 namespace fs = std::filesystem;
 
-ScratchDir::ScratchDir() {
-    std::string pattern = (fs::temp_directory_path() / "ztSceneXXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!mkdtemp(buffer.data())) throw std::runtime_error("cannot create a scratch directory");
-    path_ = buffer.data();
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;

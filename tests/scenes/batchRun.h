@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/scratchDir.h"
+
 namespace zt::scenes {
 
 struct BatchResult {
@@ -17,20 +19,7 @@ struct BatchResult {
     std::string err;
 };
 
-// A fresh directory under the system's temporary folder, removed with
-// everything in it when the object goes.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+using ScratchDir = zt::testing::ScratchDir;
 
 // Runs ZT_BATCH_EXE with `args` in `workDir`. The child sees ZT_SOURCE_DIR,
 // ZT_PLUGIN_FILE, ZT_SCENE_DIR (= workDir) and MAYA_PLUG_IN_PATH (the
