@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "common/pluginScene.h"
@@ -82,7 +83,10 @@ protected:
     }
 };
 
+// Infinite when the lengths differ: a channel the node did not write reads
+// as an empty array.
 double largestDifference(const MVectorArray& a, const MVectorArray& b) {
+    if (a.length() != b.length()) return std::numeric_limits<double>::infinity();
     double worst = 0.0;
     for (unsigned int i = 0; i < a.length(); ++i) worst = std::max(worst, (a[i] - b[i]).length());
     return worst;
