@@ -29,7 +29,12 @@ ZT_HD inline int floorToInt(float value) {
 ZT_HD inline int cellIndexOnAxis(float coordinate, float minimum, float cellSize) {
     float d = coordinate - minimum;
     if (d < 0.0f) d = 0.0f;
-    return floorToInt(d / cellSize);
+    const float q = d / cellSize;
+    // In range and not negative, truncation is the floor: one conversion
+    // instead of a rounding call (without SSE4.1, floorf is a library
+    // routine and was most of the candidates' cell-id cost).
+    if (q >= 0.0f && q < 2147483648.0f) return static_cast<int>(q);
+    return floorToInt(q);
 }
 
 // Linear cell id. Ids wrap in 32 bits and an x index past the grid runs into
@@ -243,7 +248,10 @@ struct GridFrame {
 // triangle from the random slots j = (k + 1) mod N and N - 1 - j.
 ZT_HD inline void surfaceCoordinates(unsigned int k, const float* randoms, unsigned int numElements,
                                      float& u, float& v) {
-    const unsigned int j = (k + 1u) % numElements;
+    // (k + 1) mod N without a division where k < N, as for every candidate
+    // of a pass.
+    unsigned int j = k + 1u;
+    if (j >= numElements) j %= numElements;
     const float s = sqrtf(randoms[j]);
     const float q = randoms[numElements - j - 1u];
     u = 1.0f - s;

@@ -264,5 +264,43 @@ TEST(SquaredRadiusLimit, DecidesExactlyWhatTheSquareRootTestDecides) {
     EXPECT_LT(squaredRadiusLimit(-1.0f), 0.0f);
 }
 
+// A coordinate's cell index along an axis: the floor of its distance from
+// the grid's origin over the cell size, clamped below at 0 and saturated
+// like the GPU's conversion above. Checked against that definition at cell
+// borders, near 2^31 cells and for the special values.
+TEST(CellIndex, IsTheSaturatedFloorOfTheDistanceOverTheCellSize) {
+    using cpu::probe::cellIndexOnAxis;
+    using cpu::probe::floorToInt;
+    const float inf = std::numeric_limits<float>::infinity();
+    auto reference = [](float coordinate, float minimum, float cellSize) {
+        const float d = coordinate - minimum;
+        return floorToInt((d < 0.0f ? 0.0f : d) / cellSize);
+    };
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<float> unit(-3.0f, 300.0f);
+    std::vector<float> coordinates = {0.0f, -0.0f, inf, -inf, std::nanf(""), 1e30f, -1e30f};
+    for (int i = 0; i < 20000; ++i) coordinates.push_back(unit(rng));
+    const float size = 0.37f;
+    for (int k = 0; k < 200; ++k) {  // cell borders and the floats beside them
+        const float border = static_cast<float>(k) * size;
+        coordinates.push_back(border);
+        coordinates.push_back(std::nextafter(border, -inf));
+        coordinates.push_back(std::nextafter(border, inf));
+    }
+    for (const float big : {2147483648.0f * size, 2147483520.0f * size, 4294967296.0f * size}) {
+        coordinates.push_back(big);
+        coordinates.push_back(std::nextafter(big, -inf));
+        coordinates.push_back(std::nextafter(big, inf));
+    }
+    for (const float minimum : {0.0f, -1.5f, 2.0f})
+        for (const float c : coordinates)
+            ASSERT_EQ(cellIndexOnAxis(c, minimum, size), reference(c, minimum, size))
+                << "coordinate " << c << " minimum " << minimum;
+    EXPECT_EQ(cellIndexOnAxis(1e30f, 0.0f, size), 2147483647);
+    EXPECT_EQ(cellIndexOnAxis(std::nanf(""), 0.0f, size), 0);
+    EXPECT_EQ(cellIndexOnAxis(-5.0f, 0.0f, size), 0);
+    EXPECT_EQ(cellIndexOnAxis(0.74f, 0.0f, size), 2);
+}
+
 }  // namespace
 }  // namespace zt
