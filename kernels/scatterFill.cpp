@@ -85,8 +85,11 @@ public:
         }
     }
 
+    // The floor of the position in cells, clamped to the grid. Past the
+    // clamps the quotient is positive, where truncation is the floor (and
+    // cheaper than a floor call).
     long long index(double v, int axis) const {
-        const double q = std::floor((v - origin_[axis]) / edge_);
+        const double q = (v - origin_[axis]) / edge_;
         if (!(q > 0.0)) return 0;
         if (q >= double(dims_[axis] - 1)) return dims_[axis] - 1;
         return static_cast<long long>(q);
