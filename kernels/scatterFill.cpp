@@ -1137,6 +1137,48 @@ Shape shapeOfPatch(const Patch& t) {
     return s;
 }
 
+// Boxes around runs of consecutive darts of a block. The pieces of a block
+// follow a space-filling curve, so a run's darts lie close together and a
+// group of pieces passes over most runs with one box test.
+class DartRuns {
+public:
+    void clear() {
+        boxes_.clear();
+        counted_ = 0;
+    }
+
+    // Calls take(k) for every dart k of `darts` (in order) inside [lo, hi].
+    template <class Take>
+    void forBox(const std::vector<Dart>& darts, const double* lo, const double* hi, Take take) {
+        for (; counted_ < darts.size(); ++counted_) {
+            const float* p = darts[counted_].position;
+            if (counted_ % kRun == 0) {
+                boxes_.push_back({p[0], p[1], p[2], p[0], p[1], p[2]});
+                continue;
+            }
+            std::array<float, 6>& box = boxes_.back();
+            for (int a = 0; a < 3; ++a) {
+                box[a] = std::min(box[a], p[a]);
+                box[3 + a] = std::max(box[3 + a], p[a]);
+            }
+        }
+        for (std::size_t run = 0; run < boxes_.size(); ++run) {
+            const std::array<float, 6>& box = boxes_[run];
+            if (box[0] > hi[0] || box[1] > hi[1] || box[2] > hi[2] || box[3] < lo[0] ||
+                box[4] < lo[1] || box[5] < lo[2])
+                continue;
+            const std::size_t end = std::min(darts.size(), (run + 1) * kRun);
+            for (std::size_t k = run * kRun; k < end; ++k)
+                if (inBox3(darts[k].position, lo, hi)) take(k);
+        }
+    }
+
+private:
+    static constexpr std::size_t kRun = 16;
+    std::vector<std::array<float, 6>> boxes_;  // low and high corner of each run
+    std::size_t counted_ = 0;                  // darts the boxes hold
+};
+
 // Scratch space of one thread's piece walks.
 struct WalkScratch {
     std::vector<unsigned int> partners;
@@ -1150,6 +1192,7 @@ struct WalkScratch {
     // the block's list.
     std::vector<float> placed;
     std::vector<unsigned int> placedIndex;
+    DartRuns runs;  // of the current block's darts
 };
 
 // When no dart from a spot finds room (the gap is narrow there): lands one
@@ -1313,6 +1356,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
 #pragma omp for schedule(dynamic, 2)
             for (long long block = 0; block < static_cast<long long>(blocks); ++block) {
                 std::vector<Dart>& darts = blockDarts[std::size_t(block)];
+                scratch.runs.clear();
                 std::vector<unsigned int>& borrowed = blockBorrowed[std::size_t(block)];
                 const std::size_t end = std::min(active.size(), std::size_t(block + 1) * kBlock);
                 std::size_t groupEnd = 0;
@@ -1346,12 +1390,11 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                         ctx.pointsIn(groupLo, groupHi, near);
                         scratch.placed.clear();
                         scratch.placedIndex.clear();
-                        for (std::size_t k = 0; k < darts.size(); ++k) {
-                            if (!inBox3(darts[k].position, groupLo, groupHi)) continue;
+                        scratch.runs.forBox(darts, groupLo, groupHi, [&](std::size_t k) {
                             scratch.placed.insert(scratch.placed.end(), darts[k].position,
                                                   darts[k].position + 3);
                             scratch.placedIndex.push_back(static_cast<unsigned int>(k));
-                        }
+                        });
                     }
                     // The piece's disks: of the points around it, then of the
                     // darts its block placed before it.
