@@ -10,7 +10,7 @@
 #include "common/scratchDir.h"
 #include "host/src/render/shading.h"
 
-#include "common/stbImageWrite.h"
+#include "host/src/render/stbImageWrite.h"
 
 namespace {
 

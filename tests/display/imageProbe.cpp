@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "common/stbImage.h"
+#include "host/src/render/stbImage.h"
 
 using zt::host::Image;
 

@@ -21,7 +21,7 @@
 #include "host/src/render/shading.h"
 #include "host/src/render/textureImage.h"
 
-#include "common/stbImageWrite.h"
+#include "host/src/render/stbImageWrite.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "batchRun.h"
 
-#include "common/stbImage.h"
+#include "host/src/render/stbImage.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
-// stb_image_write's writer, compiled into the including test file (static
-// functions) with the warnings its code raises under the project's flags
-// switched off.
+// stb_image_write's encoders, compiled into the including source file as
+// private (static) functions, with the warnings their code raises under the
+// project's flags switched off around them.
 
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
