@@ -1051,12 +1051,12 @@ bool heldByTwo(const Patch& t, const std::vector<Disk>& disks) {
         for (int k = 1; k < 3; ++k)
             if ((t.holders[k] & bit) == 0) bs &= t.holders[k];
         if (bs == ~u64(0)) return true;  // a holds every corner
-        // A lower b that holds the first corner too was paired with a
-        // already, when it was the first disk.
         // Disks that do not overlap share no point, so no patch edge can
         // pass from one to the other: such pairs (a quarter of those tried)
         // are passed over before the exact test.
         const Disk& da = disks[a];
+        // A lower b that holds the first corner too was paired with a
+        // already, when it was the first disk.
         for (bs &= ~(t.holders[0] & (bit - 1)); bs != 0; bs &= bs - 1) {
             const unsigned int b = lowestBit(bs);
             const Disk& db = disks[b];
