@@ -3,7 +3,10 @@
 // scripts/make-bench-meshes and scripts/fetch-bunny) at radii that give
 // about 10^5 and 10^6 points, with the node's defaults and with fillGaps on.
 //
-//   Coverage/<mesh>/<target>/<default|fill>
+//   Coverage/<mesh>/<target>/<default|fill|fill_rm20>
+//
+// (fill_rm20: fillGaps on, the passes drawing 20 candidates per disc of the
+// radius, randomsMultipler, instead of the default 50)
 //
 // Time is the compute alone (zt::scatterPoints on the CPU backend, normals
 // included). After the timed runs, the last result is measured:
@@ -114,7 +117,8 @@ Measures measure(const BenchMesh& mesh, const std::vector<float>& xyz, double r,
     return m;
 }
 
-void runCoverage(benchmark::State& state, const BenchMesh* mesh, float radius, bool fill) {
+void runCoverage(benchmark::State& state, const BenchMesh* mesh, float radius, bool fill,
+                 unsigned int multiplier) {
     const zt::ScatterMesh view{mesh->points.data(), mesh->points.size() / 3, mesh->triangles.data(),
                                mesh->triangles.size() / 3};
     zt::ScatterSettings settings;
@@ -125,6 +129,7 @@ void runCoverage(benchmark::State& state, const BenchMesh* mesh, float radius, b
     settings.bboxMaxX = mesh->hi[0];
     settings.bboxMaxZ = mesh->hi[2];
     settings.fillGaps = fill;
+    settings.randomsMultiplier = multiplier;
     zt::ScatterResult result;
     zt::ScatterTimings timings;
     double fillSeconds = 0;
@@ -156,10 +161,18 @@ int main(int argc, char** argv) {
         for (const double target : {1e5, 1e6}) {
             const float radius = zt::bench::radiusForPoints(mesh.triangleArea(), target);
             const std::string label = mesh.name + "/" + std::to_string(int(target)) + "pts/";
-            for (const bool fill : {false, true}) {
-                benchmark::RegisterBenchmark(
-                    ("Coverage/" + label + (fill ? "fill" : "default")).c_str(), runCoverage, &mesh,
-                    radius, fill)
+            // The node's default multiplier, with and without the fill, and
+            // the fill after passes drawing 20 candidates per disc.
+            const struct {
+                const char* name;
+                bool fill;
+                unsigned int multiplier;
+            } runs[] = {{"default", false, zt::ScatterSettings{}.randomsMultiplier},
+                        {"fill", true, zt::ScatterSettings{}.randomsMultiplier},
+                        {"fill_rm20", true, 20}};
+            for (const auto& run : runs) {
+                benchmark::RegisterBenchmark(("Coverage/" + label + run.name).c_str(), runCoverage,
+                                             &mesh, radius, run.fill, run.multiplier)
                     ->Unit(benchmark::kMillisecond)
                     ->UseRealTime()
                     ->MinTime(target > 5e5 ? 0.1 : 1.0);
