@@ -151,24 +151,36 @@ u64 slotHash(u64 key) {
     return key * 0x9E3779B97F4A7C15ull;
 }
 
-// Least-significant-digit radix sort of (key, index) pairs by key (keys
-// below `keyLimit`), in as few passes of at most 13 bits as the keys need.
-void radixSort(std::vector<std::pair<u64, unsigned int>>& items, u64 keyLimit) {
+// A key and the index of what it keys. No member initialisers, so a table
+// of them is written only once, where it is filled.
+template <class Key>
+struct Keyed {
+    Key key;
+    unsigned int index;
+};
+
+// Least-significant-digit radix sort of the n items by key (keys below
+// `keyLimit`), in as few passes of at most 13 bits as the keys need.
+template <class Key>
+void radixSort(Keyed<Key>* items, std::size_t n, u64 keyLimit) {
     const unsigned int bits = log2Ceil(keyLimit);
-    if (bits == 0) return;
+    if (bits == 0 || n < 2) return;
     constexpr unsigned int kMaxDigit = 13;
     const unsigned int passes = (bits + kMaxDigit - 1) / kMaxDigit;
     const unsigned int digit = (bits + passes - 1) / passes;
     const u64 mask = (u64(1) << digit) - 1;
-    std::vector<std::pair<u64, unsigned int>> other(items.size());
+    std::unique_ptr<Keyed<Key>[]> other(new Keyed<Key>[n]);
+    Keyed<Key>* from = items;
+    Keyed<Key>* to = other.get();
     std::vector<std::size_t> offset((std::size_t(1) << digit) + 1);
     for (unsigned int shift = 0; shift < bits; shift += digit) {
         std::fill(offset.begin(), offset.end(), 0);
-        for (const auto& item : items) ++offset[((item.first >> shift) & mask) + 1];
+        for (std::size_t i = 0; i < n; ++i) ++offset[((from[i].key >> shift) & mask) + 1];
         for (std::size_t d = 1; d < offset.size(); ++d) offset[d] += offset[d - 1];
-        for (const auto& item : items) other[offset[(item.first >> shift) & mask]++] = item;
-        items.swap(other);
+        for (std::size_t i = 0; i < n; ++i) to[offset[(from[i].key >> shift) & mask]++] = from[i];
+        std::swap(from, to);
     }
+    if (from != items) std::copy(from, from + n, items);
 }
 
 // Points sorted by cell, indexed by row of cells. A box query looks each row
@@ -181,50 +193,11 @@ public:
 
     // Replaces the contents with the n points of xyz.
     void build(const float* xyz, std::size_t n) {
-        std::vector<std::pair<u64, unsigned int>> items(n);
-#pragma omp parallel for schedule(static)
-        for (long long i = 0; i < static_cast<long long>(n); ++i)
-            items[i] = {frame_.keyOf(xyz + 3 * i), static_cast<unsigned int>(i)};
-        radixSort(items, frame_.keyCount());
-
-        sorted_.resize(3 * n);
-#pragma omp parallel for schedule(static)
-        for (long long i = 0; i < static_cast<long long>(n); ++i) {
-            const float* p = xyz + 3 * std::size_t(items[std::size_t(i)].second);
-            std::copy(p, p + 3, &sorted_[3 * std::size_t(i)]);
-        }
-        cellX_.clear();
-        cellStart_.clear();
-        std::size_t rows = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            const u64 k = items[i].first;
-            if (i > 0 && k == items[i - 1].first) continue;
-            if (i == 0 || frame_.rowOf(k) != frame_.rowOf(items[i - 1].first)) ++rows;
-            cellX_.push_back(frame_.xOf(k));
-            cellStart_.push_back(static_cast<unsigned int>(i));
-        }
-        cellStart_.push_back(static_cast<unsigned int>(n));
-
-        const unsigned int bits = std::max(4u, log2Ceil(2 * rows + 1));
-        shift_ = 64 - bits;
-        mask_ = (u64(1) << bits) - 1;
-        rowKeys_.assign(mask_ + 1, kEmpty);
-        rowFirst_.assign(mask_ + 1, 0);
-        rowEnd_.assign(mask_ + 1, 0);
-        std::size_t cell = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            const u64 k = items[i].first;
-            if (i > 0 && k == items[i - 1].first) continue;
-            const u64 row = frame_.rowOf(k);
-            if (i == 0 || row != frame_.rowOf(items[i - 1].first)) {
-                u64 slot = slotHash(row) >> shift_;
-                while (rowKeys_[slot] != kEmpty) slot = (slot + 1) & mask_;
-                rowKeys_[slot] = row;
-                rowFirst_[slot] = static_cast<unsigned int>(cell);
-                last_ = slot;
-            }
-            rowEnd_[last_] = static_cast<unsigned int>(++cell);
-        }
+        // Cell keys of 32 bits where they fit: half the memory to sort.
+        if (frame_.keyCount() <= (u64(1) << 32))
+            build<std::uint32_t>(xyz, n);
+        else
+            build<u64>(xyz, n);
     }
 
     // Calls run(points, count) for the runs of points in the cells meeting
@@ -257,8 +230,60 @@ public:
 private:
     static constexpr u64 kEmpty = ~u64(0);
 
+    // The tables are written once each, the large ones in parallel (memory
+    // is touched for the first time where it is written).
+    template <class Key>
+    void build(const float* xyz, std::size_t n) {
+        std::unique_ptr<Keyed<Key>[]> items(new Keyed<Key>[n]);
+#pragma omp parallel for schedule(static)
+        for (long long i = 0; i < static_cast<long long>(n); ++i)
+            items[i] = {static_cast<Key>(frame_.keyOf(xyz + 3 * i)), static_cast<unsigned int>(i)};
+        radixSort(items.get(), n, frame_.keyCount());
+
+        sorted_.reset(new float[3 * n]);
+#pragma omp parallel for schedule(static)
+        for (long long i = 0; i < static_cast<long long>(n); ++i) {
+            const float* p = xyz + 3 * std::size_t(items[std::size_t(i)].index);
+            std::copy(p, p + 3, &sorted_[3 * std::size_t(i)]);
+        }
+        cellX_.clear();
+        cellStart_.clear();
+        cellX_.reserve(n);
+        cellStart_.reserve(n + 1);
+        std::size_t rows = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const u64 k = items[i].key;
+            if (i > 0 && k == items[i - 1].key) continue;
+            if (i == 0 || frame_.rowOf(k) != frame_.rowOf(items[i - 1].key)) ++rows;
+            cellX_.push_back(frame_.xOf(k));
+            cellStart_.push_back(static_cast<unsigned int>(i));
+        }
+        cellStart_.push_back(static_cast<unsigned int>(n));
+
+        const unsigned int bits = std::max(4u, log2Ceil(2 * rows + 1));
+        shift_ = 64 - bits;
+        mask_ = (u64(1) << bits) - 1;
+        rowKeys_.assign(mask_ + 1, kEmpty);
+        rowFirst_.assign(mask_ + 1, 0);
+        rowEnd_.assign(mask_ + 1, 0);
+        std::size_t cell = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const u64 k = items[i].key;
+            if (i > 0 && k == items[i - 1].key) continue;
+            const u64 row = frame_.rowOf(k);
+            if (i == 0 || row != frame_.rowOf(items[i - 1].key)) {
+                u64 slot = slotHash(row) >> shift_;
+                while (rowKeys_[slot] != kEmpty) slot = (slot + 1) & mask_;
+                rowKeys_[slot] = row;
+                rowFirst_[slot] = static_cast<unsigned int>(cell);
+                last_ = slot;
+            }
+            rowEnd_[last_] = static_cast<unsigned int>(++cell);
+        }
+    }
+
     const CellFrame& frame_;
-    std::vector<float> sorted_;
+    std::unique_ptr<float[]> sorted_;      // 3 floats a point
     std::vector<unsigned int> cellX_;      // x index of every occupied cell, in key order
     std::vector<unsigned int> cellStart_;  // its first point; one more: the end
     std::vector<u64> rowKeys_;             // open addressing, row -> its cells
@@ -1346,7 +1371,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
     const double tolerance = kFillToleranceArea * ctx.r2;
     const double pieceArea = kPieceArea * ctx.r2;
     ctx.frames.reset(new Frame[triangles]);
-    std::vector<std::pair<u64, unsigned int>> order(triangles);  // (space key, triangle)
+    std::vector<Keyed<u64>> order(triangles);  // (space key, triangle)
 #pragma omp parallel for schedule(static)
     for (long long t = 0; t < static_cast<long long>(triangles); ++t) {
         const unsigned int* corner = mesh.triangles + 3 * t;
@@ -1362,12 +1387,12 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
         for (int a = 0; a < 3; ++a) centroid[a] = f.a[a] + cx * f.e1[a] + cy * f.e2[a];
         order[std::size_t(t)] = {ctx.cells.spaceKey(centroid), static_cast<unsigned int>(t)};
     }
-    radixSort(order, ctx.cells.spaceKeyLimit());
+    radixSort(order.data(), order.size(), ctx.cells.spaceKeyLimit());
 
     // Every triangle cut into pieces of a few r^2, triangles in space order.
     std::vector<std::size_t> firstPiece(triangles + 1, 0);
     for (std::size_t k = 0; k < triangles; ++k) {
-        const double area = ctx.frames[order[k].second].area;
+        const double area = ctx.frames[order[k].index].area;
         firstPiece[k + 1] = firstPiece[k] + (area >= tolerance ? partsOf(area, pieceArea) : 0);
     }
     const u64 seedKey = mix64(0x6A09E667F3BCC909ull ^ u64(seed));
@@ -1375,7 +1400,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
 #pragma omp parallel for schedule(static)
     for (long long k = 0; k < static_cast<long long>(triangles); ++k) {
         if (firstPiece[k + 1] == firstPiece[k]) continue;
-        const unsigned int t = order[std::size_t(k)].second;
+        const unsigned int t = order[std::size_t(k)].index;
         splitDown(rootPiece(t, ctx.frames[t], seedKey), pieceArea, active.data() + firstPiece[k]);
     }
     report.initialPieces = active.size();
