@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <utility>
@@ -408,52 +409,77 @@ Frame frameOf(const float* pa, const float* pb, const float* pc) {
     return f;
 }
 
-// A piece of a triangle: corners in the triangle's (u, v) domain.
+// 2^-e for 0 <= e < 1023, built from its bits.
+double inversePowerOfTwo(unsigned int e) {
+    const u64 bits = u64(1023 - e) << 52;
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+// A piece of a triangle: corners in the triangle's (u, v) domain, kept as
+// numerators over 2^level (a piece's children halve its edges), so they are
+// exact and a piece takes 48 bytes: the fill holds one per few r^2 of
+// surface.
 struct Piece {
     static constexpr unsigned int kMaxFocus = 4;
+    // Numerators of 32 bits hold corners down to this level.
+    static constexpr unsigned int kMaxLevel = 30;
+    // The triangle of a piece given up.
+    static constexpr unsigned int kGivenUp = ~0u;
+
     unsigned int triangle = 0;
-    double u[3] = {0, 0, 0}, v[3] = {0, 0, 0};
-    double area = 0;
-    u64 id = 0;  // names the piece for its randoms
+    unsigned char level = 0;
     // A piece whose darts were dropped is covered but within r of those
-    // darts: its next test only looks there. No focus: the whole piece.
-    unsigned int focusCount = 0;
-    float focus[kMaxFocus][3] = {};
+    // darts: its next test only looks there. They are the previous round's
+    // dropped darts from focusFirst on. No focus: the whole piece.
+    unsigned char focusCount = 0;
+    unsigned int focusFirst = 0;
+    unsigned int u[3] = {0, 0, 0}, v[3] = {0, 0, 0};
+    u64 id = 0;  // names the piece for its randoms
+
+    // The area of the piece of a triangle of area `whole`: exactly a
+    // quarter of its parent's.
+    double area(double whole) const {
+        const double scale = inversePowerOfTwo(level);
+        return whole * scale * scale;
+    }
 };
 
-Piece rootPiece(unsigned int triangle, const Frame& f, u64 seedKey) {
+Piece rootPiece(unsigned int triangle, u64 seedKey) {
     Piece p;
     p.triangle = triangle;
-    p.u[1] = 1.0;
-    p.v[2] = 1.0;
-    p.area = f.area;
+    p.u[1] = 1;
+    p.v[2] = 1;
     p.id = mix64(seedKey ^ mix64(triangle));
     return p;
 }
 
-// The four halves-of-edges children of a piece.
+// The four halves-of-edges children of a piece (level kMaxLevel at most).
 std::array<Piece, 4> split(const Piece& p) {
-    auto mid = [&](int i, int j, double& u, double& v) {
-        u = 0.5 * (p.u[i] + p.u[j]);
-        v = 0.5 * (p.v[i] + p.v[j]);
+    // At the next level a corner's numerators double and an edge's
+    // midpoint's are the sums of its ends'.
+    auto mid = [&](int i, int j, unsigned int& u, unsigned int& v) {
+        u = p.u[i] + p.u[j];
+        v = p.v[i] + p.v[j];
     };
-    double u01, v01, u12, v12, u20, v20;
+    unsigned int u01, v01, u12, v12, u20, v20;
     mid(0, 1, u01, v01);
     mid(1, 2, u12, v12);
     mid(2, 0, u20, v20);
-    const double corners[4][3][2] = {{{p.u[0], p.v[0]}, {u01, v01}, {u20, v20}},
-                                     {{u01, v01}, {p.u[1], p.v[1]}, {u12, v12}},
-                                     {{u20, v20}, {u12, v12}, {p.u[2], p.v[2]}},
-                                     {{u12, v12}, {u20, v20}, {u01, v01}}};
+    const unsigned int corners[4][3][2] = {{{2 * p.u[0], 2 * p.v[0]}, {u01, v01}, {u20, v20}},
+                                           {{u01, v01}, {2 * p.u[1], 2 * p.v[1]}, {u12, v12}},
+                                           {{u20, v20}, {u12, v12}, {2 * p.u[2], 2 * p.v[2]}},
+                                           {{u12, v12}, {u20, v20}, {u01, v01}}};
     std::array<Piece, 4> children;
     for (int c = 0; c < 4; ++c) {
         Piece& child = children[c];
         child.triangle = p.triangle;
+        child.level = static_cast<unsigned char>(p.level + 1);
         for (int k = 0; k < 3; ++k) {
             child.u[k] = corners[c][k][0];
             child.v[k] = corners[c][k][1];
         }
-        child.area = 0.25 * p.area;
         child.id = mix64(p.id + u64(c) + 1);
     }
     return children;
@@ -479,8 +505,10 @@ void encircle(Shape& s) {
 Shape shapeOf(const Frame& f, const Piece& p) {
     Shape s;
     for (int k = 0; k < 3; ++k) {
-        s.q[k][0] = p.u[k] * f.b2[0] + p.v[k] * f.c2[0];
-        s.q[k][1] = p.v[k] * f.c2[1];
+        const double scale = inversePowerOfTwo(p.level);
+        const double u = p.u[k] * scale, v = p.v[k] * scale;
+        s.q[k][0] = u * f.b2[0] + v * f.c2[0];
+        s.q[k][1] = v * f.c2[1];
     }
     encircle(s);
     return s;
@@ -791,6 +819,8 @@ struct FillContext {
     const RowIndex* fixed = nullptr;      // the points given
     const RowIndex* settled = nullptr;    // added points, as of the last build
     const AddedPoints* recent = nullptr;  // added points since
+    // The darts dropped in the previous round, by piece, in piece order.
+    const std::vector<std::pair<std::size_t, Dart>>* focusDarts = nullptr;
 
     // Whether a point lies within r of p: any point, or only added ones.
     bool takenNear(const float* p, bool includeFixed) const {
@@ -895,7 +925,7 @@ struct FillContext {
     bool focusBox(const Frame& f, const Piece& p, double* low, double* high) const {
         for (unsigned int k = 0; k < p.focusCount; ++k) {
             Disk d{};
-            if (!diskOf(f, p.focus[k], d)) return false;
+            if (!diskOf(f, (*focusDarts)[p.focusFirst + k].second.position, d)) return false;
             const double dl[2] = {d.x - d.rho, d.y - d.rho};
             const double dh[2] = {d.x + d.rho, d.y + d.rho};
             for (int a = 0; a < 2; ++a) {
@@ -957,21 +987,25 @@ struct FillContext {
     }
 };
 
-// Splits a piece until its parts are no larger than `area`, writing them
-// from `out` on; returns the end of what it wrote.
-Piece* splitDown(const Piece& piece, double area, Piece* out) {
-    if (piece.area <= area) {
+// Splits a piece of a triangle of area `whole` until its parts are no
+// larger than `area` (or as deep as pieces go), writing them from `out` on;
+// returns the end of what it wrote.
+Piece* splitDown(const Piece& piece, double whole, double area, Piece* out) {
+    if (piece.area(whole) <= area || piece.level == Piece::kMaxLevel) {
         *out = piece;
         return out + 1;
     }
-    for (const Piece& child : split(piece)) out = splitDown(child, area, out);
+    for (const Piece& child : split(piece)) out = splitDown(child, whole, area, out);
     return out;
 }
 
-// How many parts splitDown cuts a piece of area `pieceArea` into.
-std::size_t partsOf(double pieceArea, double area) {
+// How many parts splitDown cuts a triangle of area `whole` into.
+std::size_t partsOf(double whole, double area) {
     std::size_t parts = 1;
-    for (; pieceArea > area; pieceArea *= 0.25) parts *= 4;
+    for (unsigned int level = 0; whole > area && level < Piece::kMaxLevel; ++level) {
+        whole *= 0.25;
+        parts *= 4;
+    }
     return parts;
 }
 
@@ -1366,6 +1400,8 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
     ctx.fixed = &fixed;
     ctx.settled = &settled;
     ctx.recent = &recent;
+    std::vector<std::pair<std::size_t, Dart>> focusDarts;
+    ctx.focusDarts = &focusDarts;
 
     const std::size_t triangles = mesh.triangleCount;
     const double tolerance = kFillToleranceArea * ctx.r2;
@@ -1401,7 +1437,8 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
     for (long long k = 0; k < static_cast<long long>(triangles); ++k) {
         if (firstPiece[k + 1] == firstPiece[k]) continue;
         const unsigned int t = order[std::size_t(k)].index;
-        splitDown(rootPiece(t, ctx.frames[t], seedKey), pieceArea, active.data() + firstPiece[k]);
+        splitDown(rootPiece(t, seedKey), ctx.frames[t].area, pieceArea,
+                  active.data() + firstPiece[k]);
     }
     report.initialPieces = active.size();
 
@@ -1539,15 +1576,12 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                     const auto first = std::lower_bound(dropped.begin(), dropped.end(), i,
                                                         [](const std::pair<std::size_t, Dart>& d,
                                                            std::size_t k) { return d.first < k; });
-                    again.focusCount = 0;
-                    for (auto d = first; d != dropped.end() && d->first == i; ++d) {
-                        if (again.focusCount == Piece::kMaxFocus) {
-                            again.focusCount = 0;  // too many: the whole piece
-                            break;
-                        }
-                        std::copy(d->second.position, d->second.position + 3,
-                                  again.focus[again.focusCount++]);
-                    }
+                    std::size_t count = 0;
+                    while (first + count != dropped.end() && first[count].first == i) ++count;
+                    again.focusFirst = static_cast<unsigned int>(first - dropped.begin());
+                    // Too many: the whole piece.
+                    again.focusCount =
+                        static_cast<unsigned char>(count <= Piece::kMaxFocus ? count : 0);
                     out.push_back(again);
                     return;
                 }
@@ -1558,19 +1592,23 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                     return;
                 }
                 case Outcome::kMissed:
-                    if (0.25 * p.area < tolerance) {
+                    if (0.25 * p.area(ctx.frames[p.triangle].area) < tolerance ||
+                        p.level == Piece::kMaxLevel) {
                         out.push_back(Piece{});  // marks a piece given up
-                        out.back().area = -1.0;
+                        out.back().triangle = Piece::kGivenUp;
                         return;
                     }
                     for (const Piece& child : split(p)) out.push_back(child);
                     return;
             }
         });
-        const auto firstGivenUp = std::stable_partition(
-            active.begin(), active.end(), [](const Piece& p) { return p.area >= 0.0; });
+        const auto firstGivenUp =
+            std::stable_partition(active.begin(), active.end(),
+                                  [](const Piece& p) { return p.triangle != Piece::kGivenUp; });
         report.givenUp += static_cast<std::size_t>(active.end() - firstGivenUp);
         active.erase(firstGivenUp, active.end());
+        // The next round's focused pieces look at this round's dropped darts.
+        focusDarts = std::move(dropped);
     }
     return report;
 }
