@@ -1466,22 +1466,27 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                 scratch.runs.clear();
                 std::vector<unsigned int>& borrowed = blockBorrowed[std::size_t(block)];
                 const std::size_t end = std::min(active.size(), std::size_t(block + 1) * kBlock);
-                std::size_t groupEnd = 0;
+                // The shapes of the current group's pieces, from groupStart.
+                std::size_t groupStart = 0, groupEnd = 0;
+                std::array<Shape, kGroupPieces> shapes;
                 for (std::size_t i = std::size_t(block) * kBlock; i < end; ++i) {
                     const Piece& p = active[i];
                     const Frame& f = ctx.frames[p.triangle];
-                    const Shape shape = shapeOf(f, p);
                     if (i >= groupEnd) {
                         // The next few pieces whose reach boxes lie close
                         // together read the points around them once.
+                        groupStart = i;
+                        shapes[0] = shapeOf(f, p);
                         double groupLo[3], groupHi[3];
-                        ctx.reachBox(f, shape, groupLo, groupHi);
+                        ctx.reachBox(f, shapes[0], groupLo, groupHi);
                         groupEnd = i + 1;
                         while (groupEnd < end && groupEnd - i < kGroupPieces) {
                             const Piece& q = active[groupEnd];
                             const Frame& fq = ctx.frames[q.triangle];
+                            Shape& shape = shapes[groupEnd - i];
+                            shape = shapeOf(fq, q);
                             double qlo[3], qhi[3];
-                            ctx.reachBox(fq, shapeOf(fq, q), qlo, qhi);
+                            ctx.reachBox(fq, shape, qlo, qhi);
                             bool fits = true;
                             for (int a = 0; a < 3; ++a)
                                 fits = fits && std::max(groupHi[a], qhi[a]) -
@@ -1503,6 +1508,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                             scratch.placedIndex.push_back(static_cast<unsigned int>(k));
                         });
                     }
+                    const Shape& shape = shapes[i - groupStart];
                     // The piece's disks: of the points around it, then of the
                     // darts its block placed before it.
                     disks.clear();
