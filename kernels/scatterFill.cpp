@@ -813,7 +813,6 @@ constexpr double kDartTurnAngle = 0.6;
 // Everything the fill reads while it runs.
 struct FillContext {
     const ScatterMesh* mesh = nullptr;
-    std::unique_ptr<Frame[]> frames;
     double r = 0, r2 = 0;
     CellFrame cells;
     const RowIndex* fixed = nullptr;      // the points given
@@ -906,6 +905,20 @@ struct FillContext {
             if (dx * dx + dy * dy + dz * dz <= r2) return false;
         }
         return true;
+    }
+
+    // The plane of triangle t; the zero frame (area 0) when it has a corner
+    // out of range or no area. Worked out where needed rather than kept in a
+    // table: a whole table is written once per fill but read about as often
+    // per piece, and costs its memory's first touch.
+    Frame frameOfTriangle(std::size_t t) const {
+        const unsigned int* corner = mesh->triangles + 3 * t;
+        if (corner[0] >= mesh->pointCount || corner[1] >= mesh->pointCount ||
+            corner[2] >= mesh->pointCount)
+            return Frame{};
+        return frameOf(mesh->points + 3 * std::size_t(corner[0]),
+                       mesh->points + 3 * std::size_t(corner[1]),
+                       mesh->points + 3 * std::size_t(corner[2]));
     }
 
     // The disk the ball around p cuts from the triangle's plane; false when
@@ -1406,18 +1419,12 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
     const std::size_t triangles = mesh.triangleCount;
     const double tolerance = kFillToleranceArea * ctx.r2;
     const double pieceArea = kPieceArea * ctx.r2;
-    ctx.frames.reset(new Frame[triangles]);
+    std::vector<double> areas(triangles);
     std::vector<Keyed<u64>> order(triangles);  // (space key, triangle)
 #pragma omp parallel for schedule(static)
     for (long long t = 0; t < static_cast<long long>(triangles); ++t) {
-        const unsigned int* corner = mesh.triangles + 3 * t;
-        Frame& f = ctx.frames[t];
-        f = Frame{};
-        if (corner[0] < mesh.pointCount && corner[1] < mesh.pointCount &&
-            corner[2] < mesh.pointCount)
-            f = frameOf(mesh.points + 3 * std::size_t(corner[0]),
-                        mesh.points + 3 * std::size_t(corner[1]),
-                        mesh.points + 3 * std::size_t(corner[2]));
+        const Frame f = ctx.frameOfTriangle(std::size_t(t));
+        areas[std::size_t(t)] = f.area;
         double centroid[3];
         const double cx = (f.b2[0] + f.c2[0]) / 3.0, cy = f.c2[1] / 3.0;
         for (int a = 0; a < 3; ++a) centroid[a] = f.a[a] + cx * f.e1[a] + cy * f.e2[a];
@@ -1428,7 +1435,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
     // Every triangle cut into pieces of a few r^2, triangles in space order.
     std::vector<std::size_t> firstPiece(triangles + 1, 0);
     for (std::size_t k = 0; k < triangles; ++k) {
-        const double area = ctx.frames[order[k].index].area;
+        const double area = areas[order[k].index];
         firstPiece[k + 1] = firstPiece[k] + (area >= tolerance ? partsOf(area, pieceArea) : 0);
     }
     const u64 seedKey = mix64(0x6A09E667F3BCC909ull ^ u64(seed));
@@ -1437,8 +1444,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
     for (long long k = 0; k < static_cast<long long>(triangles); ++k) {
         if (firstPiece[k + 1] == firstPiece[k]) continue;
         const unsigned int t = order[std::size_t(k)].index;
-        splitDown(rootPiece(t, seedKey), ctx.frames[t].area, pieceArea,
-                  active.data() + firstPiece[k]);
+        splitDown(rootPiece(t, seedKey), areas[t], pieceArea, active.data() + firstPiece[k]);
     }
     report.initialPieces = active.size();
 
@@ -1466,23 +1472,29 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                 scratch.runs.clear();
                 std::vector<unsigned int>& borrowed = blockBorrowed[std::size_t(block)];
                 const std::size_t end = std::min(active.size(), std::size_t(block + 1) * kBlock);
-                // The shapes of the current group's pieces, from groupStart.
+                // The frames and shapes of the current group's pieces, from
+                // groupStart.
                 std::size_t groupStart = 0, groupEnd = 0;
+                std::array<Frame, kGroupPieces> frames;
                 std::array<Shape, kGroupPieces> shapes;
                 for (std::size_t i = std::size_t(block) * kBlock; i < end; ++i) {
                     const Piece& p = active[i];
-                    const Frame& f = ctx.frames[p.triangle];
                     if (i >= groupEnd) {
                         // The next few pieces whose reach boxes lie close
                         // together read the points around them once.
                         groupStart = i;
-                        shapes[0] = shapeOf(f, p);
+                        frames[0] = ctx.frameOfTriangle(p.triangle);
+                        shapes[0] = shapeOf(frames[0], p);
                         double groupLo[3], groupHi[3];
-                        ctx.reachBox(f, shapes[0], groupLo, groupHi);
+                        ctx.reachBox(frames[0], shapes[0], groupLo, groupHi);
                         groupEnd = i + 1;
                         while (groupEnd < end && groupEnd - i < kGroupPieces) {
                             const Piece& q = active[groupEnd];
-                            const Frame& fq = ctx.frames[q.triangle];
+                            // Pieces of one triangle come together.
+                            Frame& fq = frames[groupEnd - i];
+                            fq = q.triangle == active[groupEnd - 1].triangle
+                                     ? frames[groupEnd - 1 - i]
+                                     : ctx.frameOfTriangle(q.triangle);
                             Shape& shape = shapes[groupEnd - i];
                             shape = shapeOf(fq, q);
                             double qlo[3], qhi[3];
@@ -1508,6 +1520,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                             scratch.placedIndex.push_back(static_cast<unsigned int>(k));
                         });
                     }
+                    const Frame& f = frames[i - groupStart];
                     const Shape& shape = shapes[i - groupStart];
                     // The piece's disks: of the points around it, then of the
                     // darts its block placed before it.
@@ -1598,7 +1611,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                     return;
                 }
                 case Outcome::kMissed:
-                    if (0.25 * p.area(ctx.frames[p.triangle].area) < tolerance ||
+                    if (0.25 * p.area(areas[p.triangle]) < tolerance ||
                         p.level == Piece::kMaxLevel) {
                         out.push_back(Piece{});  // marks a piece given up
                         out.back().triangle = Piece::kGivenUp;
