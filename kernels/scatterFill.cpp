@@ -504,8 +504,8 @@ void encircle(Shape& s) {
 
 Shape shapeOf(const Frame& f, const Piece& p) {
     Shape s;
+    const double scale = inversePowerOfTwo(p.level);
     for (int k = 0; k < 3; ++k) {
-        const double scale = inversePowerOfTwo(p.level);
         const double u = p.u[k] * scale, v = p.v[k] * scale;
         s.q[k][0] = u * f.b2[0] + v * f.c2[0];
         s.q[k][1] = v * f.c2[1];
@@ -909,8 +909,8 @@ struct FillContext {
 
     // The plane of triangle t; the zero frame (area 0) when it has a corner
     // out of range or no area. Worked out where needed rather than kept in a
-    // table: a whole table is written once per fill but read about as often
-    // per piece, and costs its memory's first touch.
+    // table: each plane is read about once per piece, and a table's first
+    // touch of its memory costs more than working the plane out again.
     Frame frameOfTriangle(std::size_t t) const {
         const unsigned int* corner = mesh->triangles + 3 * t;
         if (corner[0] >= mesh->pointCount || corner[1] >= mesh->pointCount ||
