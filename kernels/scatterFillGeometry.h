@@ -1,7 +1,8 @@
 #pragma once
-// Plane geometry of the gap fill (scatterFill.cpp): the disk a point's ball
-// cuts from a triangle's plane, whether a triangle lies in the union of two
-// such disks, and the spot of a region farthest from every disk.
+// Geometry of the gap fill (scatterFill.cpp): the disk a point's ball cuts
+// from a triangle's plane, whether a triangle lies in the union of two such
+// disks, the spot of a region farthest from every disk, and a quick search
+// for the points near a spot.
 //
 // The power of a point p to a disk is |p - c|^2 - rho^2. For the disks that
 // balls of radius r cut from one plane it is |p - centre of the ball|^2 - r^2,
@@ -13,9 +14,13 @@
 // point of a cell from its ball's centre is one of its corners.
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <limits>
 #include <vector>
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
 
 namespace zt {
 namespace fill {
@@ -82,6 +87,48 @@ inline bool inDiskPair(const double (&q)[3][2], const Disk& a, const Disk& b) {
         inB |= (inDisk(b, q[k][0], q[k][1]) ? 1u : 0u) << k;
     }
     return inDiskPair(q, a, b, inA, inB);
+}
+
+// Calls take(k) for every one of the `count` points of xyz (3 floats each),
+// in order, whose squared distance from c is at most `limit`, and maybe for
+// a few a little farther: the test runs in single precision, four points at
+// a time, with a margin for its rounding, so callers test again exactly.
+template <class Take>
+inline void forPointsNear(const float* xyz, std::size_t count, const double* c, double limit,
+                          Take take) {
+    const float cx = float(c[0]), cy = float(c[1]), cz = float(c[2]);
+    // Rounding c and the differences moves each by a few units in the last
+    // place of the largest coordinate; squares and sums add a few more
+    // relative to the result.
+    const double reach = std::sqrt(limit);
+    const double largest = std::max({std::fabs(c[0]), std::fabs(c[1]), std::fabs(c[2]), reach});
+    const double slack = 8.0 * double(std::numeric_limits<float>::epsilon()) * largest;
+    const float bound = float((reach + slack) * (reach + slack) * (1.0 + 1e-5));
+    std::size_t k = 0;
+#if defined(__SSE2__)
+    const __m128 vx = _mm_set1_ps(cx), vy = _mm_set1_ps(cy), vz = _mm_set1_ps(cz);
+    const __m128 vb = _mm_set1_ps(bound);
+    for (; k + 4 <= count; k += 4) {
+        // Four points x0 y0 z0 x1 | y1 z1 x2 y2 | z2 x3 y3 z3 to x, y and z.
+        const float* p = xyz + 3 * k;
+        const __m128 a = _mm_loadu_ps(p), b = _mm_loadu_ps(p + 4), c3 = _mm_loadu_ps(p + 8);
+        const __m128 x2y2x3y3 = _mm_shuffle_ps(b, c3, _MM_SHUFFLE(2, 1, 3, 2));
+        const __m128 y0z0y1z1 = _mm_shuffle_ps(a, b, _MM_SHUFFLE(1, 0, 2, 1));
+        const __m128 x = _mm_shuffle_ps(a, x2y2x3y3, _MM_SHUFFLE(2, 0, 3, 0));
+        const __m128 y = _mm_shuffle_ps(y0z0y1z1, x2y2x3y3, _MM_SHUFFLE(3, 1, 2, 0));
+        const __m128 z = _mm_shuffle_ps(y0z0y1z1, c3, _MM_SHUFFLE(3, 0, 3, 1));
+        const __m128 dx = _mm_sub_ps(x, vx), dy = _mm_sub_ps(y, vy), dz = _mm_sub_ps(z, vz);
+        const __m128 d2 =
+            _mm_add_ps(_mm_add_ps(_mm_mul_ps(dx, dx), _mm_mul_ps(dy, dy)), _mm_mul_ps(dz, dz));
+        for (int bits = _mm_movemask_ps(_mm_cmple_ps(d2, vb)); bits != 0; bits &= bits - 1)
+            take(k + std::size_t(__builtin_ctz(unsigned(bits))));
+    }
+#endif
+    for (; k < count; ++k) {
+        const float* p = xyz + 3 * k;
+        const float dx = p[0] - cx, dy = p[1] - cy, dz = p[2] - cz;
+        if (dx * dx + dy * dy + dz * dz <= bound) take(k);
+    }
 }
 
 // An uncovered spot of a cell: its point farthest out of the cell's disk.

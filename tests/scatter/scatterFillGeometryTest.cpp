@@ -3,12 +3,14 @@
 // grid finds inside must almost always be reported; the farthest gap of a
 // region must lie in it, outside every disk and no nearer to them than any
 // point of the grid, and be found whenever the grid finds an uncovered one.
+// The single-precision search for points near a spot must never miss one.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <vector>
 
 #include "kernels/scatterFillGeometry.h"
 
@@ -158,6 +160,65 @@ TEST(FillGeometry, TheFarthestGapLiesOutsideEveryDiskAndFartherThanAnyGridPoint)
     EXPECT_DOUBLE_EQ(gap.x, 1.0);
     EXPECT_DOUBLE_EQ(gap.y, 1.0);
     EXPECT_GT(gap.least, 0.0);
+}
+
+// Points at distances just inside and just outside the limit, around
+// centres from near the origin to far from it (where single precision
+// rounds coarsely), in clouds of every length modulo four: every point
+// within the limit in double precision is reported, in order, and the few
+// reported from outside lie within a hair of it.
+TEST(FillGeometry, TheQuickSearchNeverMissesAPointWithinTheLimit) {
+    std::mt19937_64 rng(5);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    int inside = 0, extra = 0;
+    for (int trial = 0; trial < 3000; ++trial) {
+        const double magnitude = std::pow(10.0, -2.0 + 6.0 * unit(rng));  // 0.01 to 10^4
+        const double reach = magnitude * std::pow(10.0, -4.0 + 4.0 * unit(rng));
+        double c[3];
+        for (double& a : c) a = magnitude * (2.0 * unit(rng) - 1.0);
+        const double limit = reach * reach;
+        const std::size_t count = 1 + trial % 23;
+        std::vector<float> xyz;
+        for (std::size_t k = 0; k < count; ++k) {
+            // A direction, and a distance within a few parts in 10^6 of the
+            // reach (or anywhere up to twice it).
+            double d[3], length = 0.0;
+            for (double& a : d) {
+                a = 2.0 * unit(rng) - 1.0;
+                length += a * a;
+            }
+            length = std::sqrt(length);
+            const double at = k % 3 == 0 ? 2.0 * unit(rng) : 1.0 + 4e-6 * (2.0 * unit(rng) - 1.0);
+            for (int a = 0; a < 3; ++a)
+                xyz.push_back(static_cast<float>(c[a] + reach * at * d[a] / length));
+        }
+        std::vector<std::size_t> reported;
+        zt::fill::forPointsNear(xyz.data(), count, c, limit,
+                                [&](std::size_t k) { reported.push_back(k); });
+        ASSERT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+        ASSERT_EQ(std::adjacent_find(reported.begin(), reported.end()), reported.end());
+        for (std::size_t k = 0; k < count; ++k) {
+            double d2 = 0.0;
+            for (int a = 0; a < 3; ++a) {
+                const double d = double(xyz[3 * k + a]) - c[a];
+                d2 += d * d;
+            }
+            const bool found = std::binary_search(reported.begin(), reported.end(), k);
+            if (d2 <= limit) {
+                ++inside;
+                ASSERT_TRUE(found)
+                    << "trial " << trial << ": point " << k << " at " << std::sqrt(d2 / limit)
+                    << " of the reach, magnitude " << magnitude << ", reach " << reach;
+            } else if (found) {
+                ++extra;
+                // Reported from outside: only within the search's margin.
+                EXPECT_LT(std::sqrt(d2), reach + 1e-5 * (reach + magnitude)) << "trial " << trial;
+            }
+        }
+    }
+    // The clouds put many points on both sides of the limit.
+    EXPECT_GT(inside, 5000);
+    EXPECT_LT(extra, inside);
 }
 
 }  // namespace
