@@ -62,6 +62,15 @@ u64 spreadBits(u64 x) {
     return x;
 }
 
+// Makes room for `more` elements at the end of v: at once, so that appending
+// them copies the vector at most once, and by at least a quarter, so that
+// many small reservations do not copy it every time.
+template <class T, class A>
+void reserveMore(std::vector<T, A>& v, std::size_t more) {
+    if (v.size() + more > v.capacity())
+        v.reserve(std::max(v.size() + more, v.capacity() + v.capacity() / 4));
+}
+
 // ---------------------------------------------------------------------------
 // Cells of edge 2r over the mesh's bounding box. Indices are clamped to the
 // box, which keeps neighbour queries complete for points outside it (the
@@ -318,6 +327,14 @@ public:
             }
             s = (s + 1) & mask_;
         }
+    }
+
+    // Makes room for `more` points without rehashing on the way.
+    void reserve(std::size_t more) {
+        reserveMore(xyz_, 3 * more);
+        reserveMore(next_, more);
+        // Each point takes at most one cell.
+        if (2 * (cells_ + more) > keys_.size()) rehash(2 * (cells_ + more));
     }
 
     bool empty() const { return next_.empty(); }
@@ -1505,7 +1522,14 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
         // block's darts keep r from each other): the earlier piece wins, and
         // the later one takes another turn, tested where its dropped darts
         // were (the rest of it is covered). So does a piece that counted on
-        // a dropped dart of its block.
+        // a dropped dart of its block. Room for all darts is made first: the
+        // tables then grow once instead of doubling step by step.
+        std::size_t roundDarts = 0;
+        for (const std::vector<Dart>& darts : blockDarts) roundDarts += darts.size();
+        recent.reserve(roundDarts);
+        reserveMore(positions, 3 * roundDarts);
+        reserveMore(uvs, 2 * roundDarts);
+        reserveMore(triangleIds, roundDarts);
         std::vector<unsigned char> clashed(active.size(), 0);
         std::vector<std::pair<std::size_t, Dart>> dropped;  // by piece, in piece order
         for (std::size_t i = 0; i < active.size(); ++i) {
