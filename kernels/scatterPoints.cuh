@@ -310,15 +310,17 @@ inline KernelStatus smoothNormalsAtSamples(const DeviceVector<float>& meshPoints
     return KernelStatus::Ok;
 }
 
-// Smooth normals at the accepted points.
-inline KernelStatus pointNormals(const DeviceMesh& mesh, const Accepted& accepted,
+// Smooth normals at `count` points given by their triangles and (u, v)
+// (device memory).
+inline KernelStatus pointNormals(const DeviceMesh& mesh, const unsigned int* triangles,
+                                 const float* uvs, unsigned int count,
                                  std::vector<float>& normals) {
     normals.clear();
     DeviceVector<float> sampleNormals;
     ZT_RETURN_IF_FAILED(smoothNormalsAtSamples(mesh.points, mesh.triangles, mesh.pointCount,
-                                               mesh.triangleCount, raw(accepted.triangles),
-                                               raw(accepted.uvs), accepted.count, sampleNormals));
-    if (accepted.count > 0) normals = toHost(sampleNormals);
+                                               mesh.triangleCount, triangles, uvs, count,
+                                               sampleNormals));
+    if (count > 0) normals = toHost(sampleNormals);
     return KernelStatus::Ok;
 }
 
@@ -986,6 +988,9 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
     result.positions = toHost(accepted.positions);
     result.uvs = toHost(accepted.uvs);
     result.triangleIds = toHost(accepted.triangles);
+    // Where the normals read each point's triangle and (u, v).
+    const unsigned int* pointTriangles = raw(accepted.triangles);
+    const float* pointUvs = raw(accepted.uvs);
     if (settings.fillGaps) {
         // The fill runs on the host for every backend, so the appended
         // points are the same whichever backend ran the passes.
@@ -993,16 +998,25 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
         const FillReport fill = fillSurfaceGaps(hostMesh, r, settings.seed, result.positions,
                                                 result.uvs, result.triangleIds);
         accepted.count = static_cast<unsigned int>(result.triangleIds.size());
-        accepted.positions = toDevice(result.positions);
+#if ZT_BACKEND_CPU
+        // The CPU backend's device memory is host memory: the normals read
+        // the filled arrays where they are.
+        pointTriangles = result.triangleIds.data();
+        pointUvs = result.uvs.data();
+#else
         accepted.uvs = toDevice(result.uvs);
         accepted.triangles = toDevice(result.triangleIds);
+        pointTriangles = raw(accepted.triangles);
+        pointUvs = raw(accepted.uvs);
+#endif
         if (timings) timings->filled = fill.added;
         timer.stop(&ScatterTimings::fill);
         if (progress.stop("fill", 1.0f)) return KernelStatus::Interrupted;
     }
     if (settings.computeNormals) {
         if (progress.stop("normals", 0.0f)) return KernelStatus::Interrupted;
-        ZT_RETURN_IF_FAILED(pointNormals(mesh, accepted, result.normals));
+        ZT_RETURN_IF_FAILED(
+            pointNormals(mesh, pointTriangles, pointUvs, accepted.count, result.normals));
         timer.stop(&ScatterTimings::normals);
         if (progress.stop("normals", 1.0f)) return KernelStatus::Interrupted;
     }
