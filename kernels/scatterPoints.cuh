@@ -991,23 +991,29 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
     // Where the normals read each point's triangle and (u, v).
     const unsigned int* pointTriangles = raw(accepted.triangles);
     const float* pointUvs = raw(accepted.uvs);
+    unsigned int pointCount = accepted.count;
+#if !ZT_BACKEND_CPU
+    DeviceVector<float> filledUvs;
+    DeviceVector<unsigned int> filledTriangles;
+#endif
     if (settings.fillGaps) {
         // The fill runs on the host for every backend, so the appended
         // points are the same whichever backend ran the passes.
         if (progress.stop("fill", 0.0f)) return KernelStatus::Interrupted;
+        accepted = Accepted{};  // the passes' points live in the result now
         const FillReport fill = fillSurfaceGaps(hostMesh, r, settings.seed, result.positions,
                                                 result.uvs, result.triangleIds);
-        accepted.count = static_cast<unsigned int>(result.triangleIds.size());
+        pointCount = static_cast<unsigned int>(result.triangleIds.size());
 #if ZT_BACKEND_CPU
         // The CPU backend's device memory is host memory: the normals read
         // the filled arrays where they are.
         pointTriangles = result.triangleIds.data();
         pointUvs = result.uvs.data();
 #else
-        accepted.uvs = toDevice(result.uvs);
-        accepted.triangles = toDevice(result.triangleIds);
-        pointTriangles = raw(accepted.triangles);
-        pointUvs = raw(accepted.uvs);
+        filledUvs = toDevice(result.uvs);
+        filledTriangles = toDevice(result.triangleIds);
+        pointTriangles = raw(filledTriangles);
+        pointUvs = raw(filledUvs);
 #endif
         if (timings) timings->filled = fill.added;
         timer.stop(&ScatterTimings::fill);
@@ -1016,7 +1022,7 @@ inline KernelStatus run(const ScatterMesh& hostMesh, const ScatterSettings& sett
     if (settings.computeNormals) {
         if (progress.stop("normals", 0.0f)) return KernelStatus::Interrupted;
         ZT_RETURN_IF_FAILED(
-            pointNormals(mesh, pointTriangles, pointUvs, accepted.count, result.normals));
+            pointNormals(mesh, pointTriangles, pointUvs, pointCount, result.normals));
         timer.stop(&ScatterTimings::normals);
         if (progress.stop("normals", 1.0f)) return KernelStatus::Interrupted;
     }
