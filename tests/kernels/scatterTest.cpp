@@ -295,5 +295,32 @@ TEST(BorderEdges, AreEdgesOfExactlyOneTriangle) {
     EXPECT_FLOAT_EQ(plane.totalLength, 16.0f);
 }
 
+TEST(Scatter, KeepsTheDistanceFarFromTheOrigin) {
+    // A tilted plane thousands of radii from the origin, with a speck of a
+    // triangle at the origin so that the grid spans both: positions in cells
+    // are then large numbers, where rounding can put a candidate a little
+    // outside its cell and the neighbour search must still see every point
+    // within reach.
+    for (const float offset : {1000.0f, 20000.0f}) {
+        SCOPED_TRACE(offset);
+        const float radius = offset * 2e-6f;
+        TriMesh mesh = testing::makePlane(0.3f * offset / 1000, 3);
+        for (std::size_t i = 0; i < mesh.points.size(); i += 3) {
+            const float x = mesh.points[i], z = mesh.points[i + 2];
+            mesh.points[i] = x + offset + 0.3f * z;
+            mesh.points[i + 1] = 0.37f * x + 0.21f * z + 0.7f * offset;
+            mesh.points[i + 2] = z + 1.3f * offset;
+        }
+        const unsigned int speck = static_cast<unsigned int>(mesh.points.size() / 3);
+        mesh.points.insert(mesh.points.end(), {0, 0, 0, radius / 4, 0, 0, 0, 0, radius / 4});
+        mesh.triangles.insert(mesh.triangles.end(), {speck, speck + 1, speck + 2});
+        for (const CpuSelection selection : {CpuSelection::kStreaming, CpuSelection::kTable}) {
+            const ScatterResult r = scatter(mesh, surfaceOnly(radius), selection);
+            ASSERT_GT(count(r), 10000u);
+            EXPECT_GT(testing::closestPairDistance(r.positions, radius), radius);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace zt
