@@ -883,6 +883,23 @@ struct FillContext {
         return true;
     }
 
+    // The area below which an uncovered piece of triangle t is given up:
+    // the fill's tolerance, or, far from the origin, the square of the
+    // spacing of single-precision coordinates there (a dart is stored in
+    // single precision, so a gap narrower than that spacing may hold no
+    // position a dart could take, and splitting it further only costs).
+    double giveUpArea(std::size_t t, double tolerance) const {
+        const unsigned int* corner = mesh->triangles + 3 * t;
+        double largest = 0.0;
+        for (int k = 0; k < 3; ++k) {
+            const float* c = mesh->points + 3 * std::size_t(corner[k]);
+            largest = std::max({largest, double(std::fabs(c[0])), double(std::fabs(c[1])),
+                                double(std::fabs(c[2]))});
+        }
+        const double spacing = double(std::numeric_limits<float>::epsilon()) * largest;
+        return std::max(tolerance, spacing * spacing);
+    }
+
     // The plane of triangle t; the zero frame (area 0) when it has a corner
     // out of range or no area. Worked out where needed rather than kept in a
     // table: each plane is read about once per piece, and a table's first
@@ -1594,7 +1611,7 @@ FillReport fillSurfaceGaps(const ScatterMesh& mesh, float radius, unsigned int s
                     return;
                 }
                 case Outcome::kMissed:
-                    if (0.25 * p.area(areas[p.triangle]) < tolerance ||
+                    if (0.25 * p.area(areas[p.triangle]) < ctx.giveUpArea(p.triangle, tolerance) ||
                         p.level == Piece::kMaxLevel) {
                         out.push_back(Piece{});  // marks a piece given up
                         out.back().triangle = Piece::kGivenUp;

@@ -22,7 +22,9 @@
 // order (the earlier piece wins, the later one takes another turn, tested
 // only near its dropped darts). Covered pieces leave, and a piece whose gap
 // had no room for a dart is split in four. A piece that shrinks below the
-// area tolerance is given up.
+// area tolerance, or below the square of the single-precision spacing of its
+// triangle's coordinates (where a dart could find no position to take), is
+// given up.
 //
 // The fill runs on the host, for the CUDA backend as well, so both backends
 // append the same points for the same seed. Randoms are counter-based

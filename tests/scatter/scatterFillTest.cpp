@@ -221,4 +221,27 @@ TEST(ScatterFill, SkipsDegenerateTrianglesAndStaysFinite) {
     EXPECT_TRUE(xyz.empty());
 }
 
+TEST(ScatterFill, FarFromTheOriginStopsSplittingAtTheSinglePrecisionSpacing) {
+    // At 10^5 units single-precision positions lie 0.0078 apart, 4 % of the
+    // radius: a gap narrower than that may hold no position a dart could
+    // take. The fill still covers the surface and keeps the distance, and
+    // gives such gaps up instead of splitting them down to the tolerance
+    // (thousands of pieces here).
+    const float r = 0.2f, offset = 100000.0f;
+    TriMesh mesh = zt::testing::makePlane(10.0f, 2);
+    for (std::size_t i = 0; i < mesh.points.size(); i += 3) {
+        const float x = mesh.points[i], z = mesh.points[i + 2];
+        mesh.points[i] = x + offset + 0.3f * z;
+        mesh.points[i + 1] = 0.37f * x + 0.21f * z + 0.7f * offset;
+        mesh.points[i + 2] = z + 1.3f * offset;
+    }
+    std::vector<float> xyz, uv;
+    std::vector<unsigned int> tri;
+    const zt::FillReport report = zt::fillSurfaceGaps(mesh.view(), r, 7, xyz, uv, tri);
+    EXPECT_GT(report.added, 1500u);
+    EXPECT_LT(report.givenUp, 200u);
+    EXPECT_GT(zt::testing::closestPairDistance(xyz, r), r);
+    EXPECT_LT(coverage(mesh, xyz, r, 200000, 3).largestGap, 1.01 * r);
+}
+
 }  // namespace
