@@ -314,11 +314,12 @@ TEST(Scatter, KeepsTheDistanceFarFromTheOrigin) {
         const unsigned int speck = static_cast<unsigned int>(mesh.points.size() / 3);
         mesh.points.insert(mesh.points.end(), {0, 0, 0, radius / 4, 0, 0, 0, 0, radius / 4});
         mesh.triangles.insert(mesh.triangles.end(), {speck, speck + 1, speck + 2});
-        for (const CpuSelection selection : {CpuSelection::kStreaming, CpuSelection::kTable}) {
-            const ScatterResult r = scatter(mesh, surfaceOnly(radius), selection);
-            ASSERT_GT(count(r), 10000u);
-            EXPECT_GT(testing::closestPairDistance(r.positions, radius), radius);
-        }
+        const ScatterResult streaming = scatter(mesh, surfaceOnly(radius));
+        const ScatterResult table = scatter(mesh, surfaceOnly(radius), CpuSelection::kTable);
+        ASSERT_GT(count(streaming), 10000u);
+        EXPECT_GT(testing::closestPairDistance(streaming.positions, radius), radius);
+        // Cell ids wrap on a grid this fine; both forms still agree.
+        EXPECT_EQ(streaming.positions, table.positions);
     }
 }
 
