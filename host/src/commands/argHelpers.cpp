@@ -1,9 +1,11 @@
 #include "commands/argHelpers.h"
 
 #include <maya/MFnDependencyNode.h>
+#include <maya/MPlugArray.h>
 
 #include <cmath>
 
+#include "graph/animCurve.h"
 #include "graph/scene.h"
 
 namespace zt::commands {
@@ -31,6 +33,42 @@ MPlug requirePlug(const std::string& command, const std::string& text) {
 std::string nodeName(const MObject& node) {
     MFnDependencyNode fn(node);
     return fn.name().asChar();
+}
+
+namespace {
+
+bool drivenByOtherThanCurve(const MPlug& plug) {
+    MPlugArray sources;
+    if (!plug.connectedTo(sources, true, false)) return false;
+    for (unsigned int i = 0; i < sources.length(); ++i)
+        if (!host::isAnimCurve(sources[i].node())) return true;
+    return false;
+}
+
+// A child of the plug, at any depth, that a connection other than a
+// curve's drives.
+bool childDriven(const MPlug& plug, MPlug* driven) {
+    for (unsigned int i = 0; i < plug.numChildren(); ++i) {
+        const MPlug child = plug.child(i);
+        if (drivenByOtherThanCurve(child)) {
+            if (driven != nullptr) *driven = child;
+            return true;
+        }
+        if (childDriven(child, driven)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool drivenByConnection(const MPlug& plug, MPlug* driven) {
+    for (MPlug p = plug; !p.isNull(); p = p.parent()) {
+        if (drivenByOtherThanCurve(p)) {
+            if (driven != nullptr) *driven = p;
+            return true;
+        }
+    }
+    return childDriven(plug, driven);
 }
 
 std::string plugName(const MPlug& plug) {

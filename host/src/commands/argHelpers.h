@@ -25,6 +25,13 @@ MObject requireNode(const std::string& command, const std::string& name);
 // "cmd: No object matches name: node" or "cmd: Node 'node' has no attribute 'attr'".
 MPlug requirePlug(const std::string& command, const std::string& text);
 
+// Whether a connection drives the plug, one of its compound parents or one
+// of its children; `driven` (when given) gets the plug the connection goes
+// to. Connections from animation curves do not count: as in the real host,
+// a value set on a keyed attribute holds until the curve is evaluated again
+// (the time changes or a key is set).
+bool drivenByConnection(const MPlug& plug, MPlug* driven = nullptr);
+
 std::string nodeName(const MObject& node);
 std::string plugName(const MPlug& plug);
 

@@ -472,8 +472,9 @@ void setVectorArray(MPlug plug, const std::vector<Value>& values) {
 }
 
 void requireNotDriven(const MPlug& plug) {
-    if (plug.isDestination())
-        throw CommandError("setAttr: The attribute '" + plugName(plug) +
+    MPlug driven;
+    if (drivenByConnection(plug, &driven))
+        throw CommandError("setAttr: The attribute '" + plugName(driven) +
                            "' is locked or connected and cannot be modified.");
 }
 

@@ -61,16 +61,11 @@ void readTriple(const MObject& node, const MObject& compound, double out[3]) {
 
 void writeTriple(const MObject& node, const MObject& compound, const double v[3]) {
     MPlug plug(node, compound);
-    if (plug.isDestination())
-        throw CommandError("The attribute '" + plugName(plug) +
+    MPlug driven;
+    if (drivenByConnection(plug, &driven))
+        throw CommandError("The attribute '" + plugName(driven) +
                            "' is locked or connected and cannot be modified.");
-    for (unsigned int k = 0; k < 3; ++k) {
-        MPlug child = plug.child(k);
-        if (child.isDestination())
-            throw CommandError("The attribute '" + plugName(child) +
-                               "' is locked or connected and cannot be modified.");
-        child.setValue(v[k]);
-    }
+    for (unsigned int k = 0; k < 3; ++k) plug.child(k).setValue(v[k]);
 }
 
 MMatrix worldMatrixOf(const MObject& node) {

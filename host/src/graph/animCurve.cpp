@@ -159,10 +159,13 @@ double evaluateKeys(const std::vector<AnimKey>& keys, double t) {
 }
 
 bool isAnimCurve(const MObject& node) {
-    NodeImpl* impl = liveNodeOf(node);
-    if (!impl) return false;
+    return isAnimCurve(liveNodeOf(node));
+}
+
+bool isAnimCurve(const NodeImpl* node) {
+    if (!node) return false;
     for (const char* type : kCurveTypes)
-        if (impl->type->name == type) return true;
+        if (node->type->name == type) return true;
     return false;
 }
 

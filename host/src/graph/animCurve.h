@@ -17,6 +17,8 @@
 
 namespace zt::host {
 
+struct NodeImpl;
+
 // How a curve leaves a key (out) or arrives at it (in).
 //   spline   the slope through the two neighbours (at an end: towards the
 //            only neighbour)
@@ -46,6 +48,7 @@ double evaluateKeys(const std::vector<AnimKey>& keys, double t);
 
 // Whether the node is an animation curve.
 bool isAnimCurve(const MObject& node);
+bool isAnimCurve(const NodeImpl* node);
 
 // Adds a key, or replaces the one at the same time; the curve's output is
 // dirty afterwards. kInvalidParameter when the node is not a curve or the

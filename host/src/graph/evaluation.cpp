@@ -6,6 +6,7 @@
 #include <maya/MPlugArray.h>
 
 #include "data/dataTypes.h"
+#include "graph/animCurve.h"
 #include "graph/dataBlock.h"
 #include "graph/messages.h"
 #include "graph/plugAccess.h"
@@ -202,9 +203,10 @@ PlugRef sourceOf(const PlugRef& destination) {
     return PlugRef{};
 }
 
-bool hasIncomingConnection(const PlugRef& destination) {
+bool drivenBeyondCurves(const PlugRef& destination) {
     for (PlugRef p = destination; !p.isNull(); p = parentPlug(p)) {
-        if (!sourceOf(p).isNull()) return true;
+        const PlugRef source = sourceOf(p);
+        if (!source.isNull() && !isAnimCurve(source.node)) return true;
     }
     return false;
 }

@@ -31,8 +31,10 @@ MStatus evaluate(const PlugRef& plug);
 // The plug connected into `destination` itself (not into a parent or
 // child); a null plug when there is none.
 PlugRef sourceOf(const PlugRef& destination);
-// The source of the plug or of its nearest connected ancestor.
-bool hasIncomingConnection(const PlugRef& destination);
+// Whether a connection drives the plug or one of its compound parents,
+// leaving out connections from animation curves: a value set on a keyed
+// plug holds until the curve is evaluated again.
+bool drivenBeyondCurves(const PlugRef& destination);
 
 // Whether a connection from a plug of `source` into one of `destination`
 // can carry values (whole arrays only into whole arrays).

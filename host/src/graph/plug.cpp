@@ -106,7 +106,7 @@ Cell* writableCell(const MPlug& plug, PlugRef& ref, MStatus& status) {
         status = MS::kInvalidParameter;
         return nullptr;
     }
-    if (zt::host::hasIncomingConnection(ref)) {
+    if (zt::host::drivenBeyondCurves(ref)) {
         status = MS::kFailure;
         return nullptr;
     }
