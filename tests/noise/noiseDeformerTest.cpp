@@ -177,10 +177,37 @@ TEST_F(NoiseDeformer, EnvelopeAndNodeStateAndDeletedNodes) {
     ASSERT_TRUE(mel("setAttr ztNoise1.oyNoiseSeed 1;"));
     EXPECT_EQ(maxDifference(deformed(), full), 0.0);
 
-    // A deleted deformer gives back the undeformed mesh.
+    // A deleted deformer gives back the undeformed mesh, and the shape keeps
+    // its original shape as history.
     ASSERT_TRUE(mel("delete ztNoise1;"));
-    EXPECT_FALSE(plug("groundShape.inMesh").isConnected());
+    EXPECT_EQ(sourceOf("groundShape.inMesh"), "groundShapeOrig.outMesh");
     EXPECT_EQ(maxDifference(deformed(), rest), 0.0);
+}
+
+TEST_F(NoiseDeformer, DeletingOneOfTwoStackedDeformersKeepsTheOther) {
+    deformedPlane(4.0, 8);
+    setAxis("y", 0.5, 0.7, 3);
+    const MPointArray first = deformed();
+    ASSERT_TRUE(
+        mel("deformer -type ztNoise -n second groundShape;"
+            "setAttr second.oxNoiseAmp 0.4; setAttr second.oxNoiseFreq 0.9;"));
+    EXPECT_EQ(sourceOf("second.input[0].inputGeometry"), "ztNoise1.outputGeometry[0]");
+    const MPointArray both = deformed();
+    EXPECT_GT(maxDifference(both, first), 1e-2);
+
+    // Without the later deformer the shape shows the first one's mesh.
+    ASSERT_TRUE(mel("delete second;"));
+    EXPECT_EQ(sourceOf("groundShape.inMesh"), "ztNoise1.outputGeometry[0]");
+    EXPECT_EQ(maxDifference(deformed(), first), 0.0);
+
+    // Without the earlier one the later deforms the original mesh.
+    ASSERT_TRUE(
+        mel("deformer -type ztNoise -n third groundShape;"
+            "setAttr third.oxNoiseAmp 0.4; setAttr third.oxNoiseFreq 0.9;"));
+    ASSERT_TRUE(mel("delete ztNoise1;"));
+    EXPECT_EQ(sourceOf("third.input[0].inputGeometry"), "groundShapeOrig.outMesh");
+    EXPECT_EQ(sourceOf("groundShape.inMesh"), "third.outputGeometry[0]");
+    EXPECT_GT(maxDifference(deformed(), original()), 1e-2);
 }
 
 TEST_F(NoiseDeformer, MeshWithoutPointsPassesThrough) {

@@ -21,10 +21,13 @@
 #include <maya/MPlugArray.h>
 #include <maya/MPxDeformerNode.h>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "deformer/deformerSupport.h"
 #include "graph/registry.h"
+#include "graph/scene.h"
 
 namespace zt::host {
 
@@ -99,10 +102,37 @@ MStatus computeDeformerOutput(MPxNode& node, const MPlug& plug, MDataBlock& bloc
     return result;
 }
 
+// A deformer being deleted hands the mesh each input element receives to
+// what the same output element feeds, so that a shape keeps the rest of its
+// history (a deformer below this one, or its "Orig" shape), as in the real
+// host.
+std::function<void()> handOverHistory(const MObject& node) {
+    std::vector<std::pair<MPlug, MPlug>> links;  // (upstream, downstream)
+    std::vector<unsigned int> indices;
+    MPlug(node, MPxDeformerNode::outputGeom).getExistingArrayAttributeIndices(indices);
+    for (const unsigned int k : indices) {
+        MPlugArray sources, destinations;
+        const MPlug input = MPlug(node, MPxDeformerNode::input)
+                                .elementByLogicalIndex(k)
+                                .child(MPxDeformerNode::inputGeom);
+        if (!input.connectedTo(sources, true, false) || sources.length() == 0) continue;
+        MPlug(node, MPxDeformerNode::outputGeom)
+            .elementByLogicalIndex(k)
+            .connectedTo(destinations, false, true);
+        for (unsigned int i = 0; i < destinations.length(); ++i)
+            links.emplace_back(sources[0], destinations[i]);
+    }
+    if (links.empty()) return nullptr;
+    return [links] {
+        for (const auto& [upstream, downstream] : links) connectPlugs(upstream, downstream);
+    };
+}
+
 }  // namespace
 
 void registerDeformerEvaluation() {
     setKindCompute(MPxNode::kDeformerNode, computeDeformerOutput);
+    setKindDeletion(MPxNode::kDeformerNode, handOverHistory);
 }
 
 }  // namespace zt::host

@@ -155,6 +155,15 @@ KindCompute kindCompute(MPxNode::Type kind) {
     return it == registry().kindComputes.end() ? nullptr : it->second;
 }
 
+void setKindDeletion(MPxNode::Type kind, KindDeletion deletion) {
+    registry().kindDeletions[kind] = deletion;
+}
+
+KindDeletion kindDeletion(MPxNode::Type kind) {
+    auto it = registry().kindDeletions.find(kind);
+    return it == registry().kindDeletions.end() ? nullptr : it->second;
+}
+
 bool nodeTypeExists(const std::string& typeName) {
     return findNodeType(typeName) != nullptr;
 }

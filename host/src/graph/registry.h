@@ -9,6 +9,7 @@
 #include <maya/MTypeId.h>
 #include <maya/MTypes.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,14 @@ void setKindInitializer(MPxNode::Type kind, MInitializeFunction initializer);
 using KindCompute = MStatus (*)(MPxNode& node, const MPlug& plug, MDataBlock& block);
 void setKindCompute(MPxNode::Type kind, KindCompute compute);
 KindCompute kindCompute(MPxNode::Type kind);
+
+// What a node of one kind leaves to be done once it is deleted: called
+// before its connections go, it returns what to run after (reconnecting a
+// deformer's input mesh to what its output fed, for example), or an empty
+// function.
+using KindDeletion = std::function<void()> (*)(const MObject& node);
+void setKindDeletion(MPxNode::Type kind, KindDeletion deletion);
+KindDeletion kindDeletion(MPxNode::Type kind);
 
 bool nodeTypeExists(const std::string& typeName);
 std::vector<std::string> nodeTypeNames();  // sorted

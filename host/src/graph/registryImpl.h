@@ -22,6 +22,7 @@ struct Registry {
     NodeTypePtr initializing;
     std::map<MPxNode::Type, MInitializeFunction> kindInitializers;
     std::map<MPxNode::Type, KindCompute> kindComputes;
+    std::map<MPxNode::Type, KindDeletion> kindDeletions;
     std::set<std::string> failNext;
 };
 

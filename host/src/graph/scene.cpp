@@ -227,6 +227,8 @@ MStatus deleteNode(const MObject& object) {
     if (!node) return MS::kInvalidParameter;
     // Keep the node alive while it is taken apart.
     std::shared_ptr<ObjectImpl> keep = node->shared_from_this();
+    const KindDeletion kindHook = kindDeletion(node->type->kind);
+    const std::function<void()> afterwards = kindHook ? kindHook(object) : nullptr;
     const std::vector<NodeImpl*> children = node->children;
     for (NodeImpl* child : children) deleteNode(child->object());
     while (!node->incoming.empty()) breakConnection(node->incoming.back());
@@ -242,6 +244,7 @@ MStatus deleteNode(const MObject& object) {
     node->alive = false;
     node->user.reset();
     node->cells.clear();
+    if (afterwards) afterwards();
     return MS::kSuccess;
 }
 
