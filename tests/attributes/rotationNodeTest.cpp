@@ -89,12 +89,19 @@ protected:
         ASSERT_TRUE(plug("rot.inPoints").setValue(makePoints(spec)));
     }
 
+    // The errors reported while reading the point set on `plugName`.
+    static std::vector<std::string> errorsReading(const std::string& plugName,
+                                                  MObject* data = nullptr) {
+        zt::host::MessageCapture messages;
+        const MObject read = points(plugName);
+        if (data) *data = read;
+        return messages.texts(MessageKind::kError);
+    }
+
     // The compute fails with exactly `message` and the previous output stays.
     static void expectFailureKeepingOutput(const std::string& message) {
-        zt::host::MessageCapture messages;
-        MStatus status;
-        const MObject data = points("rot.outPoints", &status);
-        EXPECT_EQ(messages.texts(MessageKind::kError), std::vector<std::string>{message});
+        MObject data;
+        EXPECT_EQ(errorsReading("rot.outPoints", &data), std::vector<std::string>{message});
         EXPECT_EQ(channelLength(data, "aimDirection"), 3u) << "previous output not kept";
     }
 };
@@ -102,46 +109,32 @@ protected:
 TEST_F(RotationNode, AttributesHaveTheirNamesDefaultsLimitsAndFlags) {
     ASSERT_TRUE(mel("createNode ztPointsRotation -n rot;"));
     struct Expected {
-        const char* longName;
-        const char* shortName;
+        std::string longName, shortName;
         double value;
     };
-    const Expected numbers[] = {
-        {"localAimDirection", "ldir", 0},
-        {"activeLayer", "al", -1},
-        {"offsetR", "or", 0},
-        {"offsetG", "og", 0},
-        {"offsetB", "ob", 0},
-        {"seed", "s", 0},
-        {"randomR", "rr", 0},
-        {"randomG", "rg", 0},
-        {"randomB", "rb", 0},
-        {"randomAmplitudeR", "rar", 0},
-        {"randomAmplitudeG", "rag", 0},
-        {"randomAmplitudeB", "rab", 0},
-        {"minRandSpeedR", "mrsr", 0},
-        {"minRandSpeedG", "mrsg", 0},
-        {"minRandSpeedB", "mrsb", 0},
-        {"maxRandSpeedR", "xrsr", 0},
-        {"maxRandSpeedG", "xrsg", 0},
-        {"maxRandSpeedB", "xrsb", 0},
-        {"randTimeR", "rtr", 0},
-        {"randTimeG", "rtg", 0},
-        {"randTimeB", "rtb", 0},
-        {"addColorMode", "acm", 0},
-        {"inColorFactor", "icf", 1},
-    };
+    std::vector<Expected> numbers = {{"localAimDirection", "ldir", 0},
+                                     {"activeLayer", "al", -1},
+                                     {"seed", "s", 0},
+                                     {"addColorMode", "acm", 0},
+                                     {"inColorFactor", "icf", 1}};
+    // Per-channel triples: long name + R/G/B, short name + r/g/b, all 0.
+    const std::string triples[][2] = {{"offset", "o"},           {"random", "r"},
+                                      {"randomAmplitude", "ra"}, {"minRandSpeed", "mrs"},
+                                      {"maxRandSpeed", "xrs"},   {"randTime", "rt"}};
+    for (const auto& t : triples)
+        for (const std::string c : {"Rr", "Gg", "Bb"})
+            numbers.push_back({t[0] + c[0], t[1] + c[1], 0});
     MFnDependencyNode fn(zt::host::findNode("rot"));
     for (const Expected& e : numbers) {
         SCOPED_TRACE(e.longName);
-        const MObject byShort = fn.attribute(e.shortName);
+        const MObject byShort = fn.attribute(e.shortName.c_str());
         ASSERT_FALSE(byShort.isNull());
         const MFnAttribute attribute(byShort);
-        EXPECT_EQ(attribute.name(), MString(e.longName));
+        EXPECT_EQ(attribute.name(), MString(e.longName.c_str()));
         EXPECT_TRUE(attribute.isKeyable());
         EXPECT_TRUE(attribute.isStorable());
         double value = -2;
-        ASSERT_TRUE(fn.findPlug(e.longName).getValue(value));
+        ASSERT_TRUE(fn.findPlug(e.longName.c_str()).getValue(value));
         EXPECT_DOUBLE_EQ(value, e.value);
     }
     // The target is a point of three floats at the origin.
@@ -321,11 +314,8 @@ TEST_F(RotationNode, EdgeChannelsOnlyWithLocalAimDirection) {
     ASSERT_TRUE(
         mel("createNode ztPointsRotation -n bare; connectAttr sc.outPoints bare.inPoints;"
             "setAttr bare.localAimDirection 1;"));
-    zt::host::MessageCapture messages;
-    MStatus status;
-    points("bare.outPoints", &status);
     EXPECT_EQ(
-        messages.texts(MessageKind::kError),
+        errorsReading("bare.outPoints"),
         std::vector<std::string>{"bare.inMesh: missing inMesh, can not compute localAimDirection"});
     ASSERT_TRUE(mel("setAttr bare.localAimDirection 0;"));
     EXPECT_EQ(channelLength(points("bare.outPoints"), "aimDirection"), n);
@@ -333,13 +323,8 @@ TEST_F(RotationNode, EdgeChannelsOnlyWithLocalAimDirection) {
 
 TEST_F(RotationNode, MissingOrMalformedChannelsFailAndKeepThePreviousOutput) {
     quadScene();
-    {
-        zt::host::MessageCapture messages;
-        MStatus status;
-        points("rot.outPoints", &status);
-        EXPECT_EQ(messages.texts(MessageKind::kError),
-                  std::vector<std::string>{"rot.inPoints: please supply inPoints"});
-    }
+    EXPECT_EQ(errorsReading("rot.outPoints"),
+              std::vector<std::string>{"rot.inPoints: please supply inPoints"});
     setPoints(Points{});
     ASSERT_EQ(channelLength(points("rot.outPoints"), "aimDirection"), 3u);
 
@@ -390,16 +375,13 @@ TEST_F(RotationNode, ColourInputsOfTheWrongLengthAreSkippedAndNaNColoursRefused)
     Points shortRgb;
     shortRgb.rgbCount = 2;
     setPoints(shortRgb);
-    {
-        zt::host::MessageCapture messages;
-        const MObject data = points("rot.outPoints");
-        EXPECT_EQ(messages.texts(MessageKind::kError),
-                  std::vector<std::string>{"ztPointsRotation: rotationRGB array size differs "
-                                           "from point array size, omitting rgb rotation"});
-        const MVectorArray rgb = MFnArrayAttrsData(data).getVectorData("rotationRGB");
-        ASSERT_EQ(rgb.length(), 3u);
-        EXPECT_EQ(rgb[2], MVector(0, 0, 0));
-    }
+    MObject data;
+    EXPECT_EQ(errorsReading("rot.outPoints", &data),
+              std::vector<std::string>{"ztPointsRotation: rotationRGB array size differs "
+                                       "from point array size, omitting rgb rotation"});
+    const MVectorArray rgb = MFnArrayAttrsData(data).getVectorData("rotationRGB");
+    ASSERT_EQ(rgb.length(), 3u);
+    EXPECT_EQ(rgb[2], MVector(0, 0, 0));
     // At full length it is the start value.
     Points fullRgb;
     fullRgb.rgbCount = 3;

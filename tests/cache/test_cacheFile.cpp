@@ -385,32 +385,19 @@ TEST_F(CacheFile, MutatedAndTruncatedFilesNeverCrash) {
 }
 
 TEST_F(CacheFile, ChannelsMustHoldTheSameNumberOfPoints) {
-    struct Case {
-        zc::CacheFrame frame;
-        const char* detail;  // "" when the frame is consistent
+    const struct Case {
+        zc::CacheFrame frame;  // ints, doubles, vectors (x y z per point)
+        const char* detail;    // "" when the frame is consistent
+    } cases[] = {
+        {{{{"a", {1, 2}}}, {{"b", {1, 2, 3}}}, {}}, "channel 'a' holds 2 points, channel 'b' 3"},
+        {{{{"a", {1, 2}}}, {}, {{"v", {1, 2, 3}}}}, "channel 'a' holds 2 points, channel 'v' 1"},
+        {{{}, {{"d", {}}}, {{"v", {1, 2, 3}}}}, "channel 'd' holds 0 points, channel 'v' 1"},
+        {{{{"a", {1}}, {"b", {1}}, {"c", {}}}, {}, {}},
+         "channel 'a' holds 1 points, channel 'c' 0"},
+        // Consistent: two points everywhere, and no points anywhere.
+        {{{{"a", {1, 2}}}, {{"b", {1, 2}}}, {{"v", {1, 2, 3, 4, 5, 6}}}}, ""},
+        {{{{"a", {}}}, {}, {{"v", {}}}}, ""},
     };
-    std::vector<Case> cases(6);
-    cases[0].frame.ints["a"] = {1, 2};
-    cases[0].frame.doubles["b"] = {1, 2, 3};
-    cases[0].detail = "channel 'a' holds 2 points, channel 'b' 3";
-    cases[1].frame.ints["a"] = {1, 2};
-    cases[1].frame.vectors["v"] = {1, 2, 3};  // one point
-    cases[1].detail = "channel 'a' holds 2 points, channel 'v' 1";
-    cases[2].frame.doubles["d"] = {};
-    cases[2].frame.vectors["v"] = {1, 2, 3};
-    cases[2].detail = "channel 'd' holds 0 points, channel 'v' 1";
-    cases[3].frame.ints["a"] = {1};
-    cases[3].frame.ints["b"] = {1};
-    cases[3].frame.ints["c"] = {};
-    cases[3].detail = "channel 'a' holds 1 points, channel 'c' 0";
-    // Consistent: two points everywhere, and no points anywhere.
-    cases[4].frame.ints["a"] = {1, 2};
-    cases[4].frame.doubles["b"] = {1, 2};
-    cases[4].frame.vectors["v"] = {1, 2, 3, 4, 5, 6};
-    cases[4].detail = "";
-    cases[5].frame.ints["a"] = {};
-    cases[5].frame.vectors["v"] = {};
-    cases[5].detail = "";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.detail);
         std::string detail;

@@ -303,9 +303,6 @@ TEST_F(CacheInHost, FailedLoadsReportAndKeepThePreviousPointSet) {
     unequalFrame.ints["b"] = {1, 2};
     ASSERT_TRUE(zc::writeCacheFile(dir_.file("c_12.ztc"), unequalFrame));
     const std::string unequal = readBytes(dir_.file("c_12.ztc"));
-    std::string tracked = good;
-    ASSERT_EQ(tracked[40], 0);  // the first map's tracking byte, after the header
-    tracked[40] = 1;
     ASSERT_EQ(::mkfifo(dir_.file("c_14.ztc").c_str(), 0600), 0);
 
     const struct {
@@ -314,12 +311,9 @@ TEST_F(CacheInHost, FailedLoadsReportAndKeepThePreviousPointSet) {
         std::string message;  // exact, or a prefix when it ends with '*'
     } cases[] = {
         {2, "", "ztPointsCache: not a readable cache file: *"},
-        {3, "just some text\n", "ztPointsCache: not a readable cache file: *"},
         {4, headerOnly, "Failed to load cache data (int map)"},
         {5, good.substr(0, good.find("fallof") + 3), "Failed to load cache data (double map)"},
         {6, good.substr(0, good.size() - 5), "Failed to load cache data (vector map)"},
-        {7, good.substr(0, 30) + "\x7f" + good.substr(31),
-         "ztPointsCache: not a readable cache file: *"},
         {9, "", "ztPointsCache: invalid vector length"},
         {11, good + "xyz",
          "ztPointsCache: not a readable cache file: " + dir_.file("c_11.ztc") +
@@ -327,7 +321,6 @@ TEST_F(CacheInHost, FailedLoadsReportAndKeepThePreviousPointSet) {
         {12, unequal,
          "ztPointsCache: not a readable cache file: " + dir_.file("c_12.ztc") +
              " (channel 'a' holds 1 points, channel 'b' 2)"},
-        {13, tracked, "Failed to load cache data (int map)"},
         {14, "",
          "ztPointsCache: cannot open cache file " + dir_.file("c_14.ztc") + " (" +
              dir_.file("c_14.ztc") + " is not a regular file)"},
@@ -349,12 +342,6 @@ TEST_F(CacheInHost, FailedLoadsReportAndKeepThePreviousPointSet) {
         else
             EXPECT_EQ(errors[0], c.message);
     }
-
-    // A directory of the file's name exists but cannot be read as one.
-    fs::create_directory(dir_.file("c_10.ztc"));
-    MessageCapture messages;
-    EXPECT_EQ(readerAt(10), previous);
-    EXPECT_EQ(messages.texts(MessageKind::kError).size(), 1u);
 }
 
 TEST_F(CacheInHost, TimesReadTheTruncatedFrameInTheSceneUnit) {

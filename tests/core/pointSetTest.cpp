@@ -26,8 +26,8 @@ protected:
     static void SetUpTestSuite() { zt::host::startHost(); }
 
     // A point set of two points with a channel of every type.
-    MObject makeInput() {
-        MObject data = in.create();
+    void makeInput() {
+        in.create();
         MVectorArray position = in.vectorArray("position");
         position.append(MVector(1, 2, 3));
         position.append(MVector(-4, 5.5, 1e-30));
@@ -40,7 +40,6 @@ protected:
         MStringArray labels = in.stringArray("label");
         labels.append("a");
         labels.append("b");
-        return data;
     }
 
     // Three points with a channel of every type and a one-element string

@@ -28,7 +28,6 @@ constexpr int kHeight = 240;
 const Rgb kRed{255, 0, 0};
 const Rgb kGreen{0, 255, 0};
 const Rgb kText = toRgb(0.0f, 0.0f, 0.25f);
-const Rgb kInner{255, 0, 0};
 const Rgb kOuter = toRgb(0.2f, 0.0f, 0.0f);
 
 class DisplayPoints : public DisplayTest {
@@ -124,11 +123,11 @@ TEST_F(DisplayPoints, AttributesAsDeclared) {
     // Out-of-range values are held to the limits: the point size to 1..10,
     // the arrow size to 0 and up.
     for (const auto& [asked, held] : {std::pair{0, 1}, {40, 10}, {7, 7}}) {
-        setInt(shape, "pointSize", asked);
+        setPlug(shape, "pointSize", asked);
         EXPECT_EQ(node.findPlug("pointSize").asInt(), held);
     }
     for (const auto& [asked, held] : {std::pair{-2.0f, 0.0f}, {1e6f, 1e6f}}) {
-        setFloat(shape, "arrowSize", asked);
+        setPlug(shape, "arrowSize", asked);
         EXPECT_EQ(node.findPlug("arrowSize").asFloat(), held);
     }
 
@@ -155,8 +154,8 @@ TEST_F(DisplayPoints, StateCountsEvaluationsAndCachesTheBox) {
     EXPECT_EQ(state(node), 1);
     EXPECT_EQ(state(node), 1);  // clean: no second evaluation
     // Only inPoints drives state; the drawing attributes are read by draw.
-    setInt(node, "pointSize", 4);
-    setBool(node, "displayDir", true);
+    setPlug(node, "pointSize", 4);
+    setPlug(node, "displayDir", true);
     setColour(node, "pointColor", 1, 0, 0);
     EXPECT_EQ(state(node), 1);
     setPoints(node, PointSet().vectors("position", {MVector(5, -2, 0.5), MVector(-0.5, 0, 3)}));
@@ -191,7 +190,7 @@ TEST_F(DisplayPoints, MarkInLocalSpacePointsInWorldSpace) {
     EXPECT_FALSE(drawnNear(image, MPoint(4.6, 1, 0), kRed, 2));  // the lines end at +-1
     EXPECT_EQ(countOtherThan(image, background(), 2), boxOfColour(image, kRed, 2).count);
 
-    setInt(node, "pointSize", 5);
+    setPlug(node, "pointSize", 5);
     setColour(node, "pointColor", 0, 1, 0);
     setPoints(node, PointSet().vectors("position", {MVector(-4, 2, 0), MVector(0, -3, 0)}));
     image = picture();
@@ -208,7 +207,7 @@ TEST_F(DisplayPoints, MarkInLocalSpacePointsInWorldSpace) {
 
 TEST_F(DisplayPoints, FallofBlendsBetweenTheTwoColours) {
     MObject node = createLocator("ztDisplayPoints");
-    setInt(node, "pointSize", 3);
+    setPlug(node, "pointSize", 3);
     setColour(node, "pointColor", 0, 0, 1);
     setColour(node, "fallofColor", 1, 0, 0.5f);
     const MVector p0(-5, 3, 0), p1(0, 3, 0), p2(5, 3, 0);
@@ -224,7 +223,7 @@ TEST_F(DisplayPoints, FallofBlendsBetweenTheTwoColours) {
 TEST_F(DisplayPoints, ArrowsFollowAimDirection) {
     MObject node = createLocator("ztDisplayPoints", MVector(0, -6, 0));
     setColour(node, "pointColor", 0, 1, 0);
-    setFloat(node, "arrowSize", 3.0f);
+    setPlug(node, "arrowSize", 3.0f);
     const MVector p(-2, 2, 0), aim(1, 0, 0), up(0, 4, 0);
     const MVector tip = p + aim * 3.0;
     auto onShaft = [&](const Image& image, Rgb colour) {
@@ -235,7 +234,7 @@ TEST_F(DisplayPoints, ArrowsFollowAimDirection) {
 
     setPoints(node, PointSet().vectors("position", {p}).vectors("aimDirection", {aim}));
     EXPECT_EQ(onShaft(picture(), kGreen), 0) << "displayDir is off";
-    setBool(node, "displayDir", true);
+    setPlug(node, "displayDir", true);
     Image image = picture();
     EXPECT_EQ(onShaft(image, kGreen), 3);
     EXPECT_FALSE(drawnNear(image, p + aim * 4.0, kGreen, 2)) << "the arrow is arrowSize long";
@@ -263,7 +262,7 @@ TEST_F(DisplayPoints, ArrowsFollowAimDirection) {
                         .vectors("aimDirection", {aim})
                         .vectors("rotationRGB", {rotation}));
     EXPECT_EQ(onShaft(picture(), kGreen), 3) << "colorFromRot is off";
-    setBool(node, "colorFromRot", true);
+    setPlug(node, "colorFromRot", true);
     EXPECT_EQ(onShaft(picture(), rotationColour), 3);
     setPoints(node, PointSet()
                         .vectors("position", {p})
@@ -287,10 +286,10 @@ TEST_F(DisplayPoints, ValuesAsTextBesideThePoints) {
                                  .ints("pointID", {42})
                                  .vectors("normal", {MVector(0, 1, 0)});
     setPoints(node, withIds);
-    setString(node, "attributeName", "pointID");
+    setPlug(node, "attributeName", MString("pointID"));
     EXPECT_EQ(boxOfColour(picture(), kText, 1).count, 0) << "displayAttribute is off";
 
-    setBool(node, "displayAttribute", true);
+    setPlug(node, "displayAttribute", true);
     const Pixel px = at(p);
     PixelBox text = boxOfColour(picture(), kText, 1);
     ASSERT_GT(text.count, 0);
@@ -301,7 +300,7 @@ TEST_F(DisplayPoints, ValuesAsTextBesideThePoints) {
     EXPECT_GE(text.minY, px.y - 12);
 
     // A vector value is centred on the point.
-    setString(node, "attributeName", "normal");
+    setPlug(node, "attributeName", MString("normal"));
     text = boxOfColour(picture(), kText, 1);
     ASSERT_GT(text.count, 0);
     EXPECT_LT(text.minX, px.x - 3);
@@ -310,7 +309,7 @@ TEST_F(DisplayPoints, ValuesAsTextBesideThePoints) {
     // A channel of the wrong length: a warning and no text; points still drawn.
     setColour(node, "pointColor", 0, 1, 0);
     setPoints(node, PointSet().vectors("position", {p}).doubles("fallof", {0.5, 0.5}));
-    setString(node, "attributeName", "fallof");
+    setPlug(node, "attributeName", MString("fallof"));
     {
         zt::host::MessageCapture capture;
         const Image image = picture();
@@ -321,7 +320,7 @@ TEST_F(DisplayPoints, ValuesAsTextBesideThePoints) {
 
     // A string channel draws nothing and says nothing.
     setPoints(node, PointSet().vectors("position", {p}).strings("label", {"a"}));
-    setString(node, "attributeName", "label");
+    setPlug(node, "attributeName", MString("label"));
     {
         zt::host::MessageCapture capture;
         EXPECT_EQ(boxOfColour(picture(), kText, 1).count, 0);
@@ -333,10 +332,10 @@ TEST_F(DisplayPoints, HiddenLocatorsAreNotDrawn) {
     MObject node = createLocator("ztDisplayPoints");
     setPoints(node, PointSet().vectors("position", {MVector(1, 1, 0)}));
     EXPECT_GT(countOtherThan(picture(), background(), 2), 0);
-    setBool(node, "visibility", false);
+    setPlug(node, "visibility", false);
     EXPECT_EQ(countOtherThan(picture(), background(), 2), 0);
-    setBool(node, "visibility", true);
-    setBool(parentOf(node), "visibility", false);
+    setPlug(node, "visibility", true);
+    setPlug(parentOf(node), "visibility", false);
     EXPECT_EQ(countOtherThan(picture(), background(), 2), 0);
 }
 
@@ -364,7 +363,7 @@ TEST_F(DisplayContainer, AttributesAndBox) {
     EXPECT_EQ(fn.findPlug("fallof").asFloat(), 0.0f);
     // Held to 0..1.
     for (const auto& [asked, held] : {std::pair{1.5f, 1.0f}, {-0.5f, 0.0f}, {0.25f, 0.25f}}) {
-        setFloat(node, "fallof", asked);
+        setPlug(node, "fallof", asked);
         EXPECT_EQ(fn.findPlug("fallof").asFloat(), held);
     }
 
@@ -372,8 +371,8 @@ TEST_F(DisplayContainer, AttributesAndBox) {
     auto* locator = dynamic_cast<ztDisplayContainer*>(fn.userNode());
     ASSERT_NE(locator, nullptr);
     EXPECT_TRUE(locator->isBounded());
-    setInt(node, "type", 1);
-    setFloat(node, "fallof", 0.5f);
+    setPlug(node, "type", 1);
+    setPlug(node, "fallof", 0.5f);
     EXPECT_EQ(locator->boundingBox().min(), MPoint(-5, 0, -5));
     EXPECT_EQ(locator->boundingBox().max(), MPoint(5, 0, 5));
 }
@@ -383,42 +382,42 @@ TEST_F(DisplayContainer, SphereWithInnerShapeOnlyInsideTheFallofRange) {
     EXPECT_TRUE(drawnAt(image, MPoint(1, 0, 0), kOuter));
     EXPECT_TRUE(drawnAt(image, MPoint(0, -1, 0), kOuter));
     EXPECT_TRUE(drawnAt(image, MPoint(0.7071, 0.7071, 0), kOuter));
-    EXPECT_TRUE(drawnAt(image, MPoint(0, -0.2, 0), kInner)) << "the mark";
-    EXPECT_FALSE(drawnAt(image, MPoint(0.75, 0, 0), kInner));
-    EXPECT_FALSE(drawnAt(image, MPoint(0.4, 0, 0), kInner)) << "the mark ends at 0.25";
+    EXPECT_TRUE(drawnAt(image, MPoint(0, -0.2, 0), kRed)) << "the mark";
+    EXPECT_FALSE(drawnAt(image, MPoint(0.75, 0, 0), kRed));
+    EXPECT_FALSE(drawnAt(image, MPoint(0.4, 0, 0), kRed)) << "the mark ends at 0.25";
 
-    setFloat(node, "fallof", 0.25f);
+    setPlug(node, "fallof", 0.25f);
     image = picture();
-    EXPECT_TRUE(drawnAt(image, MPoint(0.75, 0, 0), kInner));
-    EXPECT_TRUE(drawnAt(image, MPoint(0, 0.75, 0), kInner));
-    EXPECT_TRUE(drawnAt(image, MPoint(-0.5303, -0.5303, 0), kInner));
+    EXPECT_TRUE(drawnAt(image, MPoint(0.75, 0, 0), kRed));
+    EXPECT_TRUE(drawnAt(image, MPoint(0, 0.75, 0), kRed));
+    EXPECT_TRUE(drawnAt(image, MPoint(-0.5303, -0.5303, 0), kRed));
     EXPECT_TRUE(drawnAt(image, MPoint(1, 0, 0), kOuter));
-    EXPECT_FALSE(drawnAt(image, MPoint(0.9, 0, 0), kInner));
+    EXPECT_FALSE(drawnAt(image, MPoint(0.9, 0, 0), kRed));
 
-    setFloat(node, "fallof", 1.0f);
+    setPlug(node, "fallof", 1.0f);
     image = picture();
-    EXPECT_FALSE(drawnAt(image, MPoint(0.75, 0, 0), kInner));
-    EXPECT_FALSE(drawnAt(image, MPoint(0.05, 0.5, 0), kInner));
+    EXPECT_FALSE(drawnAt(image, MPoint(0.75, 0, 0), kRed));
+    EXPECT_FALSE(drawnAt(image, MPoint(0.05, 0.5, 0), kRed));
     EXPECT_TRUE(drawnAt(image, MPoint(1, 0, 0), kOuter));
 }
 
 TEST_F(DisplayContainer, BoxWithInnerBox) {
-    setInt(node, "type", 1);
-    setFloat(node, "fallof", 0.25f);
+    setPlug(node, "type", 1);
+    setPlug(node, "fallof", 0.25f);
     const Image image = picture();
     // Vertical edges of both cubes, halfway up; the front ones are nearer
     // the camera and so further out in the picture.
     EXPECT_TRUE(drawnAt(image, MPoint(1, 0, 1), kOuter));
     EXPECT_TRUE(drawnAt(image, MPoint(-1, 0, -1), kOuter));
-    EXPECT_TRUE(drawnAt(image, MPoint(0.75, 0, 0.75), kInner));
-    EXPECT_TRUE(drawnAt(image, MPoint(-0.75, 0, -0.75), kInner));
+    EXPECT_TRUE(drawnAt(image, MPoint(0.75, 0, 0.75), kRed));
+    EXPECT_TRUE(drawnAt(image, MPoint(-0.75, 0, -0.75), kRed));
     // Top face edge of the inner cube.
-    EXPECT_TRUE(drawnAt(image, MPoint(0, 0.75, 0.75), kInner));
+    EXPECT_TRUE(drawnAt(image, MPoint(0, 0.75, 0.75), kRed));
     // The sphere's circles are not drawn for a box.
     EXPECT_FALSE(drawnAt(image, MPoint(0.7071, 0.7071, 0), kOuter));
 
-    setInt(node, "type", 0);
-    setFloat(node, "fallof", 0.0f);
+    setPlug(node, "type", 0);
+    setPlug(node, "fallof", 0.0f);
     const Image sphere = picture();
     EXPECT_FALSE(drawnAt(sphere, MPoint(1, 0, 1), kOuter));
 }

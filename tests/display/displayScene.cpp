@@ -39,12 +39,22 @@ void DisplayTest::SetUp() {
     zt::host::newScene();
 }
 
-namespace {
 MPlug plugOf(const MObject& node, const char* attribute) {
     MStatus status;
     MPlug plug = MFnDependencyNode(node).findPlug(attribute, &status);
     EXPECT_TRUE(status) << "no attribute " << attribute;
     return plug;
+}
+
+namespace {
+// Sets the X, Y and Z children of a compound such as "translate".
+void setXYZ(const MObject& node, const std::string& name, const MVector& v) {
+    for (unsigned int i = 0; i < 3; ++i) plugOf(node, (name + "XYZ"[i]).c_str()).setValue(v[i]);
+}
+
+template <class Array, class Values>
+void appendAll(Array array, const Values& values) {
+    for (const auto& v : values) array.append(v);
 }
 }  // namespace
 
@@ -53,9 +63,7 @@ void run(const std::string& script) {
 }
 
 void setTranslate(const MObject& transform, const MVector& t) {
-    plugOf(transform, "translateX").setValue(t.x);
-    plugOf(transform, "translateY").setValue(t.y);
-    plugOf(transform, "translateZ").setValue(t.z);
+    setXYZ(transform, "translate", t);
 }
 
 MObject parentOf(const MObject& dagNode) {
@@ -78,9 +86,7 @@ MDagPath createCamera(const MVector& eye, const MVector& rotateDegrees) {
     MObject shape = zt::host::createNode("camera", "testCamShape", transform, &status);
     EXPECT_TRUE(status);
     setTranslate(transform, eye);
-    plugOf(transform, "rotateX").setValue(rotateDegrees.x);
-    plugOf(transform, "rotateY").setValue(rotateDegrees.y);
-    plugOf(transform, "rotateZ").setValue(rotateDegrees.z);
+    setXYZ(transform, "rotate", rotateDegrees);
     MDagPath path;
     EXPECT_TRUE(MDagPath::getAPathTo(shape, path));
     return path;
@@ -92,30 +98,19 @@ PointSet::PointSet() {
 }
 
 PointSet& PointSet::vectors(const char* name, std::initializer_list<MVector> values) {
-    MFnArrayAttrsData fn(object_);
-    MVectorArray array = fn.vectorArray(name);
-    for (const MVector& v : values) array.append(v);
+    appendAll(MFnArrayAttrsData(object_).vectorArray(name), values);
     return *this;
 }
-
 PointSet& PointSet::doubles(const char* name, std::initializer_list<double> values) {
-    MFnArrayAttrsData fn(object_);
-    MDoubleArray array = fn.doubleArray(name);
-    for (double v : values) array.append(v);
+    appendAll(MFnArrayAttrsData(object_).doubleArray(name), values);
     return *this;
 }
-
 PointSet& PointSet::ints(const char* name, std::initializer_list<int> values) {
-    MFnArrayAttrsData fn(object_);
-    MIntArray array = fn.intArray(name);
-    for (int v : values) array.append(v);
+    appendAll(MFnArrayAttrsData(object_).intArray(name), values);
     return *this;
 }
-
 PointSet& PointSet::strings(const char* name, std::initializer_list<const char*> values) {
-    MFnArrayAttrsData fn(object_);
-    MStringArray array = fn.stringArray(name);
-    for (const char* v : values) array.append(v);
+    appendAll(MFnArrayAttrsData(object_).stringArray(name), values);
     return *this;
 }
 
@@ -124,23 +119,11 @@ void setPoints(const MObject& locator, const PointSet& points) {
     ASSERT_TRUE(MPlug(locator, ztDisplayPoints::inPoints).setValue(data));
 }
 
-void setBool(const MObject& node, const char* attribute, bool value) {
-    ASSERT_TRUE(plugOf(node, attribute).setValue(value));
-}
-void setFloat(const MObject& node, const char* attribute, float value) {
-    ASSERT_TRUE(plugOf(node, attribute).setValue(value));
-}
-void setInt(const MObject& node, const char* attribute, int value) {
-    ASSERT_TRUE(plugOf(node, attribute).setValue(value));
-}
 void setColour(const MObject& node, const char* attribute, float r, float g, float b) {
     MPlug plug = plugOf(node, attribute);
     ASSERT_TRUE(plug.child(0).setValue(r));
     ASSERT_TRUE(plug.child(1).setValue(g));
     ASSERT_TRUE(plug.child(2).setValue(b));
-}
-void setString(const MObject& node, const char* attribute, const char* value) {
-    ASSERT_TRUE(plugOf(node, attribute).setValue(MString(value)));
 }
 
 Pixel project(const MDagPath& camera, const MPoint& world, int width, int height) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <maya/MDagPath.h>
 #include <maya/MObject.h>
+#include <maya/MPlug.h>
 #include <maya/MPoint.h>
 #include <maya/MVector.h>
 
@@ -58,12 +59,14 @@ private:
     MObject object_;
 };
 
+MPlug plugOf(const MObject& node, const char* attribute);
+// Sets a plug and expects it to succeed; pass MString for strings.
+template <class T>
+void setPlug(const MObject& node, const char* attribute, T value) {
+    ASSERT_TRUE(plugOf(node, attribute).setValue(value));
+}
 void setPoints(const MObject& locator, const PointSet& points);
-void setBool(const MObject& node, const char* attribute, bool value);
-void setFloat(const MObject& node, const char* attribute, float value);
-void setInt(const MObject& node, const char* attribute, int value);
 void setColour(const MObject& node, const char* attribute, float r, float g, float b);
-void setString(const MObject& node, const char* attribute, const char* value);
 
 // Where a world point lands in a picture of the given size through the
 // camera: pixel column and row (row 0 at the top).

@@ -42,11 +42,7 @@ PixelBox boxOfColour(const Image& image, Rgb colour, int tolerance) {
 }
 
 int countOtherThan(const Image& image, Rgb colour, int tolerance) {
-    int count = 0;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x)
-            if (!matches(image, x, y, colour, tolerance)) ++count;
-    return count;
+    return image.width * image.height - boxOfColour(image, colour, tolerance).count;
 }
 
 Image readPngFile(const std::string& path) {

@@ -30,9 +30,7 @@ MVector apply(const MMatrix& m, const MVector& p) {
 }
 
 void expectNear(const MVector& got, const MVector& want, const char* what) {
-    EXPECT_NEAR((got - want).length(), 0.0, 1e-9)
-        << what << ": got (" << got.x << ", " << got.y << ", " << got.z << ") want (" << want.x
-        << ", " << want.y << ", " << want.z << ")";
+    EXPECT_NEAR((got - want).length(), 0.0, 1e-9) << what << ": got " << got << " want " << want;
 }
 
 // Where m takes the unit x, y and z axes.
@@ -172,12 +170,14 @@ TEST_F(Instancer, WiredNodeDrawsCopiesWhereThePointsAre) {
             zt::host::parentNode(zt::host::findNode(name), zt::host::findNode("originals")));
     MObject inst = zt::host::findNode("inst");
     ASSERT_FALSE(inst.isNull());
+    MPlug input(inst, zt::host::InstancerNode::inputPoints);
+    MPlug count(inst, zt::host::InstancerNode::instanceCount);
     PointSet points;
     points.vectors("position", {MVector(-3, 0, 0), MVector(3, 0, 0), MVector(0, 0, 3)})
         .vectors("scale", {MVector(2, 1, 2), MVector(1, 1, 1), MVector(1, 1, 1)})
         .ints("objectIndex", {0, 1, 7});
-    ASSERT_TRUE(MPlug(inst, zt::host::InstancerNode::inputPoints).setValue(points.object()));
-    EXPECT_EQ(MPlug(inst, zt::host::InstancerNode::instanceCount).asInt(), 3);
+    ASSERT_TRUE(input.setValue(points.object()));
+    EXPECT_EQ(count.asInt(), 3);
 
     zt::host::InstancerContents contents;
     std::string error;
@@ -230,23 +230,18 @@ TEST_F(Instancer, WiredNodeDrawsCopiesWhereThePointsAre) {
     run("setAttr inst.visibility 0;");
     EXPECT_EQ(countOtherThan(render(camera, w, h), background(), 1), 0);
     run("setAttr inst.visibility 1;");
-    ASSERT_TRUE(MPlug(inst, zt::host::InstancerNode::inputPoints)
-                    .setValue(PointSet().vectors("position", {}).object()));
+    ASSERT_TRUE(input.setValue(PointSet().vectors("position", {}).object()));
     capture.clear();
     EXPECT_EQ(countOtherThan(render(camera, w, h), background(), 1), 0);
     EXPECT_TRUE(capture.messages().empty());
-    EXPECT_EQ(MPlug(inst, zt::host::InstancerNode::instanceCount).asInt(), 0);
+    EXPECT_EQ(count.asInt(), 0);
 
     // A point set it cannot read: one error, nothing drawn, the count kept.
-    ASSERT_TRUE(MPlug(inst, zt::host::InstancerNode::inputPoints)
-                    .setValue(PointSet()
-                                  .vectors("position", {MVector(0, 0, 0)})
-                                  .doubles("scale", {1.0})
-                                  .object()));
+    ASSERT_TRUE(input.setValue(
+        PointSet().vectors("position", {MVector(0, 0, 0)}).doubles("scale", {1.0}).object()));
     EXPECT_EQ(countOtherThan(render(camera, w, h), background(), 1), 0);
     EXPECT_TRUE(capture.contains(zt::host::MessageKind::kError, "inst.inputPoints"));
-    EXPECT_EQ(MPlug(inst, zt::host::InstancerNode::instanceCount).asInt(), 0)
-        << "the count of the empty set is kept";
+    EXPECT_EQ(count.asInt(), 0) << "the count of the empty set is kept";
 }
 
 TEST_F(Instancer, CommandAndExportOfTheCopies) {

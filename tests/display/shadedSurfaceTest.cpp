@@ -227,7 +227,7 @@ TEST_F(ShadedSurfaces, VertexColoursAndPointsOnTheSurface) {
     // Points lying on the surface are drawn over it, not hidden in it.
     MObject points = createLocator("ztDisplayPoints");
     setPoints(points, PointSet().vectors("position", {MVector(1, 0, 1), MVector(-1, 0, -1)}));
-    setInt(points, "pointSize", 4);
+    setPlug(points, "pointSize", 4);
     image = render(camera, w, h);
     for (const MPoint p : {MPoint(1, 0, 1), MPoint(-1, 0, -1)}) {
         const Pixel px = project(camera, p, w, h);

@@ -16,12 +16,9 @@ using namespace filtertest;
 
 namespace {
 
-class Container : public FilterTest {
+class Container : public NodeTest {
 protected:
-    void SetUp() override {
-        FilterTest::SetUp();
-        node = createNode("ztPointsContainer", "inside");
-    }
+    Container() : NodeTest("ztPointsContainer", "inside") {}
     // Points at the given places, with ids 0, 1, 2...
     void pointsAt(const std::vector<MVector>& positions) {
         std::vector<int> ids;
@@ -34,7 +31,6 @@ protected:
         for (double x : xs) positions.emplace_back(x, 0, 0);
         pointsAt(positions);
     }
-    MObject node;
 };
 
 void expectWeights(const Output& out, const std::vector<int>& ids,
@@ -129,6 +125,10 @@ TEST_F(Container, BadInputsAreReportedAndKeepThePreviousOutput) {
     MMatrix notFinite;
     notFinite(3, 0) = std::nan("");
 
+    const PointSet one = PointSet().vectors("position", {{0, 0, 0}}).ints("pointID", {5});
+    const std::string singular = "inside.inWorldMatrix: the container matrix cannot be inverted";
+    const std::string noPositions =
+        "inside.inPoints: Input array does not contain position information";
     struct Case {
         const char* what;
         PointSet points;
@@ -136,17 +136,12 @@ TEST_F(Container, BadInputsAreReportedAndKeepThePreviousOutput) {
         std::string message;
     };
     const std::vector<Case> cases = {
-        {"a singular matrix", PointSet().vectors("position", {{0, 0, 0}}).ints("pointID", {5}),
-         flat, "inside.inWorldMatrix: the container matrix cannot be inverted"},
-        {"a matrix that is not finite",
-         PointSet().vectors("position", {{0, 0, 0}}).ints("pointID", {5}), notFinite,
-         "inside.inWorldMatrix: the container matrix cannot be inverted"},
-        {"no positions", PointSet().ints("pointID", {5}), MMatrix(),
-         "inside.inPoints: Input array does not contain position information"},
+        {"a singular matrix", one, flat, singular},
+        {"a matrix that is not finite", one, notFinite, singular},
+        {"no positions", PointSet().ints("pointID", {5}), MMatrix(), noPositions},
         {"positions of another type", PointSet().doubles("position", {1.0}), MMatrix(),
-         "inside.inPoints: Input array does not contain position information"},
-        {"an empty point set", PointSet(), MMatrix(),
-         "inside.inPoints: Input array does not contain position information"},
+         noPositions},
+        {"an empty point set", PointSet(), MMatrix(), noPositions},
         {"channels of different lengths",
          PointSet().vectors("position", {{0, 0, 0}, {1, 0, 0}}).ints("pointID", {5}), MMatrix(),
          "inside.inPoints: channel 'pointID' has 1 elements, expected 2"},

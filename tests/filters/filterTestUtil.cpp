@@ -1,12 +1,8 @@
 #include "filterTestUtil.h"
 
-#include <maya/MDoubleArray.h>
 #include <maya/MFnDependencyNode.h>
 #include <maya/MFnMatrixData.h>
-#include <maya/MIntArray.h>
 #include <maya/MPlug.h>
-#include <maya/MStringArray.h>
-#include <maya/MVectorArray.h>
 
 #include <cmath>
 
@@ -66,36 +62,6 @@ MObject createNode(const std::string& type, const std::string& name) {
     return node;
 }
 
-PointSet::PointSet() {
-    MFnArrayAttrsData fn;
-    object_ = fn.create();
-}
-
-template <class Array, class T>
-void appendAll(Array array, const T& values) {
-    for (const auto& v : values) array.append(v);
-}
-
-PointSet& PointSet::vectors(const char* name, const std::vector<MVector>& values) {
-    appendAll(MFnArrayAttrsData(object_).vectorArray(name), values);
-    return *this;
-}
-
-PointSet& PointSet::doubles(const char* name, const std::vector<double>& values) {
-    appendAll(MFnArrayAttrsData(object_).doubleArray(name), values);
-    return *this;
-}
-
-PointSet& PointSet::ints(const char* name, const std::vector<int>& values) {
-    appendAll(MFnArrayAttrsData(object_).intArray(name), values);
-    return *this;
-}
-
-PointSet& PointSet::strings(const char* name, std::initializer_list<const char*> values) {
-    appendAll(MFnArrayAttrsData(object_).stringArray(name), values);
-    return *this;
-}
-
 void setMatrix(const MObject& node, const char* attribute, const MMatrix& m) {
     MFnMatrixData fn;
     set(node, attribute, fn.create(m));
@@ -107,29 +73,19 @@ void setStringElement(const MObject& node, const char* attribute, unsigned int i
 }
 
 MMatrix translation(double x, double y, double z) {
-    MMatrix m;
-    m(3, 0) = x;
-    m(3, 1) = y;
-    m(3, 2) = z;
-    return m;
+    const double m[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {x, y, z, 1}};
+    return MMatrix(m);
 }
 
 MMatrix scaling(double s) {
-    MMatrix m;
-    m(0, 0) = s;
-    m(1, 1) = s;
-    m(2, 2) = s;
-    return m;
+    const double m[4][4] = {{s, 0, 0, 0}, {0, s, 0, 0}, {0, 0, s, 0}, {0, 0, 0, 1}};
+    return MMatrix(m);
 }
 
 MMatrix rotationZ(double degrees) {
-    const double a = degrees * M_PI / 180.0;
-    MMatrix m;
-    m(0, 0) = std::cos(a);
-    m(0, 1) = std::sin(a);
-    m(1, 0) = -std::sin(a);
-    m(1, 1) = std::cos(a);
-    return m;
+    const double c = std::cos(degrees * M_PI / 180.0), s = std::sin(degrees * M_PI / 180.0);
+    const double m[4][4] = {{c, s, 0, 0}, {-s, c, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+    return MMatrix(m);
 }
 
 Output::Output(const MObject& node, const char* attribute) {

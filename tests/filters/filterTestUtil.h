@@ -27,19 +27,48 @@ protected:
 };
 
 MObject createNode(const std::string& type, const std::string& name);
+
+// A new scene holding one node of `type` called `name`, as `node`.
+class NodeTest : public FilterTest {
+protected:
+    NodeTest(const char* type, const char* name) : type_(type), name_(name) {}
+    void SetUp() override {
+        FilterTest::SetUp();
+        node = createNode(type_, name_);
+    }
+    MObject node;
+
+private:
+    const char *type_, *name_;
+};
+
 MPlug plugOf(const MObject& node, const char* attribute);
 
 // A point set built channel by channel.
 class PointSet {
 public:
-    PointSet();
-    PointSet& vectors(const char* name, const std::vector<MVector>& values);
-    PointSet& doubles(const char* name, const std::vector<double>& values);
-    PointSet& ints(const char* name, const std::vector<int>& values);
-    PointSet& strings(const char* name, std::initializer_list<const char*> values);
+    PointSet() : object_(MFnArrayAttrsData().create()) {}
+    PointSet& vectors(const char* name, const std::vector<MVector>& values) {
+        return add(MFnArrayAttrsData(object_).vectorArray(name), values);
+    }
+    PointSet& doubles(const char* name, const std::vector<double>& values) {
+        return add(MFnArrayAttrsData(object_).doubleArray(name), values);
+    }
+    PointSet& ints(const char* name, const std::vector<int>& values) {
+        return add(MFnArrayAttrsData(object_).intArray(name), values);
+    }
+    PointSet& strings(const char* name, std::initializer_list<const char*> values) {
+        return add(MFnArrayAttrsData(object_).stringArray(name), values);
+    }
     const MObject& object() const { return object_; }
 
 private:
+    // `array` refers to the channel's storage inside the point set.
+    template <class Array, class Values>
+    PointSet& add(Array array, const Values& values) {
+        for (const auto& v : values) array.append(v);
+        return *this;
+    }
     MObject object_;
 };
 

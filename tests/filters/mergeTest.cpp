@@ -12,17 +12,13 @@ using namespace filtertest;
 
 namespace {
 
-class Merge : public FilterTest {
+class Merge : public NodeTest {
 protected:
-    void SetUp() override {
-        FilterTest::SetUp();
-        node = createNode("ztPointsMerge", "merge");
-    }
+    Merge() : NodeTest("ztPointsMerge", "merge") {}
     void list(std::initializer_list<const char*> names) {
         unsigned int k = 0;
         for (const char* name : names) setStringElement(node, "attributes", k++, name);
     }
-    MObject node;
 };
 
 }  // namespace

@@ -34,12 +34,9 @@ struct InputSpec {
     bool strings = false;
 };
 
-class SelectionNode : public FilterTest {
+class SelectionNode : public NodeTest {
 protected:
-    void SetUp() override {
-        FilterTest::SetUp();
-        node = createNode("ztPointsSelection", "sel");
-    }
+    SelectionNode() : NodeTest("ztPointsSelection", "sel") {}
 
     static bool mel(const std::string& text) { return zt::mel::executeText(text); }
 
@@ -88,8 +85,6 @@ protected:
         }
         return out;
     }
-
-    MObject node;
 };
 
 TEST_F(SelectionNode, ConditionsAndForcedIdsSplitThePoints) {

@@ -12,13 +12,9 @@ using namespace filtertest;
 
 namespace {
 
-class Transform : public FilterTest {
+class Transform : public NodeTest {
 protected:
-    void SetUp() override {
-        FilterTest::SetUp();
-        node = createNode("ztPointsTransform", "move");
-    }
-    MObject node;
+    Transform() : NodeTest("ztPointsTransform", "move") {}
 };
 
 const std::vector<MVector> kPositions = {{0, 0, 0}, {1, -2, 0.5}};

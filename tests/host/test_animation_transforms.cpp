@@ -81,7 +81,6 @@ TEST(AnimKeys, AutoTangentsNeverOvershootAndTangentNamesRoundTrip) {
     // Flat at the ends and at the peak: symmetric around the peak's segment ends.
     EXPECT_NEAR(evaluateKeys(k, 3.5), 15.0, 1e-12);
 
-    // Tangent names round-trip.
     TangentType t;
     for (const char* name : {"spline", "linear", "flat", "step", "clamped", "auto"}) {
         ASSERT_TRUE(zt::host::tangentTypeFromName(name, t)) << name;

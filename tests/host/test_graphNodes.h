@@ -227,6 +227,12 @@ inline void registerTestTypes() {
     registerOnce("graphLister", 0x7e0007, Lister::creator, Lister::initialize);
 }
 
+// The node object behind a node of a test type.
+template <class T>
+T& user(const MObject& node) {
+    return *dynamic_cast<T*>(MFnDependencyNode(node).userNode());
+}
+
 class GraphTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -251,10 +257,6 @@ protected:
     }
     static MStatus connect(const MPlug& from, const MPlug& to) {
         return zt::host::connectPlugs(from, to);
-    }
-    template <class T>
-    static T& user(const MObject& node) {
-        return *dynamic_cast<T*>(MFnDependencyNode(node).userNode());
     }
 };
 

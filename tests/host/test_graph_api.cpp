@@ -210,7 +210,6 @@ TEST_F(Api, StandaloneBuildersNumericConversionsSelectionStringsAndCommandResult
     EXPECT_FALSE(bad.addLast(&status).isNumeric());
     EXPECT_FALSE(status);
 
-    // Selection strings name nodes and plugs.
     create("graphAdder", "first");
     MSelectionList list;
     ASSERT_TRUE(MGlobal::getSelectionListByName("first", list));

@@ -73,7 +73,6 @@ TEST(ArrayAttrsData, ChannelsAliasTheirStorageAndOtherDataFunctionSets) {
     EXPECT_FALSE(status);
     EXPECT_EQ(wrongObject.list().length(), 0u);
 
-    // Vector array, matrix and numeric data.
     MFnVectorArrayData vectors;
     MObject object = vectors.create(MVectorArray(2, MVector(1, 1, 1)));
     MVectorArray alias = vectors.array();

@@ -153,7 +153,6 @@ TEST_F(Kinds, EmittersAndDeformersHaveTheirStandardAttributes) {
     MObject alone = create("graphEmitter");
     EXPECT_EQ(MFnDagNode(alone).parentCount(), 0u);
 
-    // Deformers have input, output and weights.
     MObject deformer = create("graphDeformer", "def");
     EXPECT_TRUE(deformer.hasFn(MFn::kGeometryFilt));
     EXPECT_EQ(plugNamed("def.input[2].inputGeometry").name(), "def.input[2].inputGeometry");

@@ -18,14 +18,15 @@ std::string nameOf(const MObject& node) {
 }
 
 TEST_F(Nodes, NamesAreMadeUniqueAndANameGivenAtCreationWinsOverThePostConstructors) {
-    EXPECT_EQ(nameOf(create("graphAdder")), "graphAdder1");
-    EXPECT_EQ(nameOf(create("graphAdder")), "graphAdder2");
-    EXPECT_EQ(nameOf(create("graphAdder", "part#")), "part1");
-    EXPECT_EQ(nameOf(create("graphAdder", "part#")), "part2");
-    EXPECT_EQ(nameOf(create("graphAdder", "bolt")), "bolt");
-    EXPECT_EQ(nameOf(create("graphAdder", "bolt")), "bolt1");
-    EXPECT_EQ(nameOf(create("graphAdder", "pPlane1")), "pPlane1");
-    EXPECT_EQ(nameOf(create("graphAdder", "pPlane1")), "pPlane2");
+    // Each name asked for twice: what the first and the second node get.
+    const char* names[][3] = {{"", "graphAdder1", "graphAdder2"},
+                              {"part#", "part1", "part2"},
+                              {"bolt", "bolt", "bolt1"},
+                              {"pPlane1", "pPlane1", "pPlane2"}};
+    for (const auto& n : names) {
+        EXPECT_EQ(nameOf(create("graphAdder", n[0])), n[1]);
+        EXPECT_EQ(nameOf(create("graphAdder", n[0])), n[2]);
+    }
 
     MObject node = create("graphAdder", "solo");
     MFnDependencyNode fn(node);

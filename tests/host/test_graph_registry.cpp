@@ -41,30 +41,24 @@ MStatus initializerWithProblems() {
 }
 
 TEST_F(Registry, NamesAndIdsAreUniqueAndRegistrationCanBeMadeToFail) {
-    using zt::host::registerBuiltinNodeType;
-    ASSERT_TRUE(registerBuiltinNodeType("graphEmpty", MTypeId(0x7e0020), Empty::creator, nullptr,
-                                        MPxNode::kDependNode, MFn::kPluginDependNode));
-    EXPECT_FALSE(registerBuiltinNodeType("graphEmpty", MTypeId(0x7e0021), Empty::creator, nullptr,
-                                         MPxNode::kDependNode, MFn::kPluginDependNode));
-    EXPECT_FALSE(registerBuiltinNodeType("graphEmptyTwo", MTypeId(0x7e0020), Empty::creator,
-                                         nullptr, MPxNode::kDependNode, MFn::kPluginDependNode));
+    auto add = [](const char* name, unsigned id, MInitializeFunction initialize = nullptr) {
+        return zt::host::registerBuiltinNodeType(name, MTypeId(id), Empty::creator, initialize,
+                                                 MPxNode::kDependNode, MFn::kPluginDependNode);
+    };
+    ASSERT_TRUE(add("graphEmpty", 0x7e0020));
+    EXPECT_FALSE(add("graphEmpty", 0x7e0021));
+    EXPECT_FALSE(add("graphEmptyTwo", 0x7e0020));
 
     zt::host::testing::failNextRegistrationOf("graphEmptyTwo");
-    EXPECT_FALSE(registerBuiltinNodeType("graphEmptyTwo", MTypeId(0x7e0021), Empty::creator,
-                                         nullptr, MPxNode::kDependNode, MFn::kPluginDependNode));
+    EXPECT_FALSE(add("graphEmptyTwo", 0x7e0021));
     EXPECT_FALSE(zt::host::nodeTypeExists("graphEmptyTwo"));
     // Only the next one fails.
-    EXPECT_TRUE(registerBuiltinNodeType("graphEmptyTwo", MTypeId(0x7e0021), Empty::creator, nullptr,
-                                        MPxNode::kDependNode, MFn::kPluginDependNode));
+    EXPECT_TRUE(add("graphEmptyTwo", 0x7e0021));
 
-    EXPECT_FALSE(registerBuiltinNodeType("graphBroken", MTypeId(0x7e0022), Empty::creator,
-                                         failingInitializer, MPxNode::kDependNode,
-                                         MFn::kPluginDependNode));
+    EXPECT_FALSE(add("graphBroken", 0x7e0022, failingInitializer));
     EXPECT_FALSE(zt::host::nodeTypeExists("graphBroken"));
 
-    ASSERT_TRUE(registerBuiltinNodeType("graphChecked", MTypeId(0x7e0023), Empty::creator,
-                                        initializerWithProblems, MPxNode::kDependNode,
-                                        MFn::kPluginDependNode));
+    ASSERT_TRUE(add("graphChecked", 0x7e0023, initializerWithProblems));
     MFnDependencyNode checked(create("graphChecked"));
     EXPECT_TRUE(checked.attribute("sh") == sharedAttribute);
     EXPECT_FALSE(checked.attribute("another").isNull());
@@ -73,14 +67,7 @@ TEST_F(Registry, NamesAndIdsAreUniqueAndRegistrationCanBeMadeToFail) {
     EXPECT_FALSE(MPxNode::addAttribute(otherAttribute));
 }
 
-std::string pluginFile() {
-    return ZT_GRAPH_TEST_PLUGIN;
-}
-
-std::string pluginFolder() {
-    const std::string file = pluginFile();
-    return file.substr(0, file.find_last_of('/'));
-}
+const std::string pluginFile = ZT_GRAPH_TEST_PLUGIN;
 
 // Sets an environment variable for the life of the object.
 class ScopedEnv {
@@ -113,7 +100,7 @@ protected:
 
 TEST_F(Plugins, LoadByPathRegistersAndUnloadRemovesEverything) {
     std::string name, error;
-    ASSERT_TRUE(zt::host::loadPlugin(pluginFile(), &name, &error)) << error;
+    ASSERT_TRUE(zt::host::loadPlugin(pluginFile, &name, &error)) << error;
     EXPECT_EQ(name, "graphTestPlugin");
     EXPECT_TRUE(zt::host::isPluginLoaded("graphTestPlugin"));
     EXPECT_TRUE(zt::host::nodeTypeExists("graphPluginNode"));
@@ -125,7 +112,7 @@ TEST_F(Plugins, LoadByPathRegistersAndUnloadRemovesEverything) {
     EXPECT_TRUE(node.hasFn(MFn::kPluginDependNode));
 
     // Loading again changes nothing.
-    EXPECT_TRUE(zt::host::loadPlugin(pluginFile()));
+    EXPECT_TRUE(zt::host::loadPlugin(pluginFile));
     EXPECT_EQ(zt::host::loadedPlugins().size(), 1u);
 
     ASSERT_TRUE(zt::host::unloadPlugin("graphTestPlugin", &error)) << error;
@@ -137,7 +124,8 @@ TEST_F(Plugins, LoadByPathRegistersAndUnloadRemovesEverything) {
 }
 
 TEST_F(Plugins, LoadByNameSearchesThePluginPathAndALibraryWithoutTheVersionIsRefused) {
-    ScopedEnv path("MAYA_PLUG_IN_PATH", "/nonexistent:" + pluginFolder());
+    ScopedEnv path("MAYA_PLUG_IN_PATH",
+                   "/nonexistent:" + pluginFile.substr(0, pluginFile.rfind('/')));
     EXPECT_TRUE(zt::host::loadPlugin("graphTestPlugin"));
     EXPECT_EQ(zt::host::pluginPath("graphTestPlugin").substr(0, 1), "/");
     ASSERT_TRUE(zt::host::unloadPlugin("graphTestPlugin"));
@@ -158,20 +146,20 @@ TEST_F(Plugins, LoadByNameSearchesThePluginPathAndALibraryWithoutTheVersionIsRef
 TEST_F(Plugins, AFailedInitializationKeepsWhatWasRegisteredAndRegistrationFailuresReachIt) {
     {
         ScopedEnv fail("GRAPH_TEST_PLUGIN_FAIL", "1");
-        EXPECT_FALSE(zt::host::loadPlugin(pluginFile()));
+        EXPECT_FALSE(zt::host::loadPlugin(pluginFile));
     }
     EXPECT_TRUE(zt::host::nodeTypeExists("graphPluginNode"));
     EXPECT_FALSE(zt::commands::commandExists("graphPluginCommand"));
     // It stays in its failed state until unloaded.
-    EXPECT_FALSE(zt::host::loadPlugin(pluginFile()));
+    EXPECT_FALSE(zt::host::loadPlugin(pluginFile));
     zt::host::unloadPlugin("graphTestPlugin");
     EXPECT_FALSE(zt::host::nodeTypeExists("graphPluginNode"));
-    EXPECT_TRUE(zt::host::loadPlugin(pluginFile()));
+    EXPECT_TRUE(zt::host::loadPlugin(pluginFile));
 
     // A registration failure reaches the plug-in.
     ASSERT_TRUE(zt::host::unloadPlugin("graphTestPlugin"));
     zt::host::testing::failNextRegistrationOf("graphPluginNode");
-    EXPECT_FALSE(zt::host::loadPlugin(pluginFile()));
+    EXPECT_FALSE(zt::host::loadPlugin(pluginFile));
     EXPECT_FALSE(zt::host::nodeTypeExists("graphPluginNode"));
 }
 

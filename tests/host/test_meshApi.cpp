@@ -13,6 +13,7 @@
 #include <maya/MStringArray.h>
 
 #include <limits>
+#include <vector>
 
 #include "host/src/graph/messages.h"
 
@@ -47,6 +48,12 @@ TestMesh makeTestMesh() {
     return t;
 }
 
+std::vector<int> ints(const MIntArray& a) {
+    std::vector<int> v(a.length());
+    a.get(v.data());
+    return v;
+}
+
 }  // namespace
 
 TEST(MeshApi, TopologyPointsAndTriangulationOnMeshData) {
@@ -64,10 +71,7 @@ TEST(MeshApi, TopologyPointsAndTriangulationOnMeshData) {
 
     MIntArray triCounts, triVerts;
     ASSERT_TRUE(fn.getTriangles(triCounts, triVerts));
-    ASSERT_EQ(triCounts.length(), 3u);
-    EXPECT_EQ(triCounts[0], 2);
-    EXPECT_EQ(triCounts[1], 1);
-    EXPECT_EQ(triCounts[2], 3);
+    ASSERT_EQ(ints(triCounts), (std::vector<int>{2, 1, 3}));
     ASSERT_EQ(triVerts.length(), 18u);
     unsigned t3 = 0;
     for (int p = 0; p < 3; ++p) {
@@ -107,12 +111,10 @@ TEST(MeshApi, TopologyPointsAndTriangulationOnMeshData) {
 
     MIntArray counts, list, polygon;
     ASSERT_TRUE(fn.getVertices(counts, list));
-    EXPECT_EQ(counts.length(), 3u);
-    EXPECT_EQ(list.length(), 12u);
-    EXPECT_EQ(list[5], 4);
+    EXPECT_EQ(ints(counts), (std::vector<int>{4, 3, 5}));
+    EXPECT_EQ(ints(list), (std::vector<int>{0, 1, 2, 3, 1, 4, 2, 4, 5, 6, 7, 8}));
     ASSERT_TRUE(fn.getPolygonVertices(1, polygon));
-    EXPECT_EQ(polygon.length(), 3u);
-    EXPECT_EQ(polygon[1], 4);
+    EXPECT_EQ(ints(polygon), (std::vector<int>{1, 4, 2}));
 
     MVector normal;
     ASSERT_TRUE(fn.getPolygonNormal(2, normal));
@@ -159,8 +161,7 @@ TEST(MeshApi, UVsPerFaceCornerAndColourSetsWithUnsetDefaults) {
     EXPECT_EQ(it.index(), 2u);
     MIntArray vertices;
     ASSERT_TRUE(it.getVertices(vertices));
-    ASSERT_EQ(vertices.length(), 5u);
-    EXPECT_EQ(vertices[3], 7);
+    EXPECT_EQ(ints(vertices), (std::vector<int>{4, 5, 6, 7, 8}));
     EXPECT_TRUE(it.hasUVs());
     float2 uv = {0, 0};
     ASSERT_TRUE(it.getUV(3, uv));  // face-relative corner 3 = face-vertex 10
@@ -192,12 +193,10 @@ TEST(MeshApi, UVsPerFaceCornerAndColourSetsWithUnsetDefaults) {
     fn.getCurrentColorSetName(current);
     EXPECT_EQ(current, MString("paint"));
 
-    MColorArray newColors;
-    newColors.append(MColor(1.f, 0.5f, 0.25f, 0.75f));
-    newColors.append(MColor(0.f, 1.f, 0.f, 0.5f));
-    MIntArray ids;
-    ids.append(2);
-    ids.append(7);
+    const MColor painted[] = {{1.f, 0.5f, 0.25f, 0.75f}, {0.f, 1.f, 0.f, 0.5f}};
+    const int paintedIds[] = {2, 7};
+    MColorArray newColors(painted, 2);
+    MIntArray ids(paintedIds, 2);
     ASSERT_TRUE(fn.setVertexColors(newColors, ids));
     // kRGB keeps the alpha, kAlpha keeps the colour.
     ASSERT_TRUE(fn.setVertexColor(MColor(0.f, 0.f, 1.f, 0.1f), 2, nullptr, MFnMesh::kRGB));
@@ -237,13 +236,10 @@ TEST(MeshApi, CreateRejectsBadInputAndFunctionSetRejectsOtherObjects) {
     zt::host::MessageCapture quiet;
     MFnMeshData dataFn;
     MObject data = dataFn.create();
-    MFloatPointArray points;
-    points.append(0, 0, 0);
-    points.append(1, 0, 0);
-    points.append(0, 1, 0);
-    MIntArray counts, connects;
-    counts.append(3);
-    for (int i : {0, 1, 5}) connects.append(i);
+    const MFloatPoint corners[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    const int badIds[] = {0, 1, 5};
+    MFloatPointArray points(corners, 3);
+    MIntArray counts(1, 3), connects(badIds, 3);
     MFnMesh fn;
     MStatus status;
     fn.create(3, 1, points, counts, connects, data, &status);

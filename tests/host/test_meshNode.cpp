@@ -71,6 +71,18 @@ protected:
         return plug.asDouble();
     }
     static MObject node(const std::string& name) { return zt::host::findNode(name); }
+    static std::string currentColorSet(MFnMesh& fn) {
+        MString name;
+        fn.getCurrentColorSetName(name);
+        return name.asChar();
+    }
+    // Registers a test node type unless an earlier test did (types outlive scenes).
+    static bool registerOnce(const char* name, unsigned id, MCreatorFunction creator,
+                             MInitializeFunction initialize) {
+        return zt::host::nodeTypeExists(name) ||
+               zt::host::registerBuiltinNodeType(name, MTypeId(id), creator, initialize,
+                                                 MPxNode::kDependNode, MFn::kPluginDependNode);
+    }
 };
 
 // A node with the bounding-box input layout of the scatter node (a compound
@@ -137,17 +149,16 @@ struct Lift : public MPxNode {
 }  // namespace
 
 TEST_F(MeshShape, PrimitiveCommandsNameNodesAsTheHostDoes) {
-    MStringArray plane = run("polyPlane -w 4 -h 2 -sx 4 -sy 2");
-    ASSERT_EQ(plane.length(), 2u);
-    EXPECT_EQ(plane[0], MString("pPlane1"));
-    EXPECT_EQ(plane[1], MString("pPlaneShape1"));
-    MStringArray second = run("polyPlane");
-    EXPECT_EQ(second[0], MString("pPlane2"));
-    EXPECT_EQ(second[1], MString("pPlaneShape2"));
-    MStringArray named = run("polyCube -n crate -w 2 -sx 2");
-    EXPECT_EQ(named[0], MString("crate"));
-    EXPECT_EQ(named[1], MString("crateShape"));
-    EXPECT_EQ(run("polySphere -r 3 -sx 8 -sy 6")[1], MString("pSphereShape1"));
+    const char* made[][3] = {{"polyPlane -w 4 -h 2 -sx 4 -sy 2", "pPlane1", "pPlaneShape1"},
+                             {"polyPlane", "pPlane2", "pPlaneShape2"},
+                             {"polyCube -n crate -w 2 -sx 2", "crate", "crateShape"},
+                             {"polySphere -r 3 -sx 8 -sy 6", "pSphere1", "pSphereShape1"}};
+    for (const auto& m : made) {
+        const MStringArray names = run(m[0]);
+        ASSERT_EQ(names.length(), 2u) << m[0];
+        EXPECT_EQ(names[0], MString(m[1]));
+        EXPECT_EQ(names[1], MString(m[2]));
+    }
 
     const MObject shape = node("pPlaneShape1");
     ASSERT_TRUE(shape.hasFn(MFn::kMesh));
@@ -174,10 +185,8 @@ TEST_F(MeshShape, PrimitiveCommandsNameNodesAsTheHostDoes) {
 }
 
 TEST_F(MeshShape, BoundingBoxOutputsFollowTheMeshAndConnectCompoundToCompound) {
-    ASSERT_TRUE(zt::host::nodeTypeExists("meshTestBoxReader") ||
-                zt::host::registerBuiltinNodeType("meshTestBoxReader", MTypeId(0x7F00D1),
-                                                  &BoxReader::creator, &BoxReader::initialize,
-                                                  MPxNode::kDependNode, MFn::kPluginDependNode));
+    ASSERT_TRUE(
+        registerOnce("meshTestBoxReader", 0x7F00D1, BoxReader::creator, BoxReader::initialize));
     run("polyCube -w 2 -h 4 -d 6");
     run("createNode meshTestBoxReader -n reader");
     run("connectAttr pCubeShape1.boundingBox reader.boundingBox");
@@ -246,10 +255,7 @@ TEST_F(MeshShape, UpstreamMeshesFeedOutMeshAndOnlyTheOutputMoves) {
 
     // A node that moves points through MItGeometry on its output handle
     // leaves the shared upstream mesh alone.
-    ASSERT_TRUE(zt::host::nodeTypeExists("meshTestLift") ||
-                zt::host::registerBuiltinNodeType("meshTestLift", MTypeId(0x7F00D2), &Lift::creator,
-                                                  &Lift::initialize, MPxNode::kDependNode,
-                                                  MFn::kPluginDependNode));
+    ASSERT_TRUE(registerOnce("meshTestLift", 0x7F00D2, Lift::creator, Lift::initialize));
     run("polyPlane -n flat -w 2 -h 2 -sx 1 -sy 1");
     run("polyPlane -n lifted -sx 1 -sy 1");
     run("createNode meshTestLift -n lift");
@@ -293,18 +299,13 @@ TEST_F(MeshShape, WorldMeshCarriesTheWorldMatrix) {
 }
 
 TEST_F(MeshShape, FileImportCreatesNamedShapesWithTheFilesData) {
-    MStringArray names = run("file -import \"" + meshDataFile("quad.ply") + "\"");
-    ASSERT_EQ(names.length(), 2u);
-    EXPECT_EQ(names[0], MString("quad"));
-    EXPECT_EQ(names[1], MString("quadShape"));
+    EXPECT_EQ(run("file -import \"" + meshDataFile("quad.ply") + "\"")[1], MString("quadShape"));
     MFnMesh fn(node("quadShape"));
     EXPECT_EQ(fn.numVertices(), 4);
-    MString set;
-    fn.getCurrentColorSetName(set);
-    EXPECT_EQ(set, MString("colorSet1"));
+    EXPECT_EQ(currentColorSet(fn), "colorSet1");
     EXPECT_EQ(colorAt(fn, 1), MColor(0.f, 1.f, 0.f, 1.f));
 
-    names = run("file -i -type \"OBJ\" \"" + meshDataFile("quad.obj") + "\"");
+    const MStringArray names = run("file -i -type \"OBJ\" \"" + meshDataFile("quad.obj") + "\"");
     EXPECT_EQ(names[0], MString("quad1"));
     EXPECT_EQ(names[1], MString("quadShape1"));
     float u = 0, v = 0;
@@ -325,9 +326,7 @@ TEST_F(MeshShape, PolyColorPerVertexPaintsRangesSetsAndGradients) {
     run("polyPlane -w 2 -h 2 -sx 2 -sy 2");  // 9 vertices, rows from +Z to -Z
     run("polyColorPerVertex -rgb 1 0 0 pPlane1.vtx[1:3]");
     MFnMesh fn(node("pPlaneShape1"));
-    MString current;
-    fn.getCurrentColorSetName(current);
-    EXPECT_EQ(current, MString("colorSet1"));
+    EXPECT_EQ(currentColorSet(fn), "colorSet1");
     const MColor none(-1.f, -1.f, -1.f, -1.f), red(1.f, 0.f, 0.f, 1.f);
     EXPECT_EQ(colorAt(fn, 0), none);
     EXPECT_EQ(colorAt(fn, 1), red);
@@ -341,8 +340,7 @@ TEST_F(MeshShape, PolyColorPerVertexPaintsRangesSetsAndGradients) {
     // A named set is created and made current; the first keeps its colours.
     MStringArray used = run("polyColorPerVertex -rgb 0 0 1 -colorSetName mask pPlane1.vtx[*]");
     EXPECT_EQ(used[0], MString("mask"));
-    fn.getCurrentColorSetName(current);
-    EXPECT_EQ(current, MString("mask"));
+    EXPECT_EQ(currentColorSet(fn), "mask");
     EXPECT_EQ(fn.numColorSets(), 2);
     EXPECT_EQ(colorAt(fn, 8), MColor(0.f, 0.f, 1.f, 1.f));
     const MString first("colorSet1");

@@ -56,9 +56,8 @@ TEST(MeshPrimitives, PlaneCountsAreaAndUVs) {
     EXPECT_DOUBLE_EQ(box.min.z, -1.0);
     EXPECT_DOUBLE_EQ(box.max.z, 1.0);
     EXPECT_DOUBLE_EQ(box.max.y - box.min.y, 0.0);
-    for (int f = 0; f < wide.numFaces(); ++f) {
+    for (int f = 0; f < wide.numFaces(); ++f)
         EXPECT_DOUBLE_EQ(zt::host::polygonNormal(wide, f).y, 1.0);
-    }
     // UV (0,0) at the -X/+Z corner, (1,1) at the +X/-Z corner.
     const auto& uv = wide.uvSet();
     const auto corner0 = wide.point(0);
@@ -135,7 +134,6 @@ TEST(MeshPrimitives, SphereCountsRadiusPolesAndUVsAndInvalidParametersAreRefused
     EXPECT_LT(fine, exact);
     EXPECT_NEAR(fine, exact, 0.01 * exact);
 
-    // Invalid parameters are refused.
     EXPECT_THROW(zt::host::makePlane(0.0), MeshError);
     EXPECT_THROW(zt::host::makePlane(1.0, -1.0), MeshError);
     EXPECT_THROW(zt::host::makePlane(1.0, 1.0, 0, 1), MeshError);

@@ -38,9 +38,8 @@ std::string binaryQuadPly(bool bigEndian) {
     const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     const double x[4] = {0, 1, 1, 0};
     const float y[4] = {0, 0, 1, 1};
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 4; ++i)
         b.put(x[i]).put(y[i]).put(2.5f).put<std::int16_t>(-7).put(uv[i][0]).put(uv[i][1]);
-    }
     b.put<std::uint8_t>(3).put<std::uint32_t>(0).put<std::uint32_t>(1).put<std::uint32_t>(2);
     b.put<std::uint8_t>(3).put<std::uint32_t>(0).put<std::uint32_t>(2).put<std::uint32_t>(3);
     b.put<std::int32_t>(0).put<std::int32_t>(2);
@@ -257,9 +256,8 @@ TEST_F(MeshReaders, DamagedFilesGiveAnErrorOrAValidMesh) {
         }
     };
     for (const auto& [name, bytes] : sources) {
-        for (std::size_t length = 0; length < bytes.size(); ++length) {
+        for (std::size_t length = 0; length < bytes.size(); ++length)
             check(name, bytes.substr(0, length));
-        }
         for (int flip = 0; flip < 300; ++flip) {
             std::string damaged = bytes;
             const std::size_t at = random() % damaged.size();

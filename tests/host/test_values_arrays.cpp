@@ -152,7 +152,6 @@ TEST(ArrayEdits, BoundsAreCheckedAndNewElementsTakeTheTypeDefaults) {
     EXPECT_EQ(empty.insert(5u, 0), MS::kSuccess);
     EXPECT_EQ(printed(empty), "[5]");
 
-    // New elements take the type defaults.
     MPointArray points(2);
     EXPECT_EQ(points[1], MPoint(0, 0, 0, 1));
     points.setLength(4);
@@ -206,7 +205,6 @@ TEST(ArrayEdits, ConversionsInAndOutAndPrinting) {
     colors.get(rgba);
     EXPECT_EQ(rgba[0][3], 0.4f);
 
-    // Printing: elements in brackets.
     EXPECT_EQ(printed(MIntArray()), "[]");
     const double values[] = {0.25, 1.0, -3.0};
     EXPECT_EQ(printed(MDoubleArray(values, 3)), "[0.25, 1, -3]");

@@ -11,6 +11,8 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -35,31 +37,20 @@ std::vector<std::string> pieces(const MStringArray& array) {
 }  // namespace
 
 TEST(MStringNumbers, WholeValuesFractionsAndNonFiniteValuesInShortestForm) {
-    EXPECT_EQ(formatted(12.0), "12");
-    EXPECT_EQ(formatted(-3.0), "-3");
-    EXPECT_EQ(formatted(0.0), "0");
-    EXPECT_EQ(formatted(-0.0), "0");
-    EXPECT_EQ(formatted(123456789012.0), "123456789012");
-    EXPECT_EQ(formatted(1e20), "1e+20");
-
-    // Fractions use the shortest form that reads back.
-    EXPECT_EQ(formatted(0.25), "0.25");
-    EXPECT_EQ(formatted(0.1), "0.1");
-    EXPECT_EQ(formatted(-2.5), "-2.5");
-    EXPECT_EQ(formatted(1234.5678), "1234.5678");
-    EXPECT_EQ(formatted(0.0001), "0.0001");
-    EXPECT_EQ(formatted(1e-5), "1e-05");
-    EXPECT_EQ(formatted(1e-7), "1e-07");
-    EXPECT_EQ(formatted(-1.5e-12), "-1.5e-12");
-    EXPECT_EQ(formatted(1.0 / 3.0), "0.3333333333333333");
+    // Whole values without a point, fractions in the shortest form that reads
+    // back, non-finite values by name.
+    // clang-format off
+    const std::pair<double, const char*> cases[] = {
+        {12.0, "12"}, {-3.0, "-3"}, {0.0, "0"}, {-0.0, "0"}, {123456789012.0, "123456789012"},
+        {1e20, "1e+20"}, {0.25, "0.25"}, {0.1, "0.1"}, {-2.5, "-2.5"}, {1234.5678, "1234.5678"},
+        {0.0001, "0.0001"}, {1e-5, "1e-05"}, {1e-7, "1e-07"}, {-1.5e-12, "-1.5e-12"},
+        {1.0 / 3.0, "0.3333333333333333"}, {std::nan(""), "nan"}, {HUGE_VAL, "inf"},
+        {-HUGE_VAL, "-inf"}};
+    // clang-format on
+    for (const auto& [value, expected] : cases) EXPECT_EQ(formatted(value), expected) << value;
     // A float prints as the float it is, not as its widened double.
     EXPECT_EQ(formatted(0.1f), "0.1");
     EXPECT_EQ(formatted(1.0f / 3.0f), "0.33333334");
-
-    // Non-finite values are named.
-    EXPECT_EQ(formatted(std::nan("")), "nan");
-    EXPECT_EQ(formatted(HUGE_VAL), "inf");
-    EXPECT_EQ(formatted(-HUGE_VAL), "-inf");
 }
 
 TEST(MStringNumbers, FormattedValuesReadBackExactlyAndAppend) {
@@ -92,11 +83,10 @@ TEST(MStringNumbers, FormattedValuesReadBackExactlyAndAppend) {
 
 TEST(MStringText, SubstringHasInclusiveEndAndClampsIndexFindsFirstAndLast) {
     const MString s("abcdef");
-    EXPECT_EQ(text(s.substring(1, 3)), "bcd");
-    EXPECT_EQ(text(s.substring(0, 0)), "a");
-    EXPECT_EQ(text(s.substring(4, 100)), "ef");
-    EXPECT_EQ(text(s.substring(-5, 1)), "ab");
-    EXPECT_EQ(text(s.substring(3, 2)), "");
+    const std::tuple<int, int, const char*> ranges[] = {
+        {1, 3, "bcd"}, {0, 0, "a"}, {4, 100, "ef"}, {-5, 1, "ab"}, {3, 2, ""}};
+    for (const auto& [start, end, expected] : ranges)
+        EXPECT_EQ(text(s.substring(start, end)), expected) << start << ".." << end;
     EXPECT_EQ(text(MString().substring(0, 3)), "");
 
     const MString dotted("a.b.c");
@@ -119,16 +109,14 @@ TEST(MStringText, SplitSkipsEmptyPiecesSubstituteReplacesAllUtf8Lengths) {
     MString("").split(',', out);
     EXPECT_EQ(out.length(), 0u);
 
-    MString s("a-b-c");
-    EXPECT_EQ(s.substitute("-", "+"), MS::kSuccess);
-    EXPECT_EQ(text(s), "a+b+c");
-    MString t("aaa");
-    t.substitute("aa", "b");
-    EXPECT_EQ(text(t), "ba");
-    MString u("path/to/file");
-    u.substitute("/", "//");
-    EXPECT_EQ(text(u), "path//to//file");
-    EXPECT_EQ(u.substitute("", "x"), MS::kInvalidParameter);
+    const char* substitutions[][4] = {
+        {"a-b-c", "-", "+", "a+b+c"}, {"aaa", "aa", "b", "ba"}, {"p/t/f", "/", "//", "p//t//f"}};
+    for (const auto& c : substitutions) {
+        MString s(c[0]);
+        EXPECT_EQ(s.substitute(c[1], c[2]), MS::kSuccess);
+        EXPECT_EQ(text(s), c[3]);
+    }
+    EXPECT_EQ(MString("a").substitute("", "x"), MS::kInvalidParameter);
 
     const MString wide(L"caf\u00e9 \u20ac");
     EXPECT_EQ(text(wide), "caf\xc3\xa9 \xe2\x82\xac");
@@ -145,39 +133,30 @@ TEST(MStringText, SplitSkipsEmptyPiecesSubstituteReplacesAllUtf8Lengths) {
 }
 
 TEST(MStringParse, StrictChecksAndLeadingNumbers) {
-    EXPECT_TRUE(MString("12").isInt());
-    EXPECT_TRUE(MString("-3").isInt());
-    EXPECT_TRUE(MString("+4").isInt());
-    for (const char* bad : {"", "12a", " 12", "3.5", "-", "99999999999", "1e3"}) {
+    for (const char* good : {"12", "-3", "+4"}) EXPECT_TRUE(MString(good).isInt()) << good;
+    for (const char* bad : {"", "12a", " 12", "3.5", "-", "99999999999", "1e3"})
         EXPECT_FALSE(MString(bad).isInt()) << bad;
-    }
     EXPECT_TRUE(MString("32767").isShort());
     EXPECT_FALSE(MString("40000").isShort());
 
-    for (const char* good : {"1.5", "-2e3", ".5", "5.", "+0.25E-2", "7"}) {
+    for (const char* good : {"1.5", "-2e3", ".5", "5.", "+0.25E-2", "7"})
         EXPECT_TRUE(MString(good).isDouble()) << good;
-    }
-    for (const char* bad : {"", "1e", "abc", "1.5x", ".", "inf", "nan", "1e999", "0x10"}) {
+    for (const char* bad : {"", "1e", "abc", "1.5x", ".", "inf", "nan", "1e999", "0x10"})
         EXPECT_FALSE(MString(bad).isDouble()) << bad;
-    }
     EXPECT_TRUE(MString("1e39").isDouble());
     EXPECT_FALSE(MString("1e39").isFloat());
     EXPECT_TRUE(MString("3.4e38").isFloat());
 
     // The as... readers take the leading number and clamp.
-    EXPECT_EQ(MString("12abc").asInt(), 12);
-    EXPECT_EQ(MString("  -7 apples").asInt(), -7);
-    EXPECT_EQ(MString("3.9").asInt(), 3);
-    EXPECT_EQ(MString("abc").asInt(), 0);
-    EXPECT_EQ(MString("99999999999").asInt(), INT_MAX);
-    EXPECT_EQ(MString("-99999999999").asInt(), INT_MIN);
+    const std::pair<const char*, int> ints[] = {
+        {"12abc", 12}, {"  -7 apples", -7},      {"3.9", 3},
+        {"abc", 0},    {"99999999999", INT_MAX}, {"-99999999999", INT_MIN}};
+    for (const auto& [in, expected] : ints) EXPECT_EQ(MString(in).asInt(), expected) << in;
     EXPECT_EQ(MString("70000").asShort(), SHRT_MAX);
-    EXPECT_DOUBLE_EQ(MString("2.5abc").asDouble(), 2.5);
-    EXPECT_DOUBLE_EQ(MString("1e").asDouble(), 1.0);
-    EXPECT_DOUBLE_EQ(MString(" -1.25e2x").asDouble(), -125.0);
-    EXPECT_EQ(MString("abc").asDouble(), 0.0);
-    EXPECT_EQ(MString("1e999").asDouble(), HUGE_VAL);
-    EXPECT_EQ(MString("-1e-999").asDouble(), 0.0);
+    const std::pair<const char*, double> doubles[] = {{"2.5abc", 2.5},       {"1e", 1.0},
+                                                      {" -1.25e2x", -125.0}, {"abc", 0.0},
+                                                      {"1e999", HUGE_VAL},   {"-1e-999", 0.0}};
+    for (const auto& [in, expected] : doubles) EXPECT_EQ(MString(in).asDouble(), expected) << in;
     EXPECT_FLOAT_EQ(MString("0.1").asFloat(), 0.1f);
 }
 

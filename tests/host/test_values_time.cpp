@@ -141,9 +141,8 @@ TEST_F(MTimeTest, InvalidUnitsConvertToZeroAndUnitNamesPrintAndRoundTrip) {
     EXPECT_EQ(printed(MTime(1.5, MTime::kSeconds)), "1.5 sec");
     EXPECT_EQ(printed(MTime(-2.0, MTime::k250FPS)), "-2 250fps");
 
-    for (const Rate& rate : kRates) {
+    for (const Rate& rate : kRates)
         EXPECT_EQ(timeUnitFromName(timeUnitName(rate.unit)), rate.unit) << timeUnitName(rate.unit);
-    }
     EXPECT_EQ(timeUnitFromName("ntsc"), MTime::kNTSCFrame);
     EXPECT_EQ(timeUnitFromName("30fps"), MTime::kNTSCFrame);
     EXPECT_EQ(timeUnitFromName("24fps"), MTime::kFilm);

@@ -33,9 +33,6 @@ TEST(SampleUVs, CornersAndInteriorPointsOfTheirTriangles) {
     }
     ASSERT_EQ(zt::interpolateSampleUVs(table, tri, uv), zt::KernelStatus::Ok);
     for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(uv[i], expected[i], 1e-6f) << i;
-    // Hand-checked: (0.25, 0.5) in the second triangle.
-    EXPECT_NEAR(uv[2 * 3], 0.25f * 0.2f + 0.25f * 0.6f + 0.5f * 0.2f, 1e-6f);
-    EXPECT_NEAR(uv[2 * 3 + 1], 0.25f * 0.4f + 0.25f * 0.4f + 0.5f * 0.9f, 1e-6f);
 }
 
 TEST(SampleUVs, MemoryCheckAndEmptyInput) {

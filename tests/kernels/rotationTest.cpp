@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "kernels/backend.h"
@@ -20,6 +21,20 @@ namespace {
 using zt::testing::at;
 using zt::testing::V3;
 
+void aimAt(zt::RotationInput& input, float x, float y, float z) {
+    input.target[0] = x;
+    input.target[1] = y;
+    input.target[2] = z;
+}
+
+// Edge data on, over the one triangle (0, 1, 2) of `meshPoints`.
+void onTriangle(zt::RotationInput& input, std::vector<float> meshPoints) {
+    input.computeLocalAim = true;
+    input.meshPointCount = 3;
+    input.meshPoints = std::move(meshPoints);
+    input.triangleList = {0, 1, 2};
+}
+
 // Points at the origin on the plane y = 0 (normal +y), target (3, 5, 4): the
 // target projects to (3, 0, 4), so the tangent direction is (0.6, 0, 0.8)
 // and n x dir = (0.8, 0, -0.6).
@@ -30,9 +45,7 @@ zt::RotationInput originPoints(std::size_t n) {
     input.normals.assign(3 * n, 0.0f);
     for (std::size_t i = 0; i < n; ++i) input.normals[3 * i + 1] = 1.0f;
     input.triangles.assign(n, 0u);
-    input.target[0] = 3.0f;
-    input.target[1] = 5.0f;
-    input.target[2] = 4.0f;
+    aimAt(input, 3.0f, 5.0f, 4.0f);
     return input;
 }
 
@@ -94,9 +107,7 @@ TEST(RotationKernel, RBlendsTheAimFromNormalToTangentTowardsOrAwayFromTheTarget)
     zt::RotationInput tilted = originPointsWithRgb(1, 0, 0);
     tilted.positions = {1.0f, 1.0f, 0.0f};
     tilted.normals = {0.6f, 0.8f, 0.0f};  // plane 0.6x + 0.8y = 1.4
-    tilted.target[0] = 0.0f;
-    tilted.target[1] = 0.0f;
-    tilted.target[2] = 2.0f;
+    aimAt(tilted, 0.0f, 0.0f, 2.0f);
     // T = (0, 0, 2) is 1.4 below the plane: Q = T + 1.4 n = (0.84, 1.12, 2),
     // Q - p = (-0.16, 0.12, 2).
     const float length = std::sqrt(0.16f * 0.16f + 0.12f * 0.12f + 4.0f);
@@ -108,18 +119,14 @@ TEST(RotationKernel, RBlendsTheAimFromNormalToTangentTowardsOrAwayFromTheTarget)
 TEST(RotationKernel, TargetOnTheNormalLineFallsBackToAFixedTangent) {
     zt::RotationInput input = originPointsWithRgb(1, 0, 0);
     input.normals = {0.0f, 0.6f, 0.8f};
-    input.target[0] = 0.0f;
-    input.target[1] = 3.0f;
-    input.target[2] = 4.0f;
+    aimAt(input, 0.0f, 3.0f, 4.0f);
     // dir = n x (-1, 0, 0) = (0, -0.8, 0.6).
     EXPECT_V3_NEAR(at(run(input).aim, 0), 0.0f, -0.8f, 0.6f, 1e-6f);
 
     // Normal along x: that fallback vanishes too; the result is still a unit
     // tangent, never NaN.
     input.normals = {1.0f, 0.0f, 0.0f};
-    input.target[0] = 5.0f;
-    input.target[1] = 0.0f;
-    input.target[2] = 0.0f;
+    aimAt(input, 5.0f, 0.0f, 0.0f);
     const V3 aim = at(run(input).aim, 0);
     EXPECT_NEAR(aim.dot(aim), 1.0f, 1e-6f);
     EXPECT_NEAR(aim.x, 0.0f, 1e-6f);
@@ -233,7 +240,6 @@ TEST(RotationKernel, ActiveLayerProcessesOnlyThatLayer) {
     zt::RotationInput input = originPointsWithRgb(0, 0, 0);
     addTriangleLayer(input, 0, 1.0f, uniformCorners(0.5f, 0.0f, 0.0f, 1.0f));
     addTriangleLayer(input, 0, 1.0f, uniformCorners(0.25f, 0.0f, 0.0f, 1.0f));
-    input.meshPointCount = 3;
     // Both: the second replaces the first, R = 0.25. Only layer 0: R = 0.5.
     EXPECT_FLOAT_EQ(at(run(input).rgb, 0).x, 0.25f);
     input.activeLayer = 0;
@@ -308,13 +314,8 @@ TEST(RotationKernel, EdgeIntersectionsOfAPointInsideATriangle) {
     //   edge c->a is met at (0, 0, 0.5): parameter 0.75, distance -0.5.
     zt::RotationInput input = originPoints(1);
     input.positions = {0.5f, 0.0f, 0.5f};
-    input.target[0] = 1.5f;
-    input.target[1] = 0.0f;
-    input.target[2] = 0.5f;
-    input.computeLocalAim = true;
-    input.meshPointCount = 3;
-    input.meshPoints = {0, 0, 0, 2, 0, 0, 0, 0, 2};
-    input.triangleList = {0, 1, 2};
+    aimAt(input, 1.5f, 0.0f, 0.5f);
+    onTriangle(input, {0, 0, 0, 2, 0, 0, 0, 0, 2});
     zt::RotationResult result = run(input);
     ASSERT_EQ(result.intersection.size(), 3u);
     EXPECT_V3_NEAR(at(result.intersection, 0), 100.0f, 0.25f, 0.75f, 1e-6f);
@@ -327,9 +328,7 @@ TEST(RotationKernel, EdgeIntersectionsOfAPointInsideATriangle) {
     //   c->a parallel: 100, distance (2 - 2 * 100 - 0.5) / 1 = -198.5.
     input.positions = {0.5f, 0.5f, 0.0f};
     input.normals = {0.0f, 0.0f, 1.0f};
-    input.target[0] = 0.5f;
-    input.target[1] = 1.5f;
-    input.target[2] = 0.0f;
+    aimAt(input, 0.5f, 1.5f, 0.0f);
     input.meshPoints = {0, 0, 0, 2, 0, 0, 0, 2, 0};
     result = run(input);
     EXPECT_V3_NEAR(at(result.intersection, 0), 0.25f, 0.75f, 100.0f, 1e-6f);
@@ -367,13 +366,8 @@ TEST(RotationKernel, EdgeCrossingsOffACurvedSurfaceAreSolvedInCoordinatePlanes) 
     zt::RotationInput input = originPoints(1);
     input.positions = {0.5f, 0.5f, 0.5f};
     input.normals = {-0.48f, -0.8f, 0.36f};
-    input.target[0] = 2.0f;
-    input.target[1] = 0.5f;
-    input.target[2] = 2.5f;
-    input.computeLocalAim = true;
-    input.meshPointCount = 3;
-    input.meshPoints = {0, 0, 0, 2, 0, 0, 0, 2, 2};
-    input.triangleList = {0, 1, 2};
+    aimAt(input, 2.0f, 0.5f, 2.5f);
+    onTriangle(input, {0, 0, 0, 2, 0, 0, 0, 2, 2});
     const zt::RotationResult result = run(input);
     ASSERT_EQ(result.intersection.size(), 3u);
     EXPECT_V3_NEAR(at(result.up, 0), -0.64f, 0.6f, 0.48f, 1e-6f);
@@ -383,10 +377,7 @@ TEST(RotationKernel, EdgeCrossingsOffACurvedSurfaceAreSolvedInCoordinatePlanes) 
 
 TEST(RotationKernel, RefusesInputItCouldNotReadSafely) {
     zt::RotationInput input = originPoints(2);
-    input.computeLocalAim = true;
-    input.meshPointCount = 3;
-    input.meshPoints = {0, 0, 0, 2, 0, 0, 0, 0, 2};
-    input.triangleList = {0, 1, 2};
+    onTriangle(input, {0, 0, 0, 2, 0, 0, 0, 0, 2});
     input.triangles = {0, 1};  // the mesh has one triangle
     std::string problem = zt::validateRotationInput(input);
     EXPECT_NE(problem.find("point 1 names triangle 1 but the mesh has 1 triangles"),

@@ -32,6 +32,7 @@ struct Mesh {
     V3 corner(std::size_t t, int k) const { return at(points, triangles[3 * t + k]); }
 };
 
+// grid(0) is the flat tilted grid, grid(0.3) the curved one.
 Mesh grid(double bump) {
     Mesh mesh;
     const int cells = 6;
@@ -52,14 +53,6 @@ Mesh grid(double bump) {
         }
     }
     return mesh;
-}
-
-Mesh tiltedGrid() {
-    return grid(0.0);
-}
-
-Mesh curvedGrid() {
-    return grid(0.3);
 }
 
 // The smooth normal at (u, v) of triangle t, worked out independently of the
@@ -165,7 +158,7 @@ V3 tangentTowards(V3 p, V3 n, V3 target) {
 TEST(SurfacePlanting, UnchangedMeshReproducesPositionAimAndUpForRandomRgb) {
     for (const bool curved : {false, true}) {
         SCOPED_TRACE(curved ? "curved grid" : "flat grid");
-        const Mesh mesh = curved ? curvedGrid() : tiltedGrid();
+        const Mesh mesh = grid(curved ? 0.3 : 0.0);
         const double tolerance = curved ? 1e-4 : 1e-5;
         std::size_t clamped = 0, offXy = 0;
         for (unsigned int seed : {1u, 2u, 3u}) {
@@ -219,7 +212,7 @@ TEST(SurfacePlanting, UnchangedMeshReproducesPositionAimAndUpForRandomRgb) {
 // back turned round), and a turn that does not map coordinate planes onto
 // each other leaves no coordinate plane the crossings were solved in.
 TEST(SurfacePlanting, RigidMotionOfTheMeshMovesPointsAndTurnsAimAndUpWithIt) {
-    const Mesh mesh = curvedGrid();
+    const Mesh mesh = grid(0.3);
     const Scattered s = orientedPoints(mesh, 500, 7);
     zt::RotationResult oriented;
     ASSERT_EQ(zt::cpu::computeRotations(s.rotation, oriented), zt::KernelStatus::Ok);

@@ -73,11 +73,6 @@ TEST_F(NoiseDeformer, CommandInsertsTheDeformerAndBuildsItsHandle) {
         EXPECT_EQ(plug("ztNoise1." + o + "PointsCount").asInt(), 30);
         EXPECT_EQ(vectors("ztNoiseLocatorShape1." + o + "CurvePoints").length(), 30u);
     }
-    // The shape with history: a second deformer goes after the first.
-    ASSERT_TRUE(mel("deformer -type ztNoise -n second ground;"));
-    EXPECT_EQ(sourceOf("second.input[0].inputGeometry"), "ztNoise1.outputGeometry[0]");
-    EXPECT_EQ(sourceOf("groundShape.inMesh"), "second.outputGeometry[0]");
-    EXPECT_FALSE(node("ztNoiseLocatorShape2").isNull());
 }
 
 TEST_F(NoiseDeformer, CommandRefusesWhatItCannotDeform) {
@@ -188,10 +183,13 @@ TEST_F(NoiseDeformer, DeletingOneOfTwoStackedDeformersKeepsTheOther) {
     deformedPlane(4.0, 8);
     setAxis("y", 0.5, 0.7, 3);
     const MPointArray first = deformed();
+    // Named by its transform, the shape with history: the second goes after the first.
     ASSERT_TRUE(
-        mel("deformer -type ztNoise -n second groundShape;"
+        mel("deformer -type ztNoise -n second ground;"
             "setAttr second.oxNoiseAmp 0.4; setAttr second.oxNoiseFreq 0.9;"));
     EXPECT_EQ(sourceOf("second.input[0].inputGeometry"), "ztNoise1.outputGeometry[0]");
+    EXPECT_EQ(sourceOf("groundShape.inMesh"), "second.outputGeometry[0]");
+    EXPECT_FALSE(node("ztNoiseLocatorShape2").isNull());
     const MPointArray both = deformed();
     EXPECT_GT(maxDifference(both, first), 1e-2);
 

@@ -16,32 +16,25 @@
 
 namespace noisetest {
 
+namespace {
+
+template <class Node>
+void registerNode(const char* name, MPxNode::Type kind) {
+    if (zt::host::nodeTypeExists(name)) return;
+    ASSERT_TRUE(zt::host::registerBuiltinNodeType(name, Node::id, Node::creator, Node::initialize,
+                                                  kind, MFn::kInvalid))
+        << name;
+}
+
+}  // namespace
+
 void NoiseTest::SetUpTestSuite() {
     zt::host::startHost();
-    struct Row {
-        const char* name;
-        const MTypeId& id;
-        MCreatorFunction creator;
-        MInitializeFunction initialize;
-        MPxNode::Type kind;
-    };
-    const Row rows[] = {
-        {"ztNoiseLocator", ztNoiseLocator::id, ztNoiseLocator::creator, ztNoiseLocator::initialize,
-         MPxNode::kLocatorNode},
-        {"ztNoise", ztNoise::id, ztNoise::creator, ztNoise::initialize, MPxNode::kDeformerNode},
-        {"ztScatterPoints", ztScatterPoints::id, ztScatterPoints::creator,
-         ztScatterPoints::initialize, MPxNode::kDependNode},
-        {"ztPointsRotation", ztPointsRotation::id, ztPointsRotation::creator,
-         ztPointsRotation::initialize, MPxNode::kDependNode},
-        {"ztPlantPoints", ztPlantPoints::id, ztPlantPoints::creator, ztPlantPoints::initialize,
-         MPxNode::kDependNode},
-    };
-    for (const Row& row : rows) {
-        if (zt::host::nodeTypeExists(row.name)) continue;
-        ASSERT_TRUE(zt::host::registerBuiltinNodeType(row.name, row.id, row.creator, row.initialize,
-                                                      row.kind, MFn::kInvalid))
-            << row.name;
-    }
+    registerNode<ztNoiseLocator>("ztNoiseLocator", MPxNode::kLocatorNode);
+    registerNode<ztNoise>("ztNoise", MPxNode::kDeformerNode);
+    registerNode<ztScatterPoints>("ztScatterPoints", MPxNode::kDependNode);
+    registerNode<ztPointsRotation>("ztPointsRotation", MPxNode::kDependNode);
+    registerNode<ztPlantPoints>("ztPlantPoints", MPxNode::kDependNode);
 }
 
 void NoiseTest::SetUp() {

@@ -102,8 +102,6 @@ TEST_F(PointsOnDeformed, ScatteredLieOnTheDeformedSurface) {
     ASSERT_GT(positions.length(), 100u);
 
     const DeformedMesh m = deformedMesh();
-    const MPointArray &vertices = m.vertices, &rest = m.rest;
-    const MIntArray& corners = m.corners;
     ASSERT_GT(m.bend, 0.05) << "the mesh is visibly deformed";
 
     double worst = 0.0, worstOnRest = 0.0;
@@ -111,11 +109,11 @@ TEST_F(PointsOnDeformed, ScatteredLieOnTheDeformedSurface) {
         const MPoint p(positions[i]);
         double nearest = std::numeric_limits<double>::max();
         double nearestRest = std::numeric_limits<double>::max();
-        for (unsigned int t = 0; t + 2 < corners.length(); t += 3) {
-            const int a = corners[t], b = corners[t + 1], c = corners[t + 2];
-            nearest =
-                std::min(nearest, distanceToTriangle(p, vertices[a], vertices[b], vertices[c]));
-            nearestRest = std::min(nearestRest, distanceToTriangle(p, rest[a], rest[b], rest[c]));
+        for (unsigned int t = 0; t + 2 < m.corners.length(); t += 3) {
+            const MPointArray &v = m.vertices, &r = m.rest;
+            const int a = m.corners[t], b = m.corners[t + 1], c = m.corners[t + 2];
+            nearest = std::min(nearest, distanceToTriangle(p, v[a], v[b], v[c]));
+            nearestRest = std::min(nearestRest, distanceToTriangle(p, r[a], r[b], r[c]));
         }
         worst = std::max(worst, nearest);
         worstOnRest = std::max(worstOnRest, nearestRest);
